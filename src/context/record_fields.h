@@ -1,0 +1,256 @@
+// Typed accessors for the named fields inside the file records that the
+// RateContext holds byte for byte: the tariff settings (.SET), the user's
+// defaults (.DEF), the user's discounts (.DIS) and the current profile
+// (PROFILE.FIL). The records stay raw bytes in their file layouts; each
+// accessor knows its record, offset and width, and checks at compile time
+// that it stays inside the record.
+#pragma once
+
+#include <brantfunc/brantfunc.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <utility>
+
+#include "context/byte_coding.h"
+
+namespace brant {
+
+template <auto Record>
+constexpr std::size_t kRecordSize = sizeof(std::declval<RateContext&>().*Record);
+
+template <auto Record>
+inline uint8_t* RecordBytes(RateContext& c) { return c.*Record; }
+template <auto Record>
+inline const uint8_t* RecordBytes(const RateContext& c) { return c.*Record; }
+
+template <auto Record, std::size_t Offset>
+struct I16Field {
+  static_assert(Offset + 2 <= kRecordSize<Record>);
+  int16_t Get(const RateContext& c) const { return LoadI16(RecordBytes<Record>(c) + Offset); }
+  void Set(RateContext& c, int16_t v) const { StoreI16(RecordBytes<Record>(c) + Offset, v); }
+};
+
+template <auto Record, std::size_t Offset>
+struct I32Field {
+  static_assert(Offset + 4 <= kRecordSize<Record>);
+  int32_t Get(const RateContext& c) const { return LoadI32(RecordBytes<Record>(c) + Offset); }
+  void Set(RateContext& c, int32_t v) const { StoreI32(RecordBytes<Record>(c) + Offset, v); }
+};
+
+template <auto Record, std::size_t Offset>
+struct F32Field {
+  static_assert(Offset + 4 <= kRecordSize<Record>);
+  float Get(const RateContext& c) const { return LoadF32(RecordBytes<Record>(c) + Offset); }
+  void Set(RateContext& c, float v) const { StoreF32(RecordBytes<Record>(c) + Offset, v); }
+};
+
+template <auto Record, std::size_t Offset>
+struct CharField {
+  static_assert(Offset + 1 <= kRecordSize<Record>);
+  char Get(const RateContext& c) const {
+    return static_cast<char>(RecordBytes<Record>(c)[Offset]);
+  }
+  void Set(RateContext& c, char v) const {
+    RecordBytes<Record>(c)[Offset] = static_cast<uint8_t>(v);
+  }
+  // Y/N settings: anything but "Y" counts as "N".
+  bool IsYes(const RateContext& c) const { return Get(c) == 'Y'; }
+};
+
+// A fixed-width text: read up to the first NUL or the width.
+template <auto Record, std::size_t Offset, std::size_t Width>
+struct TextField {
+  static_assert(Offset + Width <= kRecordSize<Record>);
+  static constexpr std::size_t kWidth = Width;
+  std::string_view Get(const RateContext& c) const {
+    return FixedText(RecordBytes<Record>(c) + Offset, Width);
+  }
+  // Writes the text NUL-padded, cut to the field.
+  void Set(RateContext& c, std::string_view text) const {
+    PutFixedText(RecordBytes<Record>(c) + Offset, Width, text);
+  }
+  char* Data(RateContext& c) const {
+    return reinterpret_cast<char*>(RecordBytes<Record>(c) + Offset);
+  }
+  const char* Data(const RateContext& c) const {
+    return reinterpret_cast<const char*>(RecordBytes<Record>(c) + Offset);
+  }
+};
+
+// ---- The tariff settings record (.SET) ----------------------------------
+namespace settings {
+constexpr auto kRecord = &RateContext::settings;
+// The digits among these five bytes form the tariff's issue number.
+inline constexpr TextField<kRecord, 4, 5> issueText{};
+inline constexpr TextField<kRecord, 163, 5> postalCodeLength{};
+inline constexpr CharField<kRecord, 168> useAdjustments{};
+inline constexpr std::size_t kOptionFlagCount = 9;
+inline constexpr std::size_t kFirstOptionFlag = 197;  // then every second byte
+inline constexpr CharField<kRecord, 207> domesticOnly{};  // the sixth option flag
+inline constexpr CharField<kRecord, 215> engineMode{};
+inline constexpr CharField<kRecord, 234> weightTierOnGross{};
+inline constexpr TextField<kRecord, 255, 5> serviceGuideAccountWest{};
+inline constexpr TextField<kRecord, 260, 5> serviceGuideAccount{};
+inline constexpr CharField<kRecord, 265> serviceGuideMode{};
+inline constexpr CharField<kRecord, 271> useFacTables{};
+inline constexpr CharField<kRecord, 275> wideRteRecords{};
+
+// Option flag i (0 to 8); the first decides whether .ACC is loaded. An
+// index outside the nine flags reads as "N".
+inline char OptionFlag(const RateContext& c, std::size_t i) {
+  if (i >= kOptionFlagCount) return 'N';
+  return static_cast<char>(c.settings[kFirstOptionFlag + 2 * i]);
+}
+inline void SetOptionFlag(RateContext& c, std::size_t i, char v) {
+  if (i < kOptionFlagCount) c.settings[kFirstOptionFlag + 2 * i] = static_cast<uint8_t>(v);
+}
+}  // namespace settings
+
+// ---- The user's defaults record (.DEF) ----------------------------------
+namespace defaults {
+constexpr auto kRecord = &RateContext::defRecord;
+// Host-read switches that applying a profile sets.
+inline constexpr I16Field<kRecord, 6> profileSwitch6{};
+inline constexpr I16Field<kRecord, 8> profileSwitch8{};
+inline constexpr I16Field<kRecord, 10> useRateFactor{};
+inline constexpr I16Field<kRecord, 12> weightTierEnabled{};
+inline constexpr I16Field<kRecord, 16> discountsEnabled{};
+inline constexpr CharField<kRecord, 31> discountType{};
+inline constexpr CharField<kRecord, 33> discountFileMark{};  // "M" or "N"
+inline constexpr F32Field<kRecord, 35> rateFactor{};
+inline constexpr F32Field<kRecord, 41> weightTierPercentLow{};
+inline constexpr F32Field<kRecord, 45> rateScale{};
+// The seven host fields copied to and from a profile.
+inline constexpr TextField<kRecord, 150, 7> profileText150{};
+inline constexpr I16Field<kRecord, 159> profileSwitch159{};
+inline constexpr TextField<kRecord, 161, 7> profileText161{};
+inline constexpr I16Field<kRecord, 170> profileSwitch170{};
+inline constexpr TextField<kRecord, 172, 5> profileText172{};
+inline constexpr I16Field<kRecord, 179> profileSwitch179{};
+inline constexpr TextField<kRecord, 181, 5> profileText181{};
+inline constexpr I16Field<kRecord, 252> profileSwitch252{};
+inline constexpr I16Field<kRecord, 254> zipDiscountsEnabled{};
+inline constexpr F32Field<kRecord, 256> weightTierPercentHigh{};
+inline constexpr I16Field<kRecord, 260> defaultsInitialised{};
+inline constexpr TextField<kRecord, 262, 4> weightBreakStart{};
+inline constexpr I16Field<kRecord, 266> currentProfileIndex{};
+inline constexpr TextField<kRecord, 268, 6> weightBreakSpan{};
+inline constexpr I16Field<kRecord, 274> discountsEnabled2{};
+inline constexpr I16Field<kRecord, 282> hawaiiTable2PercentOn{};
+inline constexpr I16Field<kRecord, 284> hawaiiTable3PercentOn{};
+inline constexpr F32Field<kRecord, 286> hawaiiTable2Percent{};
+inline constexpr F32Field<kRecord, 290> hawaiiTable3Percent{};
+inline constexpr I32Field<kRecord, 294> minimumAddOn{};
+inline constexpr I16Field<kRecord, 319> altWeightTierEnabled{};
+inline constexpr F32Field<kRecord, 321> altWeightTierPercentLow{};
+inline constexpr F32Field<kRecord, 325> altWeightTierPercentHigh{};
+}  // namespace defaults
+
+// ---- The user's discount record (.DIS) ----------------------------------
+namespace discounts {
+constexpr auto kRecord = &RateContext::discFile;
+inline constexpr I16Field<kRecord, 0> profileMark{};  // 2 when a profile uses it
+inline constexpr CharField<kRecord, 88> blockSelector{};  // "1" to "5"
+inline constexpr std::size_t kEntryCount = 9;
+inline constexpr std::size_t kFirstEntry = 112;
+inline constexpr std::size_t kEntrySize = 25;
+inline constexpr std::size_t kBlockCount = 4;
+inline constexpr std::size_t kFirstBlock = 337;
+inline constexpr std::size_t kBlockSize = 67;
+inline constexpr std::size_t kPercentWidth = 6;  // block texts of a break and the main
+inline constexpr std::size_t kMainPercentAt = 54;
+inline constexpr std::size_t kFloorAt = 60;
+inline constexpr std::size_t kFloorWidth = 7;
+
+static_assert(kFirstEntry + kEntryCount * kEntrySize == kFirstBlock);
+static_assert(kFirstBlock + kBlockCount * kBlockSize == BRANT_DIS_RECORD_SIZE);
+
+// Entry j (0 to 8), 25 bytes; null outside the nine entries.
+inline uint8_t* Entry(RateContext& c, std::size_t j) {
+  return j < kEntryCount ? c.discFile + kFirstEntry + j * kEntrySize : nullptr;
+}
+inline const uint8_t* Entry(const RateContext& c, std::size_t j) {
+  return j < kEntryCount ? c.discFile + kFirstEntry + j * kEntrySize : nullptr;
+}
+// Discount block k (0 to 3), 67 bytes; null outside the four blocks.
+inline uint8_t* Block(RateContext& c, std::size_t k) {
+  return k < kBlockCount ? c.discFile + kFirstBlock + k * kBlockSize : nullptr;
+}
+inline const uint8_t* Block(const RateContext& c, std::size_t k) {
+  return k < kBlockCount ? c.discFile + kFirstBlock + k * kBlockSize : nullptr;
+}
+// Within a block: the percentage text of weight break i (0 to 8).
+inline constexpr std::size_t BreakPercentAt(std::size_t i) { return i * kPercentWidth; }
+}  // namespace discounts
+
+// ---- The current settings profile (PROFILE.FIL record) -------------------
+namespace profile {
+constexpr auto kRecord = &RateContext::profileRecord;
+inline constexpr TextField<kRecord, 0, 31> name{};
+inline constexpr I32Field<kRecord, 31> classSubstitution{};
+inline constexpr std::size_t kClassSubstitutesAt = 35;
+inline constexpr std::size_t kClassSubstituteCount = 18;
+inline constexpr std::size_t kClassSubstituteWidth = 4;
+inline constexpr I16Field<kRecord, 107> weightTierEnabled{};
+inline constexpr F32Field<kRecord, 109> weightTierPercentLow{};
+inline constexpr F32Field<kRecord, 113> weightTierPercentHigh{};
+inline constexpr I16Field<kRecord, 117> defSwitch179{};
+inline constexpr TextField<kRecord, 119, 5> defText172{};
+inline constexpr TextField<kRecord, 124, 5> defText181{};
+inline constexpr I16Field<kRecord, 129> defSwitch159{};
+inline constexpr TextField<kRecord, 131, 7> defText150{};
+inline constexpr I16Field<kRecord, 138> defSwitch170{};
+inline constexpr TextField<kRecord, 140, 7> defText161{};
+inline constexpr CharField<kRecord, 147> discountType{};
+inline constexpr I16Field<kRecord, 149> profileUseUserDiscount{};
+inline constexpr I16Field<kRecord, 151> profileUseDisFile{};
+inline constexpr I16Field<kRecord, 153> profileUseZipDiscounts{};
+inline constexpr I16Field<kRecord, 155> profileUseZipFloors{};
+
+// The three discount blocks: nine entry percentages, the main percentage and
+// the floor, as floats.
+inline constexpr std::size_t kDiscountBlockAt[3] = {157, 201, 493079};
+inline constexpr std::size_t kDiscountBlockMainAt = 36;
+inline constexpr std::size_t kDiscountBlockFloorAt = 40;
+
+inline constexpr std::size_t kZipDiscountTableAt = 245;
+inline constexpr std::size_t kZipDiscountEntrySize = 117;
+inline constexpr std::size_t kZipTableRoom = 3200;
+inline constexpr I32Field<kRecord, 374645> zipDiscountCount{};
+inline constexpr std::size_t kZipFloorTableAt = 374649;
+inline constexpr std::size_t kZipFloorEntrySize = 37;
+inline constexpr I32Field<kRecord, 493049> zipFloorCount{};
+
+inline constexpr I16Field<kRecord, 493053> profileWeightTierEnabled{};
+inline constexpr F32Field<kRecord, 493055> secondWeightTierPercentLow{};
+inline constexpr F32Field<kRecord, 493059> secondWeightTierPercentHigh{};
+inline constexpr I16Field<kRecord, 493067> hawaiiTable2PercentOn{};
+inline constexpr F32Field<kRecord, 493069> hawaiiTable2Percent{};
+inline constexpr I16Field<kRecord, 493073> hawaiiTable3PercentOn{};
+inline constexpr F32Field<kRecord, 493075> hawaiiTable3Percent{};
+inline constexpr I16Field<kRecord, 493123> altWeightTierEnabled{};
+inline constexpr F32Field<kRecord, 493125> altWeightTierPercentLow{};
+inline constexpr F32Field<kRecord, 493129> altWeightTierPercentHigh{};
+
+static_assert(kZipDiscountTableAt + kZipTableRoom * kZipDiscountEntrySize == 374645);
+static_assert(kZipFloorTableAt + kZipTableRoom * kZipFloorEntrySize == 493049);
+static_assert(493133 + 32 == BRANT_PROFILE_RECORD_SIZE);
+
+// Class substitute i (0 to 17), 4 bytes NUL-padded; null outside them.
+inline char* ClassSubstitute(RateContext& c, std::size_t i) {
+  return i < kClassSubstituteCount
+             ? reinterpret_cast<char*>(c.profileRecord + kClassSubstitutesAt +
+                                       i * kClassSubstituteWidth)
+             : nullptr;
+}
+inline const char* ClassSubstitute(const RateContext& c, std::size_t i) {
+  return i < kClassSubstituteCount
+             ? reinterpret_cast<const char*>(c.profileRecord + kClassSubstitutesAt +
+                                             i * kClassSubstituteWidth)
+             : nullptr;
+}
+}  // namespace profile
+
+}  // namespace brant

@@ -1,0 +1,33 @@
+// Opening the files of a tariff and of the user. A tariff set copied from
+// another system often arrives with other letter cases, so an open that
+// misses the exact name looks for a case-insensitive match of the file name
+// in the same directory. Trailing spaces of a file name are dropped, as the
+// Windows path handling did (".SC " names NAME.SC).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace brant {
+
+// Longest path the library forms: longer ones are refused.
+inline constexpr std::size_t kMaxPathLength = 259;
+
+// Opens an existing file with `flags` (O_RDONLY or O_RDWR, plus O_CLOEXEC,
+// added here). Exact name first, then a case-insensitive match. Returns a
+// descriptor greater than 0, or -1.
+int OpenExisting(std::string_view path, int flags);
+
+// Opens a tariff or user file read-only; as OpenExisting.
+inline int OpenForReading(std::string_view path);
+
+// The path with trailing spaces of its file name dropped.
+std::string NormalisePath(std::string_view path);
+
+}  // namespace brant
+
+#include <fcntl.h>
+
+inline int brant::OpenForReading(std::string_view path) {
+  return OpenExisting(path, O_RDONLY);
+}
