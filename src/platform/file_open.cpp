@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -28,12 +29,24 @@ int AvoidDescriptorZero(int fd) {
   return moved;
 }
 
+// A directory that happens to carry a file's name is not that file.
+bool IsDirectory(int fd) {
+  struct stat info;
+  return fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
 int OpenExact(const std::string& path, int flags) {
   int fd;
   do {
     fd = open(path.c_str(), flags | O_CLOEXEC);
   } while (fd < 0 && errno == EINTR);
-  return fd < 0 ? -1 : AvoidDescriptorZero(fd);
+  if (fd < 0) return -1;
+  if (IsDirectory(fd)) {
+    close(fd);
+    errno = EISDIR;
+    return -1;
+  }
+  return AvoidDescriptorZero(fd);
 }
 
 // The entry of `directory` whose name matches `name` without regard to

@@ -5,6 +5,9 @@
 // Windows path handling did (".SC " names NAME.SC).
 #pragma once
 
+#include <fcntl.h>
+
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,15 +22,9 @@ inline constexpr std::size_t kMaxPathLength = 259;
 int OpenExisting(std::string_view path, int flags);
 
 // Opens a tariff or user file read-only; as OpenExisting.
-inline int OpenForReading(std::string_view path);
+inline int OpenForReading(std::string_view path) { return OpenExisting(path, O_RDONLY); }
 
 // The path with trailing spaces of its file name dropped.
 std::string NormalisePath(std::string_view path);
 
 }  // namespace brant
-
-#include <fcntl.h>
-
-inline int brant::OpenForReading(std::string_view path) {
-  return OpenExisting(path, O_RDONLY);
-}

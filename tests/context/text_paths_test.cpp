@@ -1,0 +1,74 @@
+#include <brantfunc/brantfunc.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string Trim(std::string text) {
+  char buffer[32];
+  std::strcpy(buffer, text.c_str());
+  EXPECT_EQ(strtrim(buffer), buffer);
+  return buffer;
+}
+
+std::string LeftTrim(std::string text) {
+  char buffer[32];
+  std::strcpy(buffer, text.c_str());
+  EXPECT_EQ(strltrim(buffer), buffer);
+  return buffer;
+}
+
+std::string Force(std::string path, const char* extension) {
+  char buffer[BRANT_PATH_SIZE + 8];
+  std::memset(buffer, '#', sizeof buffer);
+  std::strcpy(buffer, path.c_str());
+  EXPECT_EQ(ForceFileNameExtension(buffer, extension), buffer);
+  return buffer;
+}
+
+TEST(Trim, RemovesWhitespaceAtTheEnds) {
+  EXPECT_EQ(Trim("   "), "");
+  EXPECT_EQ(Trim(""), "");
+  EXPECT_EQ(Trim("AB  "), "AB");
+  EXPECT_EQ(Trim("A B\t\r\n\v\f"), "A B");
+  EXPECT_EQ(LeftTrim("  AB "), "AB ");
+  EXPECT_EQ(LeftTrim("\t\n"), "");
+  EXPECT_EQ(LeftTrim("AB"), "AB");
+}
+
+TEST(SplitPath, GivesNameAndExtensionOrTheWholePath) {
+  EXPECT_STREQ(SplitPath("C:\\TARIFFS\\DATA\\TARF.RTE"), "TARF.RTE");
+  EXPECT_STREQ(SplitPath("/srv/tariffs/data/tarf.rte"), "tarf.rte");
+  EXPECT_STREQ(SplitPath("/srv\\mixed/dir\\TARF.SET"), "TARF.SET");
+  EXPECT_STREQ(SplitPath("/srv/tariffs/README"), "/srv/tariffs/README");
+  EXPECT_STREQ(SplitPath("/srv/v1.2/README"), "/srv/v1.2/README");
+  EXPECT_STREQ(SplitPath("/srv/.profile"), "/srv/.profile");
+  EXPECT_STREQ(SplitPath(""), "");
+}
+
+TEST(SplitPath, OverwritesItsOneBuffer) {
+  char* first = SplitPath("a/b.c");
+  char* second = SplitPath("d/e.f");
+  EXPECT_EQ(first, second);
+  EXPECT_STREQ(second, "e.f");
+}
+
+TEST(ForceFileNameExtension, ReplacesFromTheFirstDot) {
+  EXPECT_EQ(Force("TARF", ".BAK"), "TARF.BAK");
+  EXPECT_EQ(Force("TARF.DEF", ".BAK"), "TARF.BAK");
+  EXPECT_EQ(Force("/srv/v1.2/TARF.DEF", ".BAK"), "/srv/v1.BAK");
+  EXPECT_EQ(Force("C:\\V1.2\\TARF.DEF", ".BAK"), "C:\\V1.BAK");
+  EXPECT_EQ(Force(".profile", ".BAK"), ".profile.BAK");
+  EXPECT_EQ(Force("", ".BAK"), ".BAK");
+  EXPECT_EQ(Force("TARF", ".LONGER"), "TARF.LON");  // extensions hold 4
+}
+
+TEST(ForceFileNameExtension, NeverWritesMoreThanAPath) {
+  std::string longest(259, 'p');
+  std::string result = Force(longest, ".BAK");
+  EXPECT_EQ(result.size(), 259u);
+}
+
+}  // namespace
