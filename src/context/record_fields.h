@@ -3,7 +3,8 @@
 // defaults (.DEF), the user's discounts (.DIS) and the current profile
 // (PROFILE.FIL). The records stay raw bytes in their file layouts; each
 // accessor knows its record, offset and width, and checks at compile time
-// that it stays inside the record.
+// that it stays inside the record. Every accessor works on the record
+// inside a RateContext or on a bare record image (a file being written).
 #pragma once
 
 #include <brantfunc/brantfunc.h>
@@ -28,33 +29,37 @@ inline const uint8_t* RecordBytes(const RateContext& c) { return c.*Record; }
 template <auto Record, std::size_t Offset>
 struct I16Field {
   static_assert(Offset + 2 <= kRecordSize<Record>);
-  int16_t Get(const RateContext& c) const { return LoadI16(RecordBytes<Record>(c) + Offset); }
-  void Set(RateContext& c, int16_t v) const { StoreI16(RecordBytes<Record>(c) + Offset, v); }
+  int16_t Get(const uint8_t* record) const { return LoadI16(record + Offset); }
+  void Set(uint8_t* record, int16_t v) const { StoreI16(record + Offset, v); }
+  int16_t Get(const RateContext& c) const { return Get(RecordBytes<Record>(c)); }
+  void Set(RateContext& c, int16_t v) const { Set(RecordBytes<Record>(c), v); }
 };
 
 template <auto Record, std::size_t Offset>
 struct I32Field {
   static_assert(Offset + 4 <= kRecordSize<Record>);
-  int32_t Get(const RateContext& c) const { return LoadI32(RecordBytes<Record>(c) + Offset); }
-  void Set(RateContext& c, int32_t v) const { StoreI32(RecordBytes<Record>(c) + Offset, v); }
+  int32_t Get(const uint8_t* record) const { return LoadI32(record + Offset); }
+  void Set(uint8_t* record, int32_t v) const { StoreI32(record + Offset, v); }
+  int32_t Get(const RateContext& c) const { return Get(RecordBytes<Record>(c)); }
+  void Set(RateContext& c, int32_t v) const { Set(RecordBytes<Record>(c), v); }
 };
 
 template <auto Record, std::size_t Offset>
 struct F32Field {
   static_assert(Offset + 4 <= kRecordSize<Record>);
-  float Get(const RateContext& c) const { return LoadF32(RecordBytes<Record>(c) + Offset); }
-  void Set(RateContext& c, float v) const { StoreF32(RecordBytes<Record>(c) + Offset, v); }
+  float Get(const uint8_t* record) const { return LoadF32(record + Offset); }
+  void Set(uint8_t* record, float v) const { StoreF32(record + Offset, v); }
+  float Get(const RateContext& c) const { return Get(RecordBytes<Record>(c)); }
+  void Set(RateContext& c, float v) const { Set(RecordBytes<Record>(c), v); }
 };
 
 template <auto Record, std::size_t Offset>
 struct CharField {
   static_assert(Offset + 1 <= kRecordSize<Record>);
-  char Get(const RateContext& c) const {
-    return static_cast<char>(RecordBytes<Record>(c)[Offset]);
-  }
-  void Set(RateContext& c, char v) const {
-    RecordBytes<Record>(c)[Offset] = static_cast<uint8_t>(v);
-  }
+  char Get(const uint8_t* record) const { return static_cast<char>(record[Offset]); }
+  void Set(uint8_t* record, char v) const { record[Offset] = static_cast<uint8_t>(v); }
+  char Get(const RateContext& c) const { return Get(RecordBytes<Record>(c)); }
+  void Set(RateContext& c, char v) const { Set(RecordBytes<Record>(c), v); }
   // Y/N settings: anything but "Y" counts as "N".
   bool IsYes(const RateContext& c) const { return Get(c) == 'Y'; }
 };
@@ -64,13 +69,15 @@ template <auto Record, std::size_t Offset, std::size_t Width>
 struct TextField {
   static_assert(Offset + Width <= kRecordSize<Record>);
   static constexpr std::size_t kWidth = Width;
-  std::string_view Get(const RateContext& c) const {
-    return FixedText(RecordBytes<Record>(c) + Offset, Width);
+  std::string_view Get(const uint8_t* record) const {
+    return FixedText(record + Offset, Width);
   }
   // Writes the text NUL-padded, cut to the field.
-  void Set(RateContext& c, std::string_view text) const {
-    PutFixedText(RecordBytes<Record>(c) + Offset, Width, text);
+  void Set(uint8_t* record, std::string_view text) const {
+    PutFixedText(record + Offset, Width, text);
   }
+  std::string_view Get(const RateContext& c) const { return Get(RecordBytes<Record>(c)); }
+  void Set(RateContext& c, std::string_view text) const { Set(RecordBytes<Record>(c), text); }
   char* Data(RateContext& c) const {
     return reinterpret_cast<char*>(RecordBytes<Record>(c) + Offset);
   }
@@ -103,9 +110,11 @@ inline char OptionFlag(const RateContext& c, std::size_t i) {
   if (i >= kOptionFlagCount) return 'N';
   return static_cast<char>(c.settings[kFirstOptionFlag + 2 * i]);
 }
-inline void SetOptionFlag(RateContext& c, std::size_t i, char v) {
-  if (i < kOptionFlagCount) c.settings[kFirstOptionFlag + 2 * i] = static_cast<uint8_t>(v);
+// On a bare .SET record image, as a tariff writer fills it.
+inline void SetOptionFlag(uint8_t* record, std::size_t i, char v) {
+  if (i < kOptionFlagCount) record[kFirstOptionFlag + 2 * i] = static_cast<uint8_t>(v);
 }
+inline void SetOptionFlag(RateContext& c, std::size_t i, char v) { SetOptionFlag(c.settings, i, v); }
 }  // namespace settings
 
 // ---- The user's defaults record (.DEF) ----------------------------------
@@ -173,6 +182,13 @@ inline uint8_t* Entry(RateContext& c, std::size_t j) {
 }
 inline const uint8_t* Entry(const RateContext& c, std::size_t j) {
   return j < kEntryCount ? c.discFile + kFirstEntry + j * kEntrySize : nullptr;
+}
+// On a bare .DIS record image, as a writer fills it.
+inline uint8_t* Entry(uint8_t* record, std::size_t j) {
+  return j < kEntryCount ? record + kFirstEntry + j * kEntrySize : nullptr;
+}
+inline uint8_t* Block(uint8_t* record, std::size_t k) {
+  return k < kBlockCount ? record + kFirstBlock + k * kBlockSize : nullptr;
 }
 // Discount block k (0 to 3), 67 bytes; null outside the four blocks.
 inline uint8_t* Block(RateContext& c, std::size_t k) {

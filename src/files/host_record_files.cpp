@@ -1,0 +1,114 @@
+// Files the library loads for the host without reading their fields: the
+// level file, the .COZ file and the option record file.
+#include <brantfunc/brantfunc.h>
+
+#include <fcntl.h>
+
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "context/byte_coding.h"
+#include "context/status_codes.h"
+#include "context/text.h"
+#include "files/record_access.h"
+#include "platform/file_io.h"
+#include "platform/file_open.h"
+
+namespace brant {
+namespace {
+
+constexpr int64_t kLevelRecord = 18;
+constexpr int64_t kCozRecord = 6;
+constexpr std::size_t kOptionRecord = 1842;
+
+// The option record's name with its trailing blanks removed in the buffer;
+// a name that fills the record is taken as it is.
+std::string_view TrimmedRecordName(char* record) {
+  std::size_t length = strnlen(record, kOptionRecord);
+  while (length > 0 && IsSpace(record[length - 1])) --length;
+  if (length < kOptionRecord) record[length] = '\0';
+  return {record, length};
+}
+
+}  // namespace
+}  // namespace brant
+
+extern "C" {
+
+// An earlier level table is released before the new one is loaded; a
+// failed load leaves no table and a count of 0.
+int32_t OpenLevelFile(RateContext* context, const char* fileName) {
+  using namespace brant;
+  if (context == nullptr) return 0;
+  RateContext& c = *context;
+  c.lvlTable = ReleaseTable(c.lvlTable);
+  c.lvlCount = 0;
+  std::string_view dir = FixedText(c.dataDir, sizeof c.dataDir);
+  int fd = -1;
+  if (fileName != nullptr && dir.size() < sizeof c.dataDir) {
+    fd = OpenForReading(std::string(dir).append(fileName));
+  }
+  ScopedDescriptor file(fd);
+  if (!file.ok()) {
+    c.errorCode = kLvlOpen;
+    return 0;
+  }
+  int64_t size = FileSize(file.get());
+  bool whole = false;
+  uint8_t* block = size < 0 ? nullptr : ReadWholeFile(file.get(), size, whole);
+  if (block == nullptr) {
+    c.errorCode = kLvlAllocation;
+    return 0;
+  }
+  if (!whole) {
+    ReleaseTable(block);
+    c.errorCode = kLvlRead;
+    return 0;
+  }
+  c.lvlTable = block;
+  c.lvlCount = RecordCount(size, kLevelRecord);
+  return 1;
+}
+
+// An earlier .COZ table is released first; a missing file is no error.
+int32_t ReadCOZFile(RateContext* context) {
+  using namespace brant;
+  if (context == nullptr) return 0;
+  RateContext& c = *context;
+  c.cozCount = 0;
+  c.cozTable = ReleaseTable(c.cozTable);
+  ScopedDescriptor file(Openfile(context, ".COZ"));
+  if (!file.ok()) return 0;
+  int64_t size = FileSize(file.get());
+  bool whole = false;
+  uint8_t* block = size < 0 ? nullptr : ReadWholeFile(file.get(), size, whole);
+  if (block == nullptr) {
+    c.errorCode = kCozAllocation;
+    return 0;
+  }
+  if (!whole) {
+    ReleaseTable(block);
+    c.errorCode = kCozRead;
+    return 0;
+  }
+  c.cozTable = block;
+  c.cozCount = RecordCount(size, kCozRecord);
+  return 1;
+}
+
+// The first record whose name, without trailing blanks, is the wanted name.
+// The file is only read, so it is opened read-only.
+int32_t ReadPonyOpt(const char* path, char* buffer, const char* name) {
+  using namespace brant;
+  if (path == nullptr || buffer == nullptr || name == nullptr) return 0;
+  ScopedDescriptor file(OpenForReading(path));
+  if (!file.ok()) return 0;
+  std::string_view wanted(name);
+  while (ReadFully(file.get(), buffer, kOptionRecord) == kOptionRecord) {
+    if (TrimmedRecordName(buffer) == wanted) return 1;
+  }
+  return 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,114 @@
+// The small tables a tariff brings: settings, accessorials, the minimum
+// charge text, classes and state codes. Each is copied into the record (or
+// one heap block) when the tariff is opened.
+#include <algorithm>
+#include <cstring>
+
+#include "context/byte_coding.h"
+#include "context/record_fields.h"
+#include "context/status_codes.h"
+#include "context/text.h"
+#include "files/loaders.h"
+#include "files/record_access.h"
+#include "platform/file_io.h"
+
+namespace brant {
+namespace {
+
+constexpr std::size_t kClassCodeWidth = 5;
+constexpr std::size_t kStateCodeBytes = BRANT_STATE_CODE_RECORDS * BRANT_STATE_CODE_RECORD_SIZE;
+
+int32_t Fail(RateContext& context, Status status) {
+  context.errorCode = status;
+  return 0;
+}
+
+// The issue number: the decimal digits among the five issue bytes, joined.
+int32_t IssueNumber(const RateContext& context) {
+  int32_t number = 0;
+  for (char c : settings::issueText.Get(context)) {
+    if (IsDigit(c)) number = number * 10 + (c - '0');
+  }
+  return number;
+}
+
+}  // namespace
+
+int32_t LoadSettings(RateContext& context) {
+  ScopedDescriptor file(Openfile(&context, ".SET"));
+  if (!file.ok()) return Fail(context, kSetOpen);
+  if (ReadFully(file.get(), context.settings, sizeof context.settings) != sizeof context.settings) {
+    return Fail(context, kSetRead);
+  }
+  context.tariffIssue = IssueNumber(context);
+  return 1;
+}
+
+// The records are read in one piece; a partial last record is ignored. A
+// file of more records than the table holds is refused rather than cut.
+int32_t LoadAccessorials(RateContext& context) {
+  ScopedDescriptor file(Openfile(&context, ".ACC"));
+  if (!file.ok()) return Fail(context, kAccOpen);
+  constexpr std::size_t kRoom = sizeof context.accTable;
+  uint8_t extra[BRANT_ACC_RECORD_SIZE];
+  std::size_t got = ReadFully(file.get(), context.accTable, kRoom);
+  if (got < BRANT_ACC_RECORD_SIZE) return Fail(context, kAccRead);
+  if (got == kRoom && ReadFully(file.get(), extra, sizeof extra) == sizeof extra) {
+    return Fail(context, kAccRead);
+  }
+  context.accCount = static_cast<int32_t>(got / BRANT_ACC_RECORD_SIZE);
+  return 1;
+}
+
+// The whole file, followed by two NUL bytes so that it reads as one text.
+int32_t LoadMchTable(RateContext& context) {
+  ScopedDescriptor file(Openfile(&context, ".MCH"));
+  if (!file.ok()) return Fail(context, kMchOpen);
+  int64_t size = FileSize(file.get());
+  context.mchTable = ReleaseTable(context.mchTable);
+  auto* block = size < 0 ? nullptr : static_cast<char*>(AllocateFileBlock(size + 2));
+  if (block == nullptr) return Fail(context, kMchAllocation);
+  std::memset(block, 0, static_cast<std::size_t>(size) + 2);
+  context.mchTable = block;
+  if (ReadFully(file.get(), block, static_cast<std::size_t>(size)) != static_cast<std::size_t>(size)) {
+    context.mchTable = ReleaseTable(context.mchTable);
+    return Fail(context, kMchRead);
+  }
+  return 1;
+}
+
+// Up to 20 codes of 5 bytes; spaces become terminators, so each slot holds
+// a code of at most five characters.
+int32_t LoadClasses(RateContext& context) {
+  ScopedDescriptor file(Openfile(&context, ".CLS"));
+  if (!file.ok()) return Fail(context, kClsOpen);
+  char codes[BRANT_CLASS_SLOTS * kClassCodeWidth];
+  std::size_t got = ReadFully(file.get(), codes, sizeof codes);
+  context.classCount = 0;
+  for (std::size_t slot = 0; slot < BRANT_CLASS_SLOTS; ++slot) {
+    std::size_t start = slot * kClassCodeWidth;
+    if (start >= got && slot > 0) break;
+    std::size_t n = got > start ? std::min(kClassCodeWidth, got - start) : 0;
+    char* out = context.classTable[slot];
+    std::memcpy(out, codes + start, n);
+    out[kClassCodeWidth] = '\0';
+    for (std::size_t i = 0; i < sizeof context.classTable[slot]; ++i) {
+      if (out[i] == ' ') out[i] = '\0';
+    }
+    if (n < kClassCodeWidth) break;
+    ++context.classCount;
+  }
+  if (context.classCount < 1) return Fail(context, kClassTotal);
+  return 1;
+}
+
+int32_t LoadStateCodes(RateContext& context) {
+  ScopedDescriptor file(Openfile(&context, ".SC "));
+  if (!file.ok()) return Fail(context, kScOpen);
+  if (ReadFully(file.get(), context.stateCodeTable, kStateCodeBytes) != kStateCodeBytes) {
+    return Fail(context, kScRead);
+  }
+  return 1;
+}
+
+}  // namespace brant

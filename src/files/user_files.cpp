@@ -1,0 +1,128 @@
+// The user's own files beside the tariff: the defaults record (.DEF), the
+// discount record (.DIS) and the accessorial records (.ACC, written back).
+#include <brantfunc/brantfunc.h>
+
+#include <string>
+#include <string_view>
+
+#include "context/byte_coding.h"
+#include "context/record_fields.h"
+#include "context/status_codes.h"
+#include "platform/file_io.h"
+#include "platform/file_open.h"
+
+namespace brant {
+namespace {
+
+// The tariff's name and an extension; empty when the name lacks its
+// terminator (and so is longer than it may be).
+std::string BareName(const RateContext& context, std::string_view extension) {
+  std::string_view name = FixedText(context.tariffName, sizeof context.tariffName);
+  if (name.size() == sizeof context.tariffName) return {};
+  return std::string(name).append(extension);
+}
+
+// A directory field followed by the bare name; empty as BareName, or when
+// the directory lacks its terminator.
+std::string UserFilePath(const char* directory, const RateContext& context,
+                         std::string_view extension) {
+  std::string_view dir = FixedText(directory, BRANT_PATH_SIZE);
+  std::string name = BareName(context, extension);
+  if (dir.size() == BRANT_PATH_SIZE || name.empty()) return {};
+  return std::string(dir).append(name);
+}
+
+// Defaults never saved before get the first-use values.
+void InitialiseDefaults(RateContext& context) {
+  if (defaults::defaultsInitialised.Get(context) != 0) return;
+  defaults::defaultsInitialised.Set(context, 1);
+  defaults::weightTierPercentHigh.Set(context, defaults::weightTierPercentLow.Get(context));
+  defaults::weightBreakStart.Data(context)[0] = '6';
+}
+
+int32_t CountDiscountEntries(const RateContext& context) {
+  int32_t count = 0;
+  for (std::size_t j = 0; j < discounts::kEntryCount; ++j) {
+    uint8_t first = discounts::Entry(context, j)[0];
+    if (first == ' ' || first == '\0') break;
+    ++count;
+  }
+  return count;
+}
+
+int32_t Replace(RateContext& context, std::string_view extension, std::string_view bytes,
+                Status cannotCreate, Status shortWrite) {
+  std::string path = BareName(context, extension);
+  ReplaceResult result = path.empty() ? ReplaceResult::kCannotCreate : ReplaceFile(path, bytes);
+  if (result == ReplaceResult::kReplaced) return 1;
+  context.errorCode = result == ReplaceResult::kCannotCreate ? cannotCreate : shortWrite;
+  return 0;
+}
+
+}  // namespace
+}  // namespace brant
+
+extern "C" {
+
+int32_t ReadDefFile(RateContext* context) {
+  using namespace brant;
+  if (context == nullptr) return 0;
+  RateContext& c = *context;
+  int fd = -1;
+  for (const char* dir : {c.profileDir, c.dataDir}) {
+    std::string path = UserFilePath(dir, c, ".DEF");
+    if (!path.empty() && (fd = OpenForReading(path)) > 0) break;
+  }
+  ScopedDescriptor file(fd);
+  if (!file.ok()) {
+    c.errorCode = kDefOpen;
+    return 0;
+  }
+  if (ReadFully(file.get(), c.defRecord, sizeof c.defRecord) != sizeof c.defRecord) {
+    c.errorCode = kDefRead;
+    return 0;
+  }
+  InitialiseDefaults(c);
+  return 1;
+}
+
+int32_t WriteDefFile(RateContext* context) {
+  using namespace brant;
+  if (context == nullptr) return 0;
+  std::string_view record(reinterpret_cast<const char*>(context->defRecord),
+                          sizeof context->defRecord);
+  return Replace(*context, ".DEF", record, kDefCreate, kDefWrite);
+}
+
+int32_t ReadDiscFile(RateContext* context) {
+  using namespace brant;
+  if (context == nullptr) return 0;
+  RateContext& c = *context;
+  ScopedDescriptor file(Openfile(context, ".DIS"));
+  if (!file.ok()) {
+    c.errorCode = kDisOpen;
+    return 0;
+  }
+  if (ReadFully(file.get(), c.discFile, sizeof c.discFile) != sizeof c.discFile) {
+    c.errorCode = kDisRead;
+    return 0;
+  }
+  c.discCount = CountDiscountEntries(c);
+  return 1;
+}
+
+// A count the table cannot hold is refused before anything is written.
+int32_t WriteAccFile(RateContext* context) {
+  using namespace brant;
+  if (context == nullptr) return 0;
+  RateContext& c = *context;
+  if (c.accCount < 0 || c.accCount > BRANT_ACC_RECORDS) {
+    c.errorCode = kAccWrite;
+    return 0;
+  }
+  std::string_view records(reinterpret_cast<const char*>(c.accTable),
+                           static_cast<std::size_t>(c.accCount) * BRANT_ACC_RECORD_SIZE);
+  return Replace(c, ".ACC", records, kAccCreate, kAccWrite);
+}
+
+}  // extern "C"

@@ -1,0 +1,82 @@
+#include "platform/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+namespace brant {
+
+std::size_t ReadFully(int fd, void* buffer, std::size_t size) {
+  auto* out = static_cast<char*>(buffer);
+  std::size_t done = 0;
+  while (done < size) {
+    ssize_t n = read(fd, out + done, size - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+std::size_t ReadFullyAt(int fd, int64_t offset, void* buffer, std::size_t size) {
+  if (offset < 0) return 0;
+  auto* out = static_cast<char*>(buffer);
+  std::size_t done = 0;
+  while (done < size) {
+    ssize_t n = pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+int64_t FileSize(int fd) {
+  struct stat info;
+  if (fstat(fd, &info) != 0) return -1;
+  return static_cast<int64_t>(info.st_size);
+}
+
+void CloseDescriptor(int fd) {
+  if (fd > 0) close(fd);
+}
+
+namespace {
+
+bool WriteAll(int fd, std::string_view bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+}  // namespace
+
+ReplaceResult ReplaceFile(const std::string& path, std::string_view bytes) {
+  std::vector<char> temporary(path.begin(), path.end());
+  for (char c : std::string_view(".new-XXXXXX")) temporary.push_back(c);
+  temporary.push_back('\0');
+  int fd = mkostemp(temporary.data(), O_CLOEXEC);
+  if (fd < 0) return ReplaceResult::kCannotCreate;
+  bool written = fchmod(fd, 0644) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
+  written = close(fd) == 0 && written;
+  if (!written) {
+    unlink(temporary.data());
+    return ReplaceResult::kShortWrite;
+  }
+  if (rename(temporary.data(), path.c_str()) != 0) {
+    unlink(temporary.data());
+    return ReplaceResult::kCannotCreate;
+  }
+  return ReplaceResult::kReplaced;
+}
+
+}  // namespace brant

@@ -1,0 +1,52 @@
+// Reading and writing whole pieces of files through POSIX descriptors.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace brant {
+
+// Reads until `size` bytes arrived or the file ended; the bytes read.
+std::size_t ReadFully(int fd, void* buffer, std::size_t size);
+
+// As ReadFully, from `offset` without moving the file position.
+std::size_t ReadFullyAt(int fd, int64_t offset, void* buffer, std::size_t size);
+
+// The size of an open file in bytes; -1 when it cannot be taken.
+int64_t FileSize(int fd);
+
+// Closes a descriptor the library opened; 0 and below are left alone.
+void CloseDescriptor(int fd);
+
+// Closes a descriptor at the end of a scope unless it is released.
+class ScopedDescriptor {
+ public:
+  explicit ScopedDescriptor(int fd) : fd_(fd) {}
+  ~ScopedDescriptor() { CloseDescriptor(fd_); }
+  ScopedDescriptor(const ScopedDescriptor&) = delete;
+  ScopedDescriptor& operator=(const ScopedDescriptor&) = delete;
+  int get() const { return fd_; }
+  bool ok() const { return fd_ > 0; }
+  int release() {
+    int fd = fd_;
+    fd_ = -1;
+    return fd;
+  }
+
+ private:
+  int fd_;
+};
+
+// Outcome of replacing a file.
+enum class ReplaceResult { kReplaced, kCannotCreate, kShortWrite };
+
+// Replaces the file at `path` with `bytes`: the bytes go to a new file
+// beside it, which is then renamed over the old one, so a failure at any
+// point leaves the old file whole. The new file gets mode 0644.
+ReplaceResult ReplaceFile(const std::string& path, std::string_view bytes);
+
+}  // namespace brant
