@@ -1,0 +1,112 @@
+#include "tariffkit/rate_files.h"
+
+#include <cstdint>
+
+#include "tariffkit/record_image.h"
+
+namespace brant::tariffkit {
+namespace {
+
+constexpr std::size_t kKeySize = 6;
+constexpr int kRepeatBits = 6;
+constexpr int kFactorBits = 18;
+
+// Keys are compared as 6 bytes; a shorter or longer key would shift the
+// record, so it is refused rather than padded.
+void RequireKey(const std::string& key, const char* what) {
+  Require(key.size() == kKeySize, std::string(what) + " \"" + key + "\" is not 6 characters");
+}
+
+void AppendValues(std::string& out, const std::vector<int32_t>& values, std::size_t count,
+                  const char* what) {
+  Require(values.size() <= count, std::string(what) + " holds more than " +
+                                      std::to_string(count) + " values");
+  for (std::size_t i = 0; i < count; ++i) AppendI32(out, i < values.size() ? values[i] : 0);
+}
+
+// Bits 0 to 5 the repeat count, bits 6 to 23 the factor.
+uint32_t PackFactorGroup(const FactorGroup& group) {
+  RequireBits(group.repeat, kRepeatBits, "factor group repeat count");
+  RequireBits(group.factor, kFactorBits, "factor");
+  return group.repeat | (group.factor << kRepeatBits);
+}
+
+std::string FactorData(const FactorEntry& entry, bool allowLong) {
+  std::string data;
+  for (const FactorGroup& group : entry.groups) AppendU24(data, PackFactorGroup(group));
+  Require(allowLong || data.size() <= kMaxFactorEntryData,
+          "factor entry " + entry.lowKey + " holds more than 516 bytes of groups");
+  return data;
+}
+
+// The directory stores offsets as signed 16-bit values, so all factor data
+// must begin below 32768 unless a test declares its own offset.
+int16_t DirectoryOffset(const FactorEntry& entry, std::size_t at) {
+  if (entry.declaredOffset) return *entry.declaredOffset;
+  Require(at <= INT16_MAX, "factor data of entry " + entry.lowKey + " starts past 32767");
+  return static_cast<int16_t>(at);
+}
+
+uint16_t DirectoryLength(const FactorEntry& entry, std::size_t length) {
+  if (entry.declaredLength) return *entry.declaredLength;
+  Require(length <= UINT16_MAX, "factor data of entry " + entry.lowKey + " is too long");
+  return static_cast<uint16_t>(length);
+}
+
+void AppendDirectoryEntry(std::string& directory, const FactorEntry& entry, std::size_t at,
+                          std::size_t length) {
+  RequireKey(entry.lowKey, "factor entry low key");
+  RequireKey(entry.highKey, "factor entry high key");
+  directory += entry.lowKey;
+  directory += entry.highKey;
+  AppendI16(directory, DirectoryOffset(entry, at));
+  AppendU16(directory, DirectoryLength(entry, length));
+}
+
+}  // namespace
+
+std::string RateFile(const std::vector<RateRecord>& records, bool wide) {
+  const std::size_t count = wide ? kWideRateValues : kNarrowRateValues;
+  std::string out;
+  for (const RateRecord& record : records) {
+    RequireKey(record.key, "rate record key");
+    out += record.key;
+    AppendValues(out, record.values, count, "a rate record");
+  }
+  return out;
+}
+
+std::string FactorFile(const std::vector<FactorEntry>& entries,
+                       const FactorDirectoryLayout& layout) {
+  Require(entries.size() <= kFactorDirectoryEntries, "a .FAC directory holds at most 50 entries");
+  std::string directory;
+  std::string data;
+  const auto last = static_cast<int16_t>(static_cast<int>(entries.size()) - 1);
+  AppendI16(directory, layout.declaredLastEntry.value_or(last));
+  for (const FactorEntry& entry : entries) {
+    std::string bytes = FactorData(entry, layout.allowLongEntries);
+    AppendDirectoryEntry(directory, entry, kFactorDirectorySize + data.size(), bytes.size());
+    data += bytes;
+  }
+  directory.resize(kFactorDirectorySize, '\0');
+  return directory + data;
+}
+
+std::string FactorRangeFile(const std::vector<FactorGroupRange>& ranges) {
+  std::string out;
+  for (const FactorGroupRange& range : ranges) {
+    AppendI32(out, range.lowest);
+    AppendI32(out, range.highest);
+  }
+  return out;
+}
+
+std::string GroupFactorFile(const std::vector<std::vector<int32_t>>& records) {
+  std::string out;
+  for (const std::vector<int32_t>& factors : records) {
+    AppendValues(out, factors, kGroupFactorCells, "a .FC2 record");
+  }
+  return out;
+}
+
+}  // namespace brant::tariffkit

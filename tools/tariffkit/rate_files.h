@@ -1,0 +1,72 @@
+// Rate records and the factors that widen narrow ones: .RTE, the .FAC
+// directory and factor groups, and the .FC1/.FC2 group factor files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace brant::tariffkit {
+
+// .RTE: a 6-character key (the RBNO digits) and its values. Wide records
+// carry the whole rate table (4 minimum charges, then class by class, break
+// by break); narrow ones the 4 minimum charges and the base rate of each of
+// up to 9 breaks. Fewer values than the shape holds are padded with 0.
+// Records are written in the order given; the readers expect ascending keys.
+inline constexpr std::size_t kWideRateValues = 166;
+inline constexpr std::size_t kNarrowRateValues = 13;
+inline constexpr std::size_t kWideRateRecordSize = 6 + 4 * kWideRateValues;      // 670
+inline constexpr std::size_t kNarrowRateRecordSize = 6 + 4 * kNarrowRateValues;  // 58
+struct RateRecord {
+  std::string key{};
+  std::vector<int32_t> values{};
+};
+std::string RateFile(const std::vector<RateRecord>& records, bool wide);
+
+// .FAC: an 802-byte directory of up to 50 entries, each naming a key range
+// and where its factor data lies, followed by the entries' data. The data is
+// a run of 3-byte groups: a factor in hundredths of a percent (10000 is
+// 100 %, below 2^18) and how many consecutive cells it serves (below 64; 0
+// means every remaining cell).
+struct FactorGroup {
+  uint32_t factor = 10000;
+  uint32_t repeat = 1;
+};
+struct FactorEntry {
+  std::string lowKey{};   // 6 characters
+  std::string highKey{};  // 6 characters
+  std::vector<FactorGroup> groups{};
+  // The directory's offset and length for this entry, when a test wants
+  // them to disagree with the data actually written.
+  std::optional<int16_t> declaredOffset{};
+  std::optional<uint16_t> declaredLength{};
+};
+struct FactorDirectoryLayout {
+  // The position of the last entry in use, when it should differ from the
+  // number of entries given less one.
+  std::optional<int16_t> declaredLastEntry{};
+  // Lets an entry's data pass the 516 bytes a lookup reads.
+  bool allowLongEntries = false;
+};
+inline constexpr std::size_t kFactorDirectorySize = 802;
+inline constexpr std::size_t kFactorDirectoryEntries = 50;
+inline constexpr std::size_t kMaxFactorEntryData = 516;
+std::string FactorFile(const std::vector<FactorEntry>& entries,
+                       const FactorDirectoryLayout& layout = {});
+
+// .FC1: 8-byte records {lowest, highest factor group number}, ascending;
+// record p's factors are .FC2 record p.
+struct FactorGroupRange {
+  int32_t lowest = 0;
+  int32_t highest = 0;
+};
+std::string FactorRangeFile(const std::vector<FactorGroupRange>& ranges);
+
+// .FC2: 648-byte records of 162 factors, one per class rate cell in cell
+// order; fewer factors are padded with 0.
+inline constexpr std::size_t kGroupFactorCells = 162;
+std::string GroupFactorFile(const std::vector<std::vector<int32_t>>& records);
+
+}  // namespace brant::tariffkit
