@@ -47,4 +47,15 @@ std::string ZoneMinimumFile(const std::vector<ZoneMinimum>& records) {
   return out;
 }
 
+std::string HawaiiPointFile(const std::vector<HawaiiPoint>& points) {
+  std::string out;
+  for (const HawaiiPoint& p : points) {
+    AppendPadded(out, p.zip, 5, "Hawaiian ZIP");
+    AppendPadded(out, p.areaCode, 3, "Hawaiian area code");
+    AppendPadded(out, p.rateCode, 2, "Hawaiian rate code");
+    AppendPadded(out, p.terminal, 3, "Hawaiian terminal");
+  }
+  return out;
+}
+
 }  // namespace brant::tariffkit

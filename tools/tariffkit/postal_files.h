@@ -1,6 +1,6 @@
 // Files keyed by postal codes that are not US ZIP prefixes or matrix rows:
-// the Canadian prefix ranges (.SCC), the host's .ZP6 records and the zone
-// minimums by ZIP pair and RBNO range (.ZMC).
+// the Canadian prefix ranges (.SCC), the host's .ZP6 records, the zone
+// minimums by ZIP pair and RBNO range (.ZMC) and the Hawaiian points (.HIB).
 #pragma once
 
 #include <string>
@@ -36,5 +36,16 @@ struct ZoneMinimum {
   float zoneCharge = 0.0f;
 };
 std::string ZoneMinimumFile(const std::vector<ZoneMinimum>& records);
+
+// .HIB: 13-byte records {ZIP 5, area code 3, rate code 2, terminal 3},
+// space-padded, written in the order given (the lookup halves over them
+// comparing the ZIPs without regard to case, so give them ascending).
+struct HawaiiPoint {
+  std::string zip{};
+  std::string areaCode{};
+  std::string rateCode{};
+  std::string terminal{};
+};
+std::string HawaiiPointFile(const std::vector<HawaiiPoint>& points);
 
 }  // namespace brant::tariffkit

@@ -1,0 +1,212 @@
+// Binding the tariff engine library by name, opening it (effectivity table,
+// result blocks, version texts), closing it, and asking it for states.
+#include <brantfunc/brantfunc.h>
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "context/byte_coding.h"
+#include "context/record_fields.h"
+#include "engine/engine_state.h"
+
+namespace brant {
+
+EngineState& Engine() {
+  static EngineState state;
+  return state;
+}
+
+namespace {
+
+constexpr int32_t kSecondaryBlockMissing = 113;
+constexpr int32_t kPrimaryBlockMissing = 114;
+constexpr int32_t kEffectivityRead = 140;
+constexpr int32_t kEffectivityAllocation = 141;
+constexpr std::size_t kEntrySize = ENGINE_EFFECTIVITY_ENTRY_SIZE;
+// The word each result block carries in front.
+constexpr uint32_t kPrimarySizeWord = 960;
+constexpr uint32_t kSecondarySizeWord = 800;
+
+// Looks one function up; a module handle of null has no functions (dlsym
+// would otherwise search the whole process).
+template <typename Fn>
+bool Bind(void* module, const char* name, Fn& function) {
+  void* symbol = module ? dlsym(module, name) : nullptr;
+  if (symbol == nullptr) return false;
+  function = reinterpret_cast<Fn>(symbol);
+  return true;
+}
+
+// The status of the first function that is not bound; 0 when all are. The
+// order is the order of lookup, so the status matches the binding's.
+int32_t FirstUnbound(const EngineFunctions& f) {
+  if (!f.getState) return 400;
+  if (!f.getErrorString) return 401;
+  if (!f.initialize) return 402;
+  if (!f.setDataDir) return 403;
+  if (!f.getEffectiveTable) return 404;
+  if (!f.getEffectiveTableSize) return 405;
+  if (!f.getTables) return 406;
+  if (!f.rateShipment) return 407;
+  if (!f.displayVersion) return 408;
+  if (!f.end) return 409;
+  return 0;
+}
+
+bool BindAll(void* module, EngineFunctions& f) {
+  return Bind(module, "Engine_GetStateEx", f.getState) &&
+         Bind(module, "Engine_GetErrorStringEx", f.getErrorString) &&
+         Bind(module, "Engine_InitializeEx", f.initialize) &&
+         Bind(module, "Engine_SetDataDirEx", f.setDataDir) &&
+         Bind(module, "Engine_GetEffectiveTableEx", f.getEffectiveTable) &&
+         Bind(module, "Engine_GetEffectiveTableSizeEx", f.getEffectiveTableSize) &&
+         Bind(module, "Engine_GetTablesEx", f.getTables) &&
+         Bind(module, "Engine_RateShipment2Ex", f.rateShipment) &&
+         Bind(module, "Engine_DisplayVersionEx", f.displayVersion) &&
+         Bind(module, "Engine_EndEx", f.end);
+}
+
+// The engine keeps every entry but those it marks "Bureau". A count read
+// as negative holds no entries. The table has room for two entries more
+// than the count, so one entry can always be named.
+void LoadEffectivityTable(RateContext& context, EngineState& engine) {
+  if (context.efcTable != nullptr) {
+    context.efcTableState = 0;
+    std::free(context.efcTable);
+    context.efcTable = nullptr;
+  }
+  auto count = static_cast<int16_t>(engine.functions.getEffectiveTableSize(engine.handle));
+  if (count < 0) count = 0;
+  auto* table = static_cast<uint8_t*>(std::calloc(count + 2, kEntrySize));
+  if (table == nullptr) {
+    context.errorCode = kEffectivityAllocation;
+    return;
+  }
+  context.efcTable = table;
+  context.efcCount = count;
+  context.efcBureauCount = 0;
+  int32_t kept = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    uint8_t scratch[kEntrySize] = {};
+    const uint8_t* entry = engine.functions.getEffectiveTable(engine.handle, scratch, i);
+    if (entry == nullptr) {
+      context.errorCode = kEffectivityRead;
+      return;
+    }
+    if (std::memcmp(entry, "Bureau", 6) == 0) {
+      ++context.efcBureauCount;
+    } else {
+      std::memcpy(table + kept++ * kEntrySize, entry, kEntrySize);
+    }
+  }
+  if (settings::engineMode.Get(context) == '2') {
+    context.efcBureauCount = 0;
+    context.efcCount = 1;
+  } else {
+    context.efcCount = kept;
+  }
+}
+
+// A result block zeroed, with its size word in front.
+uint8_t* NewResultBlock(uint8_t* old, std::size_t size, uint32_t sizeWord) {
+  std::free(old);
+  auto* block = static_cast<uint8_t*>(std::calloc(1, size));
+  if (block != nullptr) StoreU32(block, sizeWord);
+  return block;
+}
+
+// Copies one version text of the block into its field: its characters
+// without the terminator, cut to the field and to the block.
+void CopyVersionText(const EngineState& engine, std::size_t at, char* field, std::size_t width) {
+  const auto* text = reinterpret_cast<const char*>(engine.versionBlock + at);
+  std::size_t room = sizeof engine.versionBlock - at;
+  std::size_t length = strnlen(text, room < width ? room : width);
+  std::memcpy(field, text, length);
+}
+
+void PublishVersionTexts(RateContext& c, EngineState& engine) {
+  std::memset(engine.versionBlock, 0, sizeof engine.versionBlock);
+  engine.functions.displayVersion(engine.handle, engine.versionBlock);
+  CopyVersionText(engine, ENGINE_VERSION_TEXT1_AT, c.engineVersionText1, sizeof c.engineVersionText1);
+  CopyVersionText(engine, ENGINE_VERSION_TEXT2_AT, c.engineVersionText2, sizeof c.engineVersionText2);
+  CopyVersionText(engine, ENGINE_VERSION_TEXT3_AT, c.engineVersionText3, sizeof c.engineVersionText3);
+  CopyVersionText(engine, ENGINE_VERSION_TEXT6_AT, c.engineVersionText6, sizeof c.engineVersionText6);
+  CopyVersionText(engine, ENGINE_VERSION_TEXT4_AT, c.engineVersionText4, sizeof c.engineVersionText4);
+  CopyVersionText(engine, ENGINE_VERSION_TEXT5_AT, c.engineVersionText5, sizeof c.engineVersionText5);
+}
+
+}  // namespace
+}  // namespace brant
+
+extern "C" {
+
+int32_t GetTEAddresses(RateContext* context, int32_t /*unused*/) {
+  using namespace brant;
+  EngineState& engine = Engine();
+  engine.handle = 0;
+  if (context == nullptr) return 0;
+  engine.functions = {};
+  if (BindAll(context->engineModule, engine.functions)) return 1;
+  context->errorCode = FirstUnbound(engine.functions);
+  return 0;
+}
+
+int32_t InitializeTEdll(RateContext* context) {
+  using namespace brant;
+  EngineState& engine = Engine();
+  if (context == nullptr) return 0;
+  if (engine.handle != 0 || context->useTariffEngine == 0) return 1;
+  // An engine that is not fully bound is never called.
+  if (int32_t missing = FirstUnbound(engine.functions)) {
+    context->errorCode = missing;
+    return 0;
+  }
+  // The engine reads a terminated text, whatever the field holds.
+  std::string dataDir(FixedText(context->dataDir, sizeof context->dataDir));
+  engine.handle = engine.functions.initialize(dataDir.c_str());
+  engine.functions.setDataDir(engine.handle, dataDir.c_str());
+  std::memset(engine.request, ' ', sizeof engine.request);
+  LoadEffectivityTable(*context, engine);
+
+  engine.primaryResult =
+      NewResultBlock(engine.primaryResult, ENGINE_PRIMARY_RESULT_SIZE, kPrimarySizeWord);
+  if (engine.primaryResult == nullptr) {
+    context->errorCode = kPrimaryBlockMissing;
+    return 0;
+  }
+  engine.secondaryResult =
+      NewResultBlock(engine.secondaryResult, ENGINE_SECONDARY_RESULT_SIZE, kSecondarySizeWord);
+  if (engine.secondaryResult == nullptr) {
+    context->errorCode = kSecondaryBlockMissing;
+    return 0;
+  }
+  PublishVersionTexts(*context, engine);
+  return 1;
+}
+
+// Once closed, the engine is forgotten: a second close does nothing, and
+// the next InitializeTEdll opens it afresh.
+int32_t EndTEdll(RateContext* context) {
+  using namespace brant;
+  EngineState& engine = Engine();
+  if (context == nullptr) return 0;
+  if (engine.handle == 0 || context->useTariffEngine == 0) return 1;
+  std::free(engine.primaryResult);
+  std::free(engine.secondaryResult);
+  engine.primaryResult = nullptr;
+  engine.secondaryResult = nullptr;
+  EngineHandle handle = engine.handle;
+  engine.handle = 0;
+  return engine.functions.end(handle) == 0 ? 1 : 0;
+}
+
+int32_t EngineGetStateCode(const char* postalCode, char* state) {
+  using namespace brant;
+  EngineState& engine = Engine();
+  if (engine.functions.getState == nullptr || postalCode == nullptr || state == nullptr) return 0;
+  return engine.functions.getState(engine.handle, state, postalCode) != 0 ? 1 : 0;
+}
+
+}  // extern "C"
