@@ -23,11 +23,13 @@ int32_t Fail(RateContext& context, Status status) {
   return 0;
 }
 
-// The issue number: the decimal digits among the five issue bytes, joined.
+// The issue number: the decimal digits among the five issue bytes, joined;
+// a NUL among them does not end the text.
 int32_t IssueNumber(const RateContext& context) {
+  const char* bytes = settings::issueText.Data(context);
   int32_t number = 0;
-  for (char c : settings::issueText.Get(context)) {
-    if (IsDigit(c)) number = number * 10 + (c - '0');
+  for (std::size_t i = 0; i < settings::issueText.kWidth; ++i) {
+    if (IsDigit(bytes[i])) number = number * 10 + (bytes[i] - '0');
   }
   return number;
 }

@@ -22,10 +22,11 @@ int32_t Refuse(RateContext& c, int32_t status) {
   return 0;
 }
 
-// The classes the table holds, whatever count the record claims.
-int32_t ClassesInTable(const RateContext& c) {
-  return std::clamp<int32_t>(c.classCount, 0, BRANT_CLASS_SLOTS);
-}
+// The entries a table holds, whatever count the record claims. The count is
+// taken by value: the record's fields sit at any byte.
+int32_t Bounded(int32_t count, int32_t room) { return std::clamp<int32_t>(count, 0, room); }
+
+int32_t ClassesInTable(const RateContext& c) { return Bounded(c.classCount, BRANT_CLASS_SLOTS); }
 
 std::string_view ClassAt(const RateContext& c, int32_t i) {
   return FixedText(c.classTable[i], sizeof c.classTable[i]);
@@ -81,7 +82,7 @@ int32_t CheckWeight(RateContext& c, const char* text, uint32_t line) {
   if (line >= BRANT_LINES) return Refuse(c, kInvalidWeight);
   std::string_view weightText(text, strnlen(text, kLineWeightWidth));
   int64_t weight = ParseLeadingInteger(weightText);
-  int32_t breaks = std::clamp<int32_t>(c.weightRecordCount, 0, BRANT_WEIGHT_SLOTS);
+  int32_t breaks = Bounded(c.weightRecordCount, BRANT_WEIGHT_SLOTS);
   for (int32_t b = 0; b < breaks; ++b) {
     if (BreakInUse(c, b) && c.weightMin[b] <= weight && weight <= c.weightMax[b]) {
       c.lineWeightBreak[line] = b;
