@@ -28,6 +28,7 @@ int32_t Fail(RateContext& context, Status status) {
 }  // namespace
 
 int32_t BuildRteIndex(RateContext& context, std::size_t recordSize) {
+  context.rteHandle = CloseHandle(context.rteHandle);
   context.rteHandle = Openfile(&context, ".RTE");
   if (context.rteHandle <= 0) {
     context.rteHandle = -1;
