@@ -11,6 +11,7 @@
 #include "context/byte_coding.h"
 #include "context/status_codes.h"
 #include "context/text.h"
+#include "files/file_names.h"
 #include "files/record_access.h"
 #include "platform/file_io.h"
 #include "platform/file_open.h"
@@ -44,12 +45,8 @@ int32_t OpenLevelFile(RateContext* context, const char* fileName) {
   RateContext& c = *context;
   c.lvlTable = ReleaseTable(c.lvlTable);
   c.lvlCount = 0;
-  std::string_view dir = FixedText(c.dataDir, sizeof c.dataDir);
-  int fd = -1;
-  if (fileName != nullptr && dir.size() < sizeof c.dataDir) {
-    fd = OpenForReading(std::string(dir).append(fileName));
-  }
-  ScopedDescriptor file(fd);
+  std::string path = fileName ? InDirectory(c.dataDir, fileName) : std::string();
+  ScopedDescriptor file(path.empty() ? -1 : OpenForReading(path));
   if (!file.ok()) {
     c.errorCode = kLvlOpen;
     return 0;

@@ -8,13 +8,11 @@
 #include <string>
 #include <string_view>
 
-#include "context/byte_coding.h"
+#include "files/file_names.h"
 #include "platform/file_open.h"
 
 namespace brant {
 namespace {
-
-constexpr std::size_t kMaxTariffName = BRANT_TARIFF_NAME_SIZE - 1;
 
 // The user's discount file and the host's ".PRS" file are looked for in
 // the current directory before the data directory. The comparison is exact:
@@ -39,15 +37,12 @@ int16_t AsHandle(int fd) {
 extern "C" int16_t Openfile(RateContext* context, const char* extension) {
   using namespace brant;
   if (context == nullptr || extension == nullptr) return -1;
-  std::string_view name = FixedText(context->tariffName, sizeof context->tariffName);
-  std::string_view dir = FixedText(context->dataDir, sizeof context->dataDir);
-  // A name or directory without its terminator is longer than its field.
-  if (name.size() > kMaxTariffName || dir.size() == sizeof context->dataDir) return -1;
-
-  std::string bareName = std::string(name) + extension;
+  std::string bareName = TariffFileName(*context, extension);
+  std::string path = InDirectory(context->dataDir, bareName);
+  if (path.empty()) return -1;
   if (LooksInCurrentDirectory(extension)) {
     int fd = OpenForReading(bareName);
     if (fd > 0) return AsHandle(fd);
   }
-  return AsHandle(OpenForReading(std::string(dir) + bareName));
+  return AsHandle(OpenForReading(path));
 }

@@ -80,27 +80,20 @@ int32_t LoadMchTable(RateContext& context) {
 }
 
 // Up to 20 codes of 5 bytes; spaces become terminators, so each slot holds
-// a code of at most five characters.
+// a code of at most five characters. Codes past the 20th are not read.
 int32_t LoadClasses(RateContext& context) {
   ScopedDescriptor file(Openfile(&context, ".CLS"));
   if (!file.ok()) return Fail(context, kClsOpen);
   char codes[BRANT_CLASS_SLOTS * kClassCodeWidth];
-  std::size_t got = ReadFully(file.get(), codes, sizeof codes);
-  context.classCount = 0;
-  for (std::size_t slot = 0; slot < BRANT_CLASS_SLOTS; ++slot) {
-    std::size_t start = slot * kClassCodeWidth;
-    if (start >= got && slot > 0) break;
-    std::size_t n = got > start ? std::min(kClassCodeWidth, got - start) : 0;
+  std::size_t whole = ReadFully(file.get(), codes, sizeof codes) / kClassCodeWidth;
+  for (std::size_t slot = 0; slot < whole; ++slot) {
     char* out = context.classTable[slot];
-    std::memcpy(out, codes + start, n);
+    std::memcpy(out, codes + slot * kClassCodeWidth, kClassCodeWidth);
     out[kClassCodeWidth] = '\0';
-    for (std::size_t i = 0; i < sizeof context.classTable[slot]; ++i) {
-      if (out[i] == ' ') out[i] = '\0';
-    }
-    if (n < kClassCodeWidth) break;
-    ++context.classCount;
+    std::replace(out, out + kClassCodeWidth, ' ', '\0');
   }
-  if (context.classCount < 1) return Fail(context, kClassTotal);
+  context.classCount = static_cast<int32_t>(whole);
+  if (whole < 1) return Fail(context, kClassTotal);
   return 1;
 }
 

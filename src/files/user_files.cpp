@@ -8,29 +8,12 @@
 #include "context/byte_coding.h"
 #include "context/record_fields.h"
 #include "context/status_codes.h"
+#include "files/file_names.h"
 #include "platform/file_io.h"
 #include "platform/file_open.h"
 
 namespace brant {
 namespace {
-
-// The tariff's name and an extension; empty when the name lacks its
-// terminator (and so is longer than it may be).
-std::string BareName(const RateContext& context, std::string_view extension) {
-  std::string_view name = FixedText(context.tariffName, sizeof context.tariffName);
-  if (name.size() == sizeof context.tariffName) return {};
-  return std::string(name).append(extension);
-}
-
-// A directory field followed by the bare name; empty as BareName, or when
-// the directory lacks its terminator.
-std::string UserFilePath(const char* directory, const RateContext& context,
-                         std::string_view extension) {
-  std::string_view dir = FixedText(directory, BRANT_PATH_SIZE);
-  std::string name = BareName(context, extension);
-  if (dir.size() == BRANT_PATH_SIZE || name.empty()) return {};
-  return std::string(dir).append(name);
-}
 
 // Defaults never saved before get the first-use values.
 void InitialiseDefaults(RateContext& context) {
@@ -52,7 +35,7 @@ int32_t CountDiscountEntries(const RateContext& context) {
 
 int32_t Replace(RateContext& context, std::string_view extension, std::string_view bytes,
                 Status cannotCreate, Status shortWrite) {
-  std::string path = BareName(context, extension);
+  std::string path = TariffFileName(context, extension);
   ReplaceResult result = path.empty() ? ReplaceResult::kCannotCreate : ReplaceFile(path, bytes);
   if (result == ReplaceResult::kReplaced) return 1;
   context.errorCode = result == ReplaceResult::kCannotCreate ? cannotCreate : shortWrite;
@@ -70,7 +53,7 @@ int32_t ReadDefFile(RateContext* context) {
   RateContext& c = *context;
   int fd = -1;
   for (const char* dir : {c.profileDir, c.dataDir}) {
-    std::string path = UserFilePath(dir, c, ".DEF");
+    std::string path = InDirectory(dir, TariffFileName(c, ".DEF"));
     if (!path.empty() && (fd = OpenForReading(path)) > 0) break;
   }
   ScopedDescriptor file(fd);
