@@ -1,20 +1,11 @@
 // Files loaded for the host without reading their fields: the level file,
 // the .COZ file and the option records found by name.
-#include <brantfunc/brantfunc.h>
 #include <fcntl.h>
-#include <grp.h>
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstring>
-#include <filesystem>
-#include <functional>
-#include <memory>
-#include <string>
-
-#include "support/temp_dir.h"
+#include "support/tariff_dir.h"
 #include "tariffkit/tariffkit.h"
 
 namespace brant::test_support {
@@ -23,141 +14,75 @@ namespace {
 namespace kit = brant::tariffkit;
 constexpr std::size_t kRecord = kit::kOptionRecordSize;
 
-template <std::size_t N>
-void PutText(char (&field)[N], const std::string& text) {
-  ASSERT_LT(text.size(), N) << text;
-  std::memset(field, 0, N);
-  std::memcpy(field, text.data(), text.size());
-}
-
-std::string Block(const uint8_t* block, std::size_t size) {
-  return block == nullptr ? "<null>" : std::string(reinterpret_cast<const char*>(block), size);
-}
-
-// The exit code of `call` run in a child that may not write `path`. Root
-// passes every file mode, so a root child becomes nobody first; the child
-// answers 98 if it could still open the file for writing.
-int RunWithoutWriteAccess(const std::string& path, const std::function<int()>& call) {
-  pid_t child = fork();
-  if (child == 0) {
-    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0)) {
-      _exit(99);
-    }
-    int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd >= 0) _exit(98);
-    _exit(call());
-  }
-  int status = 0;
-  if (child < 0 || waitpid(child, &status, 0) != child) return -1;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-class HostRecordFilesTest : public ::testing::Test {
+class HostRecordFilesTest : public TariffDirTest {
  protected:
-  void SetUp() override {
-    PutText(context_->dataDir, data_.Slashed());
-    PutText(context_->tariffName, "TARF");
+  // The record ReadPonyOpt finds for `name`, or what it returned. The buffer is
+  // exactly one record long, so a write past it shows in the sanitizer run.
+  std::string Found(const std::string& name, const std::string& file = "OPTIONS.DAT") {
+    const int found = ReadPonyOpt(dir_.PathOf(file).c_str(), buffer_.get(), name.c_str());
+    return found == 1 ? std::string(buffer_.get(), kRecord) : std::to_string(found);
   }
-  void TearDown() override { CloseAllFiles(context_.get()); }
 
-  TempDir data_;
-  std::unique_ptr<RateContext> context_ = std::make_unique<RateContext>();
-};
-
-TEST_F(HostRecordFilesTest, LevelFileLoadsWholeAndIsReplacedByTheNextLoad) {
-  std::string levels = kit::LevelFile({"LEVEL ONE", "LEVEL TWO"}) + "tail";
-  ASSERT_EQ(levels.size(), 40u);
-  data_.WriteFile("RATES.LVL", levels);
-  ASSERT_EQ(OpenLevelFile(context_.get(), "RATES.LVL"), 1);
-  EXPECT_EQ(int32_t{context_->lvlCount}, 2);
-  EXPECT_EQ(Block(context_->lvlTable, 40), levels);
-
-  // The block replaced is released: the sanitizer run reports a leak.
-  std::string other = kit::LevelFile({"OTHER"});
-  data_.WriteFile("OTHER.LVL", other);
-  ASSERT_EQ(OpenLevelFile(context_.get(), "OTHER.LVL"), 1);
-  EXPECT_EQ(int32_t{context_->lvlCount}, 1);
-  EXPECT_EQ(Block(context_->lvlTable, 18), other);
-
-  EXPECT_EQ(OpenLevelFile(context_.get(), "MISSING.LVL"), 0);
-  EXPECT_EQ(int32_t{context_->errorCode}, 300);
-  EXPECT_TRUE(context_->lvlTable == nullptr);
-  EXPECT_EQ(int32_t{context_->lvlCount}, 0);
-}
-
-TEST_F(HostRecordFilesTest, CozFileLoadsEvenEmptyAndMayBeMissing) {
-  data_.WriteFile("TARF.COZ", kit::CozFile({"AB", "CD", "EF"}) + "xy");
-  ASSERT_EQ(ReadCOZFile(context_.get()), 1);
-  EXPECT_EQ(int32_t{context_->cozCount}, 3);
-  EXPECT_EQ(Block(context_->cozTable, 20), kit::CozFile({"AB", "CD", "EF"}) + "xy");
-
-  data_.WriteFile("TARF.COZ", "");
-  EXPECT_EQ(ReadCOZFile(context_.get()), 1);
-  EXPECT_EQ(int32_t{context_->cozCount}, 0);
-
-  ASSERT_EQ(ReadCOZFile(context_.get()), 1);
-  std::filesystem::remove(data_.PathOf("TARF.COZ"));
-  context_->errorCode = 0;
-  EXPECT_EQ(ReadCOZFile(context_.get()), 0);
-  EXPECT_EQ(int32_t{context_->errorCode}, 0);
-  EXPECT_TRUE(context_->cozTable == nullptr);
-  EXPECT_EQ(int32_t{context_->cozCount}, 0);
-}
-
-class OptionRecordTest : public ::testing::Test {
- protected:
-  // Looks up `name`; the buffer is exactly one record long, so a write past
-  // it shows in the sanitizer run.
-  int Find(const std::string& name) {
-    return ReadPonyOpt(path_.c_str(), buffer_.get(), name.c_str());
-  }
-  std::string Buffer() const { return std::string(buffer_.get(), kRecord); }
-
-  TempDir dir_;
-  std::string path_ = dir_.PathOf("OPTIONS.DAT");
   std::unique_ptr<char[]> buffer_ = std::make_unique<char[]>(kRecord);
 };
 
-TEST_F(OptionRecordTest, NamesMatchWholeAndTheFirstMatchWins) {
-  std::string file = kit::OptionRecordFile({{"ABCD", "four"},
-                                            {"ABC   ", "padded"},
-                                            {"ABC", "exact"},
-                                            {"XYZ", "last whole"}}) +
-                     kit::OptionRecordFile({{"PART", "cut"}}).substr(0, 1000);
+// A missing .COZ leaves no table and no status. Replacing a level block
+// releases it: the sanitizer run reports a leak otherwise.
+TEST_F(HostRecordFilesTest, LevelAndCozFilesLoadWhole) {
+  const std::string coz = kit::CozFile({"AB", "CD", "EF"}) + "xy";
+  Write(".COZ", coz);
+  ASSERT_EQ((Ints{ReadCOZFile(context_.get()), c_.cozCount}), (Ints{1, 3}));
+  EXPECT_EQ(Bytes(c_.cozTable, 20), coz);
+  std::filesystem::remove(dir_.PathOf("TARF.COZ"));
+  EXPECT_EQ((Ints{ReadCOZFile(context_.get()), c_.errorCode, c_.cozCount, c_.cozTable == nullptr}),
+            (Ints{0, 0, 0, 1}));
+  Write(".COZ", "");
+  EXPECT_EQ((Ints{ReadCOZFile(context_.get()), c_.cozCount}), (Ints{1, 0}));
+  const std::string levels = kit::LevelFile({"LEVEL ONE", "LEVEL TWO"}) + "tail";  // 40 bytes
+  dir_.WriteFile("RATES.LVL", levels);
+  dir_.WriteFile("OTHER.LVL", kit::LevelFile({"OTHER"}));
+  ASSERT_EQ((Ints{OpenLevelFile(context_.get(), "RATES.LVL"), c_.lvlCount}), (Ints{1, 2}));
+  EXPECT_EQ(Bytes(c_.lvlTable, 40), levels);
+  ASSERT_EQ((Ints{OpenLevelFile(context_.get(), "OTHER.LVL"), c_.lvlCount}), (Ints{1, 1}));
+  EXPECT_EQ(Bytes(c_.lvlTable, 18), kit::LevelFile({"OTHER"}));
+  EXPECT_EQ((Ints{OpenLevelFile(context_.get(), "MISSING.LVL"), c_.errorCode, c_.lvlCount,
+                  c_.lvlTable == nullptr}),
+            (Ints{0, 300, 0, 1}));
+}
+
+// A name matches whole, its trailing blanks cut in the buffer; the first match
+// wins and a partial last record is not searched. A name may fill the record.
+TEST_F(HostRecordFilesTest, OptionRecordsAreFoundByTheirWholeName) {
+  const std::string file = kit::OptionRecordFile({{"ABCD", "four"}, {"ABC   ", "padded"},
+      {"ABC", "exact"}, {"XYZ", "last whole"}, {"PART", "cut"}}).substr(0, 4 * kRecord + 1000);
   dir_.WriteFile("OPTIONS.DAT", file);
+  EXPECT_EQ(Found("ABC"), "ABC" + std::string(1, '\0') + file.substr(kRecord + 4, kRecord - 4));
+  EXPECT_EQ(Found("ABCD"), file.substr(0, kRecord));
+  EXPECT_EQ(Found("XYZ"), file.substr(3 * kRecord, kRecord));
+  for (const char* absent : {"AB", "PART"}) EXPECT_EQ(Found(absent), "0") << absent;
+  EXPECT_EQ(Found("ABC", "MISSING.DAT"), "0");
 
-  ASSERT_EQ(Find("ABC"), 1);
-  std::string padded = file.substr(kRecord, kRecord);
-  padded[3] = '\0';  // the name's trailing blanks are cut in the buffer
-  EXPECT_EQ(Buffer(), padded);
-
-  ASSERT_EQ(Find("ABCD"), 1);
-  EXPECT_EQ(Buffer(), file.substr(0, kRecord));
-  ASSERT_EQ(Find("XYZ"), 1);
-  EXPECT_EQ(Buffer(), file.substr(3 * kRecord, kRecord));
-
-  EXPECT_EQ(Find("AB"), 0);
-  EXPECT_EQ(Find("PART"), 0);  // in the partial last record only
-  EXPECT_EQ(ReadPonyOpt(dir_.PathOf("MISSING.DAT").c_str(), buffer_.get(), "ABC"), 0);
+  const std::string full(kRecord, 'N'), blanks(kRecord - 2, 'M');
+  dir_.WriteFile("FULL.DAT", full + blanks + "  ");
+  EXPECT_EQ(Found(full, "FULL.DAT"), full);
+  EXPECT_EQ(Found(full.substr(1), "FULL.DAT"), "0");
+  EXPECT_EQ(Found(blanks, "FULL.DAT"), blanks + '\0' + ' ');
 }
 
-TEST_F(OptionRecordTest, ANameMayFillTheWholeRecord) {
-  std::string full(kRecord, 'N');
-  std::string blanks = std::string(kRecord - 2, 'M') + "  ";
-  dir_.WriteFile("OPTIONS.DAT", full + blanks);
-
-  ASSERT_EQ(Find(full), 1);
-  EXPECT_EQ(Buffer(), full);
-  EXPECT_EQ(Find(full.substr(1)), 0);
-  ASSERT_EQ(Find(std::string(kRecord - 2, 'M')), 1);
-  EXPECT_EQ(Buffer(), std::string(kRecord - 2, 'M') + '\0' + ' ');
-}
-
-TEST_F(OptionRecordTest, ReadsAFileItMayNotWrite) {
-  dir_.WriteFile("OPTIONS.DAT", kit::OptionRecordFile({{"ABC", "body"}}));
-  ASSERT_EQ(chmod(path_.c_str(), 0444), 0);
-  ASSERT_EQ(chmod(dir_.path().c_str(), 0755), 0);
-  EXPECT_EQ(RunWithoutWriteAccess(path_, [&] { return Find("ABC"); }), 1);
+// In a child that may not write the file: root passes every mode, so a root
+// child becomes nobody first, and answers 98 if it could still write.
+TEST_F(HostRecordFilesTest, ReadsAnOptionFileItMayNotWrite) {
+  const std::string path = dir_.WriteFile("OPTIONS.DAT", kit::OptionRecordFile({{"ABC", "body"}}));
+  ASSERT_EQ(chmod(path.c_str(), 0444) | chmod(dir_.path().c_str(), 0755), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(99);
+    if (open(path.c_str(), O_RDWR | O_CLOEXEC) >= 0) _exit(98);
+    _exit(ReadPonyOpt(path.c_str(), buffer_.get(), "ABC"));
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 1);
 }
 
 }  // namespace

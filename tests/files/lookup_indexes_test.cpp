@@ -1,220 +1,116 @@
 // What a tariff keeps of its large files for the lookups: the sparse .RTE
-// index, the .FAC directory, the .ZF1 header tables, the .SCC and .ZP6
-// blocks and the .ZMC record count.
-#include <brantfunc/brantfunc.h>
-
-#include <gtest/gtest.h>
-
-#include <cstddef>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <iterator>
-#include <memory>
+// index, the .FAC directory, the .ZF1 header tables and the .ZMC record count.
 #include <optional>
-#include <string>
-#include <vector>
+#include <tuple>
 
 #include "context/byte_coding.h"
 #include "context/record_fields.h"
 #include "files/loaders.h"
-#include "support/temp_dir.h"
+#include "support/tariff_dir.h"
 #include "tariffkit/tariffkit.h"
 
 namespace brant::test_support {
 namespace {
 
-using tariffkit::SmallTariffKey;
-using tariffkit::Zf1Tables;
+namespace kit = tariffkit;
 
-std::size_t OpenDescriptors() {
-  namespace fs = std::filesystem;
-  return static_cast<std::size_t>(
-      std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator()));
-}
-
-template <typename T>
-std::string Bytes(const T* data, std::size_t size) {
-  return std::string(reinterpret_cast<const char*>(data), size);
-}
-
-std::string RateFileOf(int records, bool wide) {
-  std::vector<tariffkit::RateRecord> rates;
-  for (int i = 0; i < records; ++i) rates.push_back({SmallTariffKey(i), {i}});
-  return tariffkit::RateFile(rates, wide);
-}
-
-// n rows whose starts all hold 7 and whose keys are 100000, 100001, ...
-Zf1Tables Rows(std::size_t n) {
-  Zf1Tables t{std::vector<int16_t>(n, 7), std::vector<tariffkit::RowPlace>(n), {}, {}, {}};
-  for (std::size_t i = 0; i < n; ++i) t.keys.push_back(static_cast<uint32_t>(100000 + i));
+// n rows: row i starts at i - 1 and has the key 100000 + i.
+kit::Zf1Tables Rows(int n, std::optional<uint16_t> declared = {}) {
+  kit::Zf1Tables t{{}, std::vector<kit::RowPlace>(n), {}, {}, declared};
+  for (int i = 0; i < n; ++i) t.rowStarts.push_back(static_cast<int16_t>(i - 1));
+  for (int i = 0; i < n; ++i) t.keys.push_back(static_cast<uint32_t>(100000 + i));
   return t;
 }
 
-class LookupIndexesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::snprintf(context_->dataDir, sizeof context_->dataDir, "%s", dir_.Slashed().c_str());
-    std::snprintf(context_->tariffName, sizeof context_->tariffName, "TARF");
-    c_.zf1Handle = c_.facHandle = c_.fc1Handle = c_.fc2Handle = c_.rteHandle = -1;
-  }
-  // Whatever a test loaded, CloseAllFiles releases it and no descriptor stays open.
-  void TearDown() override {
-    CloseAllFiles(context_.get());
-    EXPECT_EQ(OpenDescriptors(), descriptorsBefore_);
-  }
-  std::string Write(const std::string& extension, const std::string& bytes) {
-    return dir_.WriteFile("TARF" + extension, bytes);
-  }
+using LookupIndexesTest = TariffDirTest;
 
-  TempDir dir_;
-  std::unique_ptr<RateContext> context_ = std::make_unique<RateContext>();
-  RateContext& c_ = *context_;
-  const std::size_t descriptorsBefore_ = OpenDescriptors();
-};
-
+// Records, bytes of a partial record after them, wide records, and the index
+// count: the keys of records 49, 99, ... then "999999". The file is closed after.
 TEST_F(LookupIndexesTest, RateIndexKeepsTheLastKeyOfEachBlockOfFifty) {
-  const struct {
-    int records;
-    std::size_t extraBytes;
-    bool wide;
-    std::vector<int> keyed;  // the records whose keys come before "999999"
-  } cases[] = {{0, 0, false, {}},         {49, 0, false, {}},         {50, 0, false, {49}},
-               {120, 0, false, {49, 99}}, {100, 57, false, {49, 99}}, {99, 669, true, {49}},
-               {120, 0, true, {49, 99}}};
-  for (const auto& k : cases) {
-    SCOPED_TRACE(std::to_string(k.records) + (k.wide ? " wide" : " narrow"));
-    Write(".RTE", RateFileOf(k.records, k.wide) + std::string(k.extraBytes, '9'));
-    ASSERT_EQ(BuildRteIndex(c_, k.wide ? kWideRteRecord : kNarrowRteRecord), 1);
-    std::string expected;
-    for (int record : k.keyed) expected += SmallTariffKey(record);
-    EXPECT_EQ(int32_t{c_.rteIndexCount}, static_cast<int32_t>(k.keyed.size() + 1));
-    EXPECT_EQ(Bytes(c_.rteIndex, expected.size() + 6), expected + "999999");
-    EXPECT_EQ(int32_t{c_.rteHandle}, -1);
-    EXPECT_EQ(OpenDescriptors(), descriptorsBefore_);
+  const std::tuple<int, std::size_t, bool, int32_t> cases[] = {
+      {0, 0, false, 1},    {49, 0, false, 1},  {50, 0, false, 2}, {120, 0, false, 3},
+      {100, 57, false, 3}, {99, 669, true, 2}, {120, 0, true, 3}};
+  for (const auto& [records, extra, wide, count] : cases) {
+    SCOPED_TRACE(std::to_string(records) + (wide ? " wide" : " narrow"));
+    std::vector<kit::RateRecord> rates;
+    for (int i = 0; i < records; ++i) rates.push_back({kit::SmallTariffKey(i), {i}});
+    Write(".RTE", kit::RateFile(rates, wide) + std::string(extra, '9'));
+    std::string keys;
+    for (int i = 0; i + 1 < count; ++i) keys += kit::SmallTariffKey(50 * i + 49);
+    ASSERT_EQ((Ints{BuildRteIndex(c_, wide ? kWideRteRecord : kNarrowRteRecord), c_.rteIndexCount,
+                    c_.rteHandle}), (Ints{1, count, -1}));
+    EXPECT_EQ(Bytes(c_.rteIndex, keys.size() + 6), keys + "999999");
   }
-}
-
-TEST_F(LookupIndexesTest, RateIndexCountMustFitItsField) {
   // Sparse files of zero records: 32767 entries is the most the count holds.
-  const std::string path = Write(".RTE", "");
-  std::filesystem::resize_file(path, (50 * 32766 + 49) * kNarrowRteRecord);
-  ASSERT_EQ(BuildRteIndex(c_, kNarrowRteRecord), 1);
-  EXPECT_EQ(int32_t{c_.rteIndexCount}, 32767);
+  std::filesystem::resize_file(Write(".RTE", ""), (50 * 32766 + 49) * kNarrowRteRecord);
+  ASSERT_EQ((Ints{BuildRteIndex(c_, kNarrowRteRecord), c_.rteIndexCount}), (Ints{1, 32767}));
   EXPECT_EQ(Bytes(c_.rteIndex + 6 * 32766, 6), "999999");
-
-  std::filesystem::resize_file(path, 50 * 32767 * kNarrowRteRecord);
-  EXPECT_EQ(BuildRteIndex(c_, kNarrowRteRecord), 0);
-  EXPECT_EQ(int32_t{c_.errorCode}, 354);
-  EXPECT_EQ(int32_t{c_.rteHandle}, -1);
+  std::filesystem::resize_file(dir_.PathOf("TARF.RTE"), 50 * 32767 * kNarrowRteRecord);
+  EXPECT_EQ((Ints{BuildRteIndex(c_, kNarrowRteRecord), c_.errorCode, c_.rteHandle}),
+            (Ints{0, 354, -1}));
+  EXPECT_EQ(OpenDescriptors(), openAtStart_);
 }
 
 TEST_F(LookupIndexesTest, FactorDirectoryMayNameOnlyWhatItHolds) {
   settings::useFacTables.Set(c_, 'Y');
-  Write(".FC1", tariffkit::FactorRangeFile({{1, 499}}));
-  Write(".FC2", tariffkit::GroupFactorFile({{10000}}));
+  Write(".FC1", kit::FactorRangeFile({{1, 499}}));
+  Write(".FC2", kit::GroupFactorFile({{10000}}));
   auto fac = [](std::optional<uint16_t> secondLength, std::optional<int16_t> last) {
-    return tariffkit::FactorFile({{.lowKey = "000000", .highKey = "499999", .groups = {{10000, 0}}},
-                                  {.lowKey = "500000",
-                                   .highKey = "999999",
-                                   .groups = {{10500, 0}},
-                                   .declaredLength = secondLength}},
-                                 {.declaredLastEntry = last});
+    return kit::FactorFile({{.lowKey = "000000", .highKey = "499999", .groups = {{10000, 0}}},
+                            {.lowKey = "500000", .highKey = "999999", .groups = {{10500, 0}},
+                             .declaredLength = secondLength}},
+                           {.declaredLastEntry = last});
   };
-  const struct {
-    const char* what;
-    std::string file;
-    int32_t result;
-  } cases[] = {{"last entry 49", fac({}, 49), 1},       {"last entry 50", fac({}, 50), 0},
-               {"entry of 516", fac(516, {}), 1},       {"entry of 517", fac(517, {}), 0},
-               {"unused entry of 517", fac(517, 0), 1}, {"short", fac({}, {}).substr(0, 100), 1}};
-  for (const auto& k : cases) {
-    SCOPED_TRACE(k.what);
+  const std::tuple<const char*, std::string, int32_t> cases[] = {
+      {"last entry 49", fac({}, 49), 1},       {"last entry 50", fac({}, 50), 0},
+      {"entry of 516", fac(516, {}), 1},       {"entry of 517", fac(517, {}), 0},
+      {"unused entry of 517", fac(517, 0), 1}, {"short", fac({}, {}).substr(0, 100), 1}};
+  for (const auto& [what, file, result] : cases) {
+    SCOPED_TRACE(what);
     std::memset(c_.facDirectory, 0xEE, sizeof c_.facDirectory);
-    Write(".FAC", k.file);
-    EXPECT_EQ(OpenFactorFiles(c_), k.result);
-    if (k.result == 1) {
-      EXPECT_GT(int32_t{c_.facHandle}, 0);
-      std::string expected = k.file.substr(0, 802);
-      expected.resize(802, '\0');  // what a short directory lacks reads as empty
-      EXPECT_EQ(Bytes(c_.facDirectory, 802), expected);
-    } else {
-      EXPECT_EQ(int32_t{c_.errorCode}, 264);
-      EXPECT_EQ(int32_t{c_.facHandle}, -1);
-      EXPECT_EQ(int32_t{c_.fc1Handle}, -1);
-      EXPECT_EQ(OpenDescriptors(), descriptorsBefore_);
-    }
+    Write(".FAC", file);
+    c_.errorCode = 0;
+    // Result, status, and each handle open (1) or as the host left it.
+    EXPECT_EQ((Ints{OpenFactorFiles(c_), c_.errorCode, c_.facHandle > 0 ? 1 : c_.facHandle,
+                    c_.fc1Handle > 0 ? 1 : c_.fc1Handle}),
+              (result ? Ints{1, 0, 1, 1} : Ints{0, 264, -1, -1}));
+    std::string directory = file.substr(0, 802);
+    directory.resize(802, '\0');  // what a short directory lacks reads as empty
+    EXPECT_TRUE(!result || Bytes(c_.facDirectory, 802) == directory);
     CloseAllFiles(context_.get());
+    EXPECT_EQ(OpenDescriptors(), openAtStart_);
   }
 }
 
-TEST_F(LookupIndexesTest, ZipTablesBringTheRowStartsAndKeys) {
-  const Zf1Tables tables{
-      {-1, 0, 3}, {{0, 4}, {4, 6}, {10, 2}}, {100100, 100200, 300000}, {"A001000"}, {}};
-  const std::string file = tariffkit::Zf1File(tables);
-  Write(".ZF1", file);
-  ASSERT_EQ(LoadZf1Tables(c_), 1);
-  EXPECT_GT(int32_t{c_.zf1Handle}, 0);
-  EXPECT_EQ(int32_t{c_.zf1Count}, 3);
-  EXPECT_EQ(int32_t{c_.zf1DataStart}, 29);
-  EXPECT_EQ(int32_t{c_.zf1FileSize}, static_cast<int32_t>(file.size()));
-  for (int i = 0; i < 3; ++i) {
-    EXPECT_EQ(int32_t{c_.zf1RowStarts[i]}, tables.rowStarts[i]);
-    EXPECT_EQ(LoadU24(c_.zf1KeyTable[i]), tables.keys[i]);
-  }
-  Write(".ZF1", tariffkit::Zf1File(Rows(11200)));  // loaded again: the earlier file is closed
-  ASSERT_EQ(LoadZf1Tables(c_), 1);
-  EXPECT_EQ(int32_t{c_.zf1RowStarts[11199]}, 7);
-  EXPECT_EQ(LoadU24(c_.zf1KeyTable[11199]), 111199u);
-
-  c_.zf1RowStarts[0] = 1234;
-  Write(".ZF1", tariffkit::Zf1File({}));
-  ASSERT_EQ(LoadZf1Tables(c_), 1);
-  EXPECT_EQ(int32_t{c_.zf1Count}, 0);
-  EXPECT_EQ(int32_t{c_.zf1DataStart}, 2);
-  EXPECT_EQ(int32_t{c_.zf1RowStarts[0]}, 1234);
-}
-
-// More rows than the record holds, a cut count and tables shorter than their count.
-TEST_F(LookupIndexesTest, ZipTablesThatDoNotFitAreRefused) {
-  Zf1Tables tooMany = Rows(11201), fourRows = Rows(4);
-  tooMany.declaredCount = 11201;
-  fourRows.declaredCount = 5;
+// Too many rows, a cut file or tables shorter than their count are refused,
+// and too many rows leave the tables alone; up to 11200 load, and N = 0 loads
+// nothing. Loaded again, the earlier file is closed.
+TEST_F(LookupIndexesTest, ZipTablesLoadWhenTheyFit) {
   // zf1RowStarts and zf1KeyTable after it, as bytes of the packed record.
   uint8_t* raw = reinterpret_cast<uint8_t*>(context_.get()) + offsetof(RateContext, zf1RowStarts);
   const std::string untouched(sizeof c_.zf1RowStarts + sizeof c_.zf1KeyTable, '\x5A');
   std::memcpy(raw, untouched.data(), untouched.size());
   for (const std::string& file :
-       {tariffkit::Zf1File(tooMany), std::string("\x05"), tariffkit::Zf1File(fourRows)}) {
+       {kit::Zf1File(Rows(11201, 11201)), std::string("\x05"), kit::Zf1File(Rows(4, 5))}) {
     Write(".ZF1", file);
-    EXPECT_EQ(LoadZf1Tables(c_), 0) << file.size();
-    EXPECT_EQ(int32_t{c_.errorCode}, 394);
-    EXPECT_EQ(int32_t{c_.zf1Handle}, -1);
-    EXPECT_EQ(OpenDescriptors(), descriptorsBefore_);
-    if (file.size() > 100000) {
-      EXPECT_EQ(Bytes(raw, untouched.size()), untouched);  // nothing of the refused rows
-    }
+    EXPECT_EQ((Ints{LoadZf1Tables(c_), c_.errorCode, c_.zf1Handle}), (Ints{0, 394, -1}))
+        << file.size();
+    EXPECT_EQ(OpenDescriptors(), openAtStart_);
+    EXPECT_TRUE(file.size() < 100000 || Bytes(raw, untouched.size()) == untouched);
   }
-}
-
-TEST_F(LookupIndexesTest, PostalFilesAreReadWholeAndCounted) {
-  const std::string scc = tariffkit::PostalRangeFile(
-      {{"QC", "H1A", "H9Z"}, {"ON", "M1A", "M9Z"}, {"BC", "V5A", "V7Z"}});
-  Write(".SCC", scc + "QC");  // a partial record is read but not counted
-  ASSERT_EQ(LoadSccTable(c_), 1);
-  EXPECT_EQ(int32_t{c_.sccCount}, 3);
-  EXPECT_EQ(Bytes(c_.sccTable, scc.size() + 2), scc + "QC");
-
-  Write(".ZP6", tariffkit::Zp6File({"H2X1Y4QC0001", "M5V2T6ON0002"}) + "H2X");
-  ASSERT_EQ(LoadZp6Table(c_), 1);
-  EXPECT_EQ(int32_t{c_.zp6Count}, 2);
-  Write(".ZP6", tariffkit::Zp6File({"V6B1A1BC0003"}));  // loaded again: the earlier block is freed
-  ASSERT_EQ(LoadZp6Table(c_), 1);
-  EXPECT_EQ(int32_t{c_.zp6Count}, 1);
-  EXPECT_EQ(Bytes(c_.zp6Table, 12), "V6B1A1BC0003");
-
-  const tariffkit::ZoneMinimum zone{"10000", "19999", "60000", "69999", "A00000", "A99999"};
-  Write(".ZMC", tariffkit::ZoneMinimumFile({zone, zone}) + std::string(20, ' '));
+  const std::string rows = kit::Zf1File(Rows(11200));
+  Write(".ZF1", rows);
+  ASSERT_EQ(
+      (Ints{LoadZf1Tables(c_), c_.zf1Handle > 0, c_.zf1Count, c_.zf1DataStart, c_.zf1FileSize}),
+      (Ints{1, 1, 11200, 9 * 11200 + 2, static_cast<int32_t>(rows.size())}));
+  for (int i = 0; i < 11200; ++i) {
+    ASSERT_TRUE(c_.zf1RowStarts[i] == i - 1 && LoadU24(c_.zf1KeyTable[i]) == 100000u + i) << i;
+  }
+  Write(".ZF1", kit::Zf1File({}));
+  EXPECT_EQ((Ints{LoadZf1Tables(c_), c_.zf1Count, c_.zf1DataStart, c_.zf1RowStarts[0]}),
+            (Ints{1, 0, 2, -1}));
+  EXPECT_EQ(OpenDescriptors(), openAtStart_ + 1);
+  Write(".ZMC", std::string(100, ' '));
   EXPECT_EQ(CountZmcRecords(c_), 2);
 }
 

@@ -1,34 +1,14 @@
 // The small tables a tariff copies into the record: settings, accessorials,
-// classes, weight breaks and state codes.
-#include <brantfunc/brantfunc.h>
-
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstring>
-#include <memory>
-#include <string>
-#include <utility>
-#include <vector>
-
+// classes and weight breaks.
 #include "context/record_fields.h"
 #include "files/loaders.h"
-#include "support/temp_dir.h"
+#include "support/tariff_dir.h"
 #include "tariffkit/tariffkit.h"
 
 namespace brant::test_support {
 namespace {
 
-template <typename T>
-std::string Bytes(const T* data, std::size_t size) {
-  return std::string(reinterpret_cast<const char*>(data), size);
-}
-
-// A text NUL-filled to the width of its field.
-std::string Padded(std::string text, std::size_t width) {
-  text.resize(width, '\0');
-  return text;
-}
+namespace kit = tariffkit;
 
 std::vector<std::string> Numbered(const std::string& stem, int count) {
   std::vector<std::string> texts;
@@ -36,131 +16,84 @@ std::vector<std::string> Numbered(const std::string& stem, int count) {
   return texts;
 }
 
-class TariffTablesTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::snprintf(context_->dataDir, sizeof context_->dataDir, "%s", dir_.Slashed().c_str());
-    std::snprintf(context_->tariffName, sizeof context_->tariffName, "TARF");
-  }
-  void Write(const std::string& extension, const std::string& bytes) {
-    dir_.WriteFile("TARF" + extension, bytes);
-  }
+using TariffTablesTest = TariffDirTest;
 
-  TempDir dir_;
-  std::unique_ptr<RateContext> context_ = std::make_unique<RateContext>();
-  RateContext& c_ = *context_;
-  const std::vector<tariffkit::WeightBreak> nineBreaks_ =
-      tariffkit::DescribeSmallTariff({}).weights;
-};
-
-// A longer .SET file loads its first 373 bytes; the issue number is made of
-// the digits among bytes 4 to 8.
-TEST_F(TariffTablesTest, IssueNumberJoinsTheDigitsAmongItsFiveBytes) {
-  const std::pair<std::string, int32_t> cases[] = {{"A0.32", 32},
-                                                   {"ABCDE", 0},
-                                                   {"99999", 99999},
-                                                   {std::string{'1', '\0', '2', '3'}, 123},
-                                                   {std::string{'\0', '\0', '1', '0', '1'}, 101}};
-  for (const auto& [text, issue] : cases) {
-    const std::string record = tariffkit::SettingsRecord({.issueText = text});
-    Write(".SET", record + "MORE");
-    ASSERT_EQ(LoadSettings(c_), 1);
-    EXPECT_EQ(Bytes(c_.settings, 373), record);
-    EXPECT_EQ(int32_t{c_.tariffIssue}, issue) << issue;
+// A longer file loads its first 373 bytes, a shorter one is refused. The issue
+// number joins the digits among bytes 4 to 8.
+TEST_F(TariffTablesTest, SettingsAndTheIssueNumber) {
+  const std::pair<std::string, int32_t> issues[] = {
+      {"A0.32", 32}, {"ABCDE", 0}, {"99999", 99999}, {std::string("1\0" "23", 4), 123},
+      {std::string("\0\0" "101", 5), 101}};
+  for (const auto& [text, issue] : issues) {
+    Write(".SET", kit::SettingsRecord({.issueText = text}) + "MORE");
+    EXPECT_EQ((Ints{LoadSettings(c_), c_.tariffIssue}), (Ints{1, issue}));
   }
+  Write(".SET", kit::SettingsRecord({}).substr(0, 372));
+  EXPECT_EQ((Ints{LoadSettings(c_), c_.errorCode}), (Ints{0, 374}));
 }
 
-TEST_F(TariffTablesTest, AccessorialsCountWholeRecords) {
-  const std::string hundred = tariffkit::AccessorialFile(Numbered("ACC ", 100));
+// A partial last record is left out; an empty file, a partial record alone and
+// more records than the table holds are refused.
+TEST_F(TariffTablesTest, AccessorialsAndClassesCountWholeRecords) {
+  const std::string hundred = kit::AccessorialFile(Numbered("ACC ", 100));
   const std::pair<std::string, int32_t> loads[] = {
-      {hundred.substr(0, 248), 2}, {hundred.substr(0, 250), 2}, {hundred + "PART", 100}};
+      {hundred.substr(0, 248), 2}, {hundred.substr(0, 250), 2}, {hundred + "PART", 100}, {"", 0},
+      {hundred.substr(0, 123), 0}, {kit::AccessorialFile(Numbered("OVERFLOW ", 101)), 0}};
   for (const auto& [bytes, count] : loads) {
+    c_.accCount = c_.errorCode = 0;
     Write(".ACC", bytes);
-    ASSERT_EQ(LoadAccessorials(c_), 1) << bytes.size();
-    EXPECT_EQ(int32_t{c_.accCount}, count);
+    EXPECT_EQ((Ints{LoadAccessorials(c_), c_.accCount, c_.errorCode}),
+              (Ints{count > 0, count, count > 0 ? 0 : 494})) << bytes.size();
     EXPECT_EQ(Bytes(c_.accTable, 124 * count), bytes.substr(0, 124 * count));
-  }
-  // An empty file, a partial record, and more records than the table holds.
-  const std::string overflow = tariffkit::AccessorialFile(Numbered("OVERFLOW ", 101));
-  for (const std::string& refused : {std::string(), hundred.substr(0, 123), overflow}) {
-    c_.accCount = 0;
-    Write(".ACC", refused);
-    EXPECT_EQ(LoadAccessorials(c_), 0) << refused.size();
-    EXPECT_EQ(int32_t{c_.errorCode}, 494);
-    EXPECT_EQ(int32_t{c_.accCount}, 0);
     EXPECT_TRUE(c_.lvlTable == nullptr);  // the field after the table
   }
-}
-
-TEST_F(TariffTablesTest, ClassCodesBecomeTerminatedTexts) {
-  Write(".CLS", tariffkit::ClassFile({"50", "55", "60"}) + "65");
-  ASSERT_EQ(LoadClasses(c_), 1);
-  EXPECT_EQ(int32_t{c_.classCount}, 3);
-  EXPECT_EQ(Bytes(c_.classTable[0], 18), Padded("50", 6) + Padded("55", 6) + Padded("60", 6));
-
-  Write(".CLS", tariffkit::ClassFile(Numbered("C", 22)));
-  ASSERT_EQ(LoadClasses(c_), 1);
-  EXPECT_EQ(int32_t{c_.classCount}, 20);
-  EXPECT_EQ(Bytes(c_.classTable[19], 6), Padded("C20", 6));
-
+  // Class codes become terminated texts; only 20 are kept.
+  Write(".CLS", kit::ClassFile({"50", "55", "60"}) + "65");
+  EXPECT_EQ((Ints{LoadClasses(c_), c_.classCount}), (Ints{1, 3}));
+  EXPECT_EQ(Bytes(c_.classTable[0], 18), std::string("50\0\0\0\0" "55\0\0\0\0" "60\0\0\0\0", 18));
+  Write(".CLS", kit::ClassFile(Numbered("C", 22)));
+  EXPECT_EQ((Ints{LoadClasses(c_), c_.classCount}), (Ints{1, 20}));
+  EXPECT_EQ(Bytes(c_.classTable[19], 6), std::string("C20\0\0\0", 6));
   Write(".CLS", "");
-  EXPECT_EQ(LoadClasses(c_), 0);
-  EXPECT_EQ(int32_t{c_.errorCode}, 235);
+  EXPECT_EQ((Ints{LoadClasses(c_), c_.errorCode}), (Ints{0, 235}));
 }
 
-TEST_F(TariffTablesTest, FewerThanNineBreaksLoadButLeaveTheReadStatus) {
-  const std::string file = tariffkit::WeightFile({nineBreaks_.begin(), nineBreaks_.begin() + 5});
-  Write(".WGT", file);
-  EXPECT_EQ(ReadWgtFile(&c_), 1);
-  EXPECT_EQ(int32_t{c_.errorCode}, 384);
-  EXPECT_EQ(int32_t{c_.weightRecordCount}, 5);
-  EXPECT_EQ(int32_t{c_.weightBreakCount}, 5);
-  EXPECT_EQ(Bytes(c_.wgtRecords[0], 105), file);
-  EXPECT_EQ(int32_t{c_.weightMin[4]}, 5000);
-  EXPECT_EQ(int32_t{c_.weightMax[4]}, 9999);
-}
+// Fewer than nine breaks load but leave the read status; none is refused. Cut
+// from break 2, three are kept and the last is open-ended; cuts that name no
+// break leave the table as it was.
+TEST_F(TariffTablesTest, WeightBreaksAndTheUsersCut) {
+  const auto nine = kit::DescribeSmallTariff({}).weights;
+  const std::string five = kit::WeightFile({nine.begin(), nine.begin() + 5});
+  Write(".WGT", five);
+  EXPECT_EQ((Ints{ReadWgtFile(&c_), c_.errorCode, c_.weightRecordCount, c_.weightBreakCount,
+                  c_.weightMin[4], c_.weightMax[4]}),
+            (Ints{1, 384, 5, 5, 5000, 9999}));
+  EXPECT_EQ(Bytes(c_.wgtRecords[0], 105), five);
+  Write(".WGT", "");
+  EXPECT_EQ((Ints{ReadWgtFile(&c_), c_.errorCode}), (Ints{0, 385}));
 
-TEST_F(TariffTablesTest, UserDefaultsCutTheBreaks) {
-  Write(".WGT", tariffkit::WeightFile(nineBreaks_));
+  std::memset(c_.weightLabels[19], 0xEE, 11);  // the last label slot lies just before weightMax
+  Write(".WGT", kit::WeightFile(nine));
+  ASSERT_EQ((Ints{ReadWgtFile(&c_), c_.weightBreakCount, c_.weightMax[8]}),
+            (Ints{1, 9, nine[8].maximum}));
+  // Every label slot and the maxima of the nine breaks, as the whole table leaves them.
+  const std::string whole = Bytes(c_.weightLabels[0], sizeof c_.weightLabels + 9 * 4);
   defaults::weightBreakStart.Set(c_, "2");
   defaults::weightBreakSpan.Set(c_, "3");
-  ASSERT_EQ(ReadWgtFile(&c_), 1);
-  EXPECT_EQ(int32_t{c_.weightRecordCount}, 9);
-  EXPECT_EQ(int32_t{c_.weightBreakCount}, 5);
-  EXPECT_EQ(int32_t{c_.weightMax[3]}, 4999);
-  EXPECT_EQ(int32_t{c_.weightMax[4]}, 9999999);
-  EXPECT_EQ(Bytes(c_.weightLabels[5], 11), Padded("XXX", 11));
+  EXPECT_EQ((Ints{ReadWgtFile(&c_), c_.weightRecordCount, c_.weightBreakCount, c_.weightMax[3],
+                  c_.weightMax[4]}),
+            (Ints{1, 9, 5, 4999, 9999999}));
+  EXPECT_EQ(Bytes(c_.weightLabels[5], 11), std::string("XXX\0\0\0\0\0\0\0\0", 11));
   EXPECT_STREQ(c_.weightLabels[6], "M20M");
-}
-
-TEST_F(TariffTablesTest, CutsThatNameNoBreakLeaveTheTableWhole) {
-  Write(".WGT", tariffkit::WeightFile(nineBreaks_));
-  const std::string guard(11, '\xEE');  // the last label slot lies just before weightMax
   const std::pair<const char*, const char*> cuts[] = {{"2", ""},  {"4", "5"},  {"9", "0"},
                                                       {"0", "0"}, {"-3", "1"}, {"-999", "-99999"}};
   for (const auto& [start, span] : cuts) {
     SCOPED_TRACE(std::string(start) + " + " + span);
-    std::memcpy(c_.weightLabels[19], guard.data(), guard.size());
     defaults::weightBreakStart.Set(c_, start);
     defaults::weightBreakSpan.Set(c_, span);
-    ASSERT_EQ(ReadWgtFile(&c_), 1);
-    EXPECT_EQ(int32_t{c_.weightBreakCount}, 9);
-    for (int i = 0; i < 9; ++i) {
-      EXPECT_EQ(int32_t{c_.weightMax[i]}, nineBreaks_[i].maximum) << i;
-      EXPECT_STRNE(c_.weightLabels[i], "XXX") << i;
-    }
-    EXPECT_EQ(Bytes(c_.weightLabels[19], 11), guard);
+    EXPECT_EQ((Ints{ReadWgtFile(&c_), c_.weightBreakCount}), (Ints{1, 9}));
+    EXPECT_EQ(Bytes(c_.weightLabels[0], whole.size()), whole);
   }
-}
-
-TEST_F(TariffTablesTest, StateCodesNeedTheWholeTable) {
-  const std::string table = tariffkit::StateCodeFile({{.prefix = 21, .state = "MA"}});
-  Write(".SC", table.substr(0, 7991));
-  EXPECT_EQ(LoadStateCodes(c_), 0);
-  EXPECT_EQ(int32_t{c_.errorCode}, 364);
-  Write(".SC", table + "MORE");
-  EXPECT_EQ(LoadStateCodes(c_), 1);
-  EXPECT_EQ(Bytes(c_.stateCodeTable, 7992), table);
 }
 
 }  // namespace
