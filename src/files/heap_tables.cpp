@@ -14,23 +14,20 @@ constexpr int64_t kZmcRecord = 40;
 
 }  // namespace
 
+// A short read is reported as the file's read status; OpenAllFiles reports
+// every failure of this table as 460.
 int32_t LoadSccTable(RateContext& context) {
   ScopedDescriptor file(Openfile(&context, ".SCC"));
   if (!file.ok()) {
     context.errorCode = kSccOpen;
     return 0;
   }
-  int64_t size = FileSize(file.get());
-  if (size < 0) return 0;
   context.sccTable = ReleaseTable(context.sccTable);
-  context.sccCount = RecordCount(size, kSccRecord);
-  bool whole = false;
-  context.sccTable = ReadWholeFile(file.get(), size, whole);
-  if (context.sccTable == nullptr) return 0;  // no status of its own
-  if (!whole) {
-    context.errorCode = kSccRead;
-    return 0;
-  }
+  WholeFile scc = LoadWholeFile(file.get());
+  context.sccCount = RecordCount(scc.size, kSccRecord);
+  // A missing block has no status of its own.
+  if (!Loaded(scc, context, context.errorCode, kSccRead)) return 0;
+  context.sccTable = scc.block;
   return 1;
 }
 
@@ -41,20 +38,10 @@ int32_t LoadZp6Table(RateContext& context) {
     return 0;
   }
   context.zp6Table = ReleaseTable(context.zp6Table);
-  int64_t size = FileSize(file.get());
-  context.zp6Count = RecordCount(size < 0 ? 0 : size, kZp6Record);
-  bool whole = false;
-  uint8_t* block = size < 0 ? nullptr : ReadWholeFile(file.get(), size, whole);
-  if (block == nullptr) {
-    context.errorCode = kZp6Allocation;
-    return 0;
-  }
-  if (!whole) {
-    ReleaseTable(block);
-    context.errorCode = kZp6Read;
-    return 0;
-  }
-  context.zp6Table = block;
+  WholeFile zp6 = LoadWholeFile(file.get());
+  context.zp6Count = RecordCount(zp6.size, kZp6Record);
+  if (!Loaded(zp6, context, kZp6Allocation, kZp6Read)) return 0;
+  context.zp6Table = zp6.block;
   return 1;
 }
 

@@ -51,20 +51,10 @@ int32_t OpenLevelFile(RateContext* context, const char* fileName) {
     c.errorCode = kLvlOpen;
     return 0;
   }
-  int64_t size = FileSize(file.get());
-  bool whole = false;
-  uint8_t* block = size < 0 ? nullptr : ReadWholeFile(file.get(), size, whole);
-  if (block == nullptr) {
-    c.errorCode = kLvlAllocation;
-    return 0;
-  }
-  if (!whole) {
-    ReleaseTable(block);
-    c.errorCode = kLvlRead;
-    return 0;
-  }
-  c.lvlTable = block;
-  c.lvlCount = RecordCount(size, kLevelRecord);
+  WholeFile level = LoadWholeFile(file.get());
+  if (!Loaded(level, c, kLvlAllocation, kLvlRead)) return 0;
+  c.lvlTable = level.block;
+  c.lvlCount = RecordCount(level.size, kLevelRecord);
   return 1;
 }
 
@@ -77,20 +67,10 @@ int32_t ReadCOZFile(RateContext* context) {
   c.cozTable = ReleaseTable(c.cozTable);
   ScopedDescriptor file(Openfile(context, ".COZ"));
   if (!file.ok()) return 0;
-  int64_t size = FileSize(file.get());
-  bool whole = false;
-  uint8_t* block = size < 0 ? nullptr : ReadWholeFile(file.get(), size, whole);
-  if (block == nullptr) {
-    c.errorCode = kCozAllocation;
-    return 0;
-  }
-  if (!whole) {
-    ReleaseTable(block);
-    c.errorCode = kCozRead;
-    return 0;
-  }
-  c.cozTable = block;
-  c.cozCount = RecordCount(size, kCozRecord);
+  WholeFile coz = LoadWholeFile(file.get());
+  if (!Loaded(coz, c, kCozAllocation, kCozRead)) return 0;
+  c.cozTable = coz.block;
+  c.cozCount = RecordCount(coz.size, kCozRecord);
   return 1;
 }
 

@@ -3,6 +3,8 @@
 // and return the value the field is to keep.
 #pragma once
 
+#include <brantfunc/brantfunc.h>
+
 #include <cstdint>
 #include <cstdlib>
 
@@ -39,13 +41,40 @@ inline int32_t RecordCount(int64_t size, int64_t recordSize) {
   return count > INT32_MAX ? INT32_MAX : static_cast<int32_t>(count);
 }
 
-// Reads the whole open file of `size` bytes into a new heap block; null
-// when no block could be had. `whole` tells whether every byte arrived.
-inline uint8_t* ReadWholeFile(int fd, int64_t size, bool& whole) {
+// A whole file read into a fresh heap block.
+struct WholeFile {
+  enum Outcome { kLoaded, kNoBlock, kShortRead };
+  uint8_t* block = nullptr;  // the caller's to keep or release; null unless loaded
+  int64_t size = 0;
+  Outcome outcome = kNoBlock;
+};
+
+// Reads the whole open file into a new block. A read that comes short
+// releases the block again.
+inline WholeFile LoadWholeFile(int fd) {
+  WholeFile file;
+  int64_t size = FileSize(fd);
+  if (size < 0) return file;
+  file.size = size;
   auto* block = static_cast<uint8_t*>(AllocateFileBlock(size));
-  whole = block != nullptr &&
-          ReadFully(fd, block, static_cast<std::size_t>(size)) == static_cast<std::size_t>(size);
-  return block;
+  if (block == nullptr) return file;
+  if (ReadFully(fd, block, static_cast<std::size_t>(size)) != static_cast<std::size_t>(size)) {
+    std::free(block);
+    file.outcome = WholeFile::kShortRead;
+    return file;
+  }
+  file.block = block;
+  file.outcome = WholeFile::kLoaded;
+  return file;
+}
+
+// True when the file loaded; otherwise its status for a missing block or a
+// short read goes to errorCode.
+inline bool Loaded(const WholeFile& file, RateContext& context, int32_t noBlockStatus,
+                   int32_t shortReadStatus) {
+  if (file.outcome == WholeFile::kNoBlock) context.errorCode = noBlockStatus;
+  if (file.outcome == WholeFile::kShortRead) context.errorCode = shortReadStatus;
+  return file.outcome == WholeFile::kLoaded;
 }
 
 }  // namespace brant
