@@ -6,19 +6,15 @@
 
 namespace {
 
-std::string Trim(std::string text) {
+// Runs a trimming export on a copy of the text; it must return its buffer.
+std::string Trimmed(char* (*trim)(char*), const std::string& text) {
   char buffer[32];
   std::strcpy(buffer, text.c_str());
-  EXPECT_EQ(strtrim(buffer), buffer);
+  EXPECT_EQ(trim(buffer), buffer);
   return buffer;
 }
-
-std::string LeftTrim(std::string text) {
-  char buffer[32];
-  std::strcpy(buffer, text.c_str());
-  EXPECT_EQ(strltrim(buffer), buffer);
-  return buffer;
-}
+std::string Trim(const std::string& text) { return Trimmed(strtrim, text); }
+std::string LeftTrim(const std::string& text) { return Trimmed(strltrim, text); }
 
 std::string Force(std::string path, const char* extension) {
   char buffer[BRANT_PATH_SIZE + 8];

@@ -38,28 +38,19 @@ inline void RequireBits(int64_t value, int bits, const std::string& field) {
           field + " " + std::to_string(value) + " does not fit " + std::to_string(bits) + " bits");
 }
 
-inline void AppendU16(std::string& out, uint16_t v) {
-  char b[2];
-  StoreU16(b, v);
-  out.append(b, sizeof b);
+// Appends a number in its little-endian bytes through its store helper.
+template <std::size_t Width, typename T>
+void AppendWith(std::string& out, void (*store)(void*, T), T v) {
+  char b[Width];
+  store(b, v);
+  out.append(b, Width);
 }
-inline void AppendI16(std::string& out, int16_t v) { AppendU16(out, static_cast<uint16_t>(v)); }
-inline void AppendU24(std::string& out, uint32_t v) {
-  char b[3];
-  StoreU24(b, v);
-  out.append(b, sizeof b);
-}
-inline void AppendU32(std::string& out, uint32_t v) {
-  char b[4];
-  StoreU32(b, v);
-  out.append(b, sizeof b);
-}
-inline void AppendI32(std::string& out, int32_t v) { AppendU32(out, static_cast<uint32_t>(v)); }
-inline void AppendF32(std::string& out, float v) {
-  char b[4];
-  StoreF32(b, v);
-  out.append(b, sizeof b);
-}
+inline void AppendU16(std::string& out, uint16_t v) { AppendWith<2>(out, StoreU16, v); }
+inline void AppendI16(std::string& out, int16_t v) { AppendWith<2>(out, StoreI16, v); }
+inline void AppendU24(std::string& out, uint32_t v) { AppendWith<3>(out, StoreU24, v); }
+inline void AppendU32(std::string& out, uint32_t v) { AppendWith<4>(out, StoreU32, v); }
+inline void AppendI32(std::string& out, int32_t v) { AppendWith<4>(out, StoreI32, v); }
+inline void AppendF32(std::string& out, float v) { AppendWith<4>(out, StoreF32, v); }
 
 // A text in a field of `width` bytes, padded with spaces (the tariff files'
 // own texts) or with NULs (records whose rest is the host's).
