@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "platform/file_io.h"
+#include "platform/memory.h"
 
 namespace brant {
 
@@ -23,15 +24,15 @@ inline int32_t CloseHandle(int32_t handle) {
 // Releases a heap table's block; the field then keeps null.
 template <typename T>
 T* ReleaseTable(T* block) {
-  std::free(block);
+  ReleaseBlock(block);
   return nullptr;
 }
 
 // A heap block for a whole file of `size` bytes; never a null result for an
 // empty file (null means the allocation failed).
 inline void* AllocateFileBlock(int64_t size) {
-  if (size < 0) return nullptr;
-  return std::malloc(size > 0 ? static_cast<std::size_t>(size) : 1);
+  if (size < 0 || static_cast<uint64_t>(size) > SIZE_MAX) return nullptr;
+  return AllocateBlock(static_cast<std::size_t>(size));
 }
 
 // Records of `recordSize` bytes in a file of `size` bytes; a partial last
@@ -59,7 +60,7 @@ inline WholeFile LoadWholeFile(int fd) {
   auto* block = static_cast<uint8_t*>(AllocateFileBlock(size));
   if (block == nullptr) return file;
   if (ReadFully(fd, block, static_cast<std::size_t>(size)) != static_cast<std::size_t>(size)) {
-    std::free(block);
+    ReleaseBlock(block);
     file.outcome = WholeFile::kShortRead;
     return file;
   }

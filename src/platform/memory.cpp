@@ -1,0 +1,39 @@
+#include "platform/memory.h"
+
+#include <atomic>
+#include <cstdlib>
+
+namespace brant {
+namespace {
+
+// Requests left before they start failing; 0: never fail.
+std::atomic<long> requestsUntilFailure{0};
+
+bool Refused() {
+  long left = requestsUntilFailure.load(std::memory_order_relaxed);
+  if (left == 0) return false;
+  if (left == 1) return true;
+  requestsUntilFailure.store(left - 1, std::memory_order_relaxed);
+  return false;
+}
+
+}  // namespace
+
+void* AllocateBlock(std::size_t size) {
+  if (Refused()) return nullptr;
+  return std::malloc(size > 0 ? size : 1);
+}
+
+void* AllocateZeroedBlock(std::size_t count, std::size_t size) {
+  if (Refused()) return nullptr;
+  if (count == 0 || size == 0) return std::calloc(1, 1);
+  return std::calloc(count, size);
+}
+
+void ReleaseBlock(void* block) { std::free(block); }
+
+void FailAllocationsFrom(long n) {
+  requestsUntilFailure.store(n > 0 ? n : 0, std::memory_order_relaxed);
+}
+
+}  // namespace brant

@@ -1,0 +1,24 @@
+// Every heap block the library takes comes from here. Failing to get one
+// is an ordinary null result, never an exception, and a test can make the
+// Nth request fail to see that each caller copes.
+#pragma once
+
+#include <cstddef>
+
+namespace brant {
+
+// A block of `size` bytes (at least one), or null.
+void* AllocateBlock(std::size_t size);
+
+// A zeroed block of `count` × `size` bytes (at least one), or null; null
+// also when the product overflows.
+void* AllocateZeroedBlock(std::size_t count, std::size_t size);
+
+// Gives a block back; null is ignored.
+void ReleaseBlock(void* block);
+
+// Test seam: the `n`th request from now (counting from 1) and every later
+// one fail, until the seam is reset with 0. Process-wide.
+void FailAllocationsFrom(long n);
+
+}  // namespace brant
