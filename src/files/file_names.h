@@ -6,26 +6,28 @@
 
 #include <brantfunc/brantfunc.h>
 
-#include <string>
 #include <string_view>
 
 #include "context/byte_coding.h"
+#include "platform/path_text.h"
 
 namespace brant {
 
-// tariffName followed by the extension; empty when the name is too long.
-inline std::string TariffFileName(const RateContext& context, std::string_view extension) {
+// tariffName followed by the extension; names no file when the tariff
+// name is too long.
+inline PathText TariffFileName(const RateContext& context, std::string_view extension) {
   std::string_view name = FixedText(context.tariffName, sizeof context.tariffName);
-  if (name.size() == sizeof context.tariffName) return {};
-  return std::string(name).append(extension);
+  if (name.size() == sizeof context.tariffName) return PathText();
+  return PathText(name).Append(extension);
 }
 
 // A directory field of BRANT_PATH_SIZE bytes (dataDir, profileDir) followed
-// by a file name; empty when the directory is too long or the name empty.
-inline std::string InDirectory(const char* directoryField, std::string_view fileName) {
+// by a file name; names no file when the directory is too long or the name
+// names none.
+inline PathText InDirectory(const char* directoryField, const PathText& fileName) {
   std::string_view dir = FixedText(directoryField, BRANT_PATH_SIZE);
-  if (dir.size() == BRANT_PATH_SIZE || fileName.empty()) return {};
-  return std::string(dir).append(fileName);
+  if (dir.size() == BRANT_PATH_SIZE || !fileName.NamesFile()) return PathText();
+  return PathText(dir).Append(fileName.view());
 }
 
 }  // namespace brant

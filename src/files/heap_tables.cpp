@@ -15,7 +15,8 @@ constexpr int64_t kZmcRecord = 40;
 }  // namespace
 
 // A short read is reported as the file's read status; OpenAllFiles reports
-// every failure of this table as 460.
+// every failure of this table as 460. A failed load leaves no table and a
+// count of 0, never a count beside a null table.
 int32_t LoadSccTable(RateContext& context) {
   ScopedDescriptor file(Openfile(&context, ".SCC"));
   if (!file.ok()) {
@@ -23,11 +24,12 @@ int32_t LoadSccTable(RateContext& context) {
     return 0;
   }
   context.sccTable = ReleaseTable(context.sccTable);
+  context.sccCount = 0;
   WholeFile scc = LoadWholeFile(file.get());
-  context.sccCount = RecordCount(scc.size, kSccRecord);
   // A missing block has no status of its own.
   if (!Loaded(scc, context, context.errorCode, kSccRead)) return 0;
   context.sccTable = scc.block;
+  context.sccCount = RecordCount(scc.size, kSccRecord);
   return 1;
 }
 
@@ -38,10 +40,11 @@ int32_t LoadZp6Table(RateContext& context) {
     return 0;
   }
   context.zp6Table = ReleaseTable(context.zp6Table);
+  context.zp6Count = 0;
   WholeFile zp6 = LoadWholeFile(file.get());
-  context.zp6Count = RecordCount(zp6.size, kZp6Record);
   if (!Loaded(zp6, context, kZp6Allocation, kZp6Read)) return 0;
   context.zp6Table = zp6.block;
+  context.zp6Count = RecordCount(zp6.size, kZp6Record);
   return 1;
 }
 

@@ -5,7 +5,6 @@
 #include <fcntl.h>
 
 #include <cstring>
-#include <string>
 #include <string_view>
 
 #include "context/byte_coding.h"
@@ -37,20 +36,22 @@ std::string_view TrimmedRecordName(char* record) {
 
 extern "C" {
 
-// An earlier level table is released before the new one is loaded; a
-// failed load leaves no table and a count of 0.
+// An earlier level table stays until the new file is open: a name that
+// opens nothing leaves the host's table as it was. Once the file is open,
+// the earlier table is released, and a failed load leaves no table and a
+// count of 0.
 int32_t OpenLevelFile(RateContext* context, const char* fileName) {
   using namespace brant;
   if (context == nullptr) return 0;
   RateContext& c = *context;
-  c.lvlTable = ReleaseTable(c.lvlTable);
-  c.lvlCount = 0;
-  std::string path = fileName ? InDirectory(c.dataDir, fileName) : std::string();
-  ScopedDescriptor file(path.empty() ? -1 : OpenForReading(path));
+  PathText name = fileName ? PathText(fileName) : PathText();
+  ScopedDescriptor file(OpenForReading(InDirectory(c.dataDir, name)));
   if (!file.ok()) {
     c.errorCode = kLvlOpen;
     return 0;
   }
+  c.lvlTable = ReleaseTable(c.lvlTable);
+  c.lvlCount = 0;
   WholeFile level = LoadWholeFile(file.get());
   if (!Loaded(level, c, kLvlAllocation, kLvlRead)) return 0;
   c.lvlTable = level.block;

@@ -2,7 +2,6 @@
 // .FAC directory, the .BSE file with its header and the .ZF1 file with its
 // row start and key tables.
 #include <cstring>
-#include <vector>
 
 #include "context/byte_coding.h"
 #include "context/record_fields.h"
@@ -108,8 +107,8 @@ int32_t LoadZf1Tables(RateContext& context) {
   std::size_t rows = LoadU16(count);
   if (rows > kZf1MaxRows) return fail();  // more rows than the tables hold
 
-  std::vector<uint8_t> starts(2 * rows);
-  if (ReadFully(context.zf1Handle, starts.data(), starts.size()) != starts.size()) return fail();
+  uint8_t starts[2 * kZf1MaxRows];
+  if (ReadFully(context.zf1Handle, starts, 2 * rows) != 2 * rows) return fail();
   if (ReadFullyAt(context.zf1Handle, 2 + 6 * static_cast<int64_t>(rows), context.zf1KeyTable,
                   3 * rows) != 3 * rows) {
     return fail();

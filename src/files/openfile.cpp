@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 #include "files/file_names.h"
@@ -37,9 +36,9 @@ int16_t AsHandle(int fd) {
 extern "C" int16_t Openfile(RateContext* context, const char* extension) {
   using namespace brant;
   if (context == nullptr || extension == nullptr) return -1;
-  std::string bareName = TariffFileName(*context, extension);
-  std::string path = InDirectory(context->dataDir, bareName);
-  if (path.empty()) return -1;
+  PathText bareName = TariffFileName(*context, extension);
+  PathText path = InDirectory(context->dataDir, bareName);
+  if (!path.NamesFile()) return -1;
   if (LooksInCurrentDirectory(extension)) {
     int fd = OpenForReading(bareName);
     if (fd > 0) return AsHandle(fd);

@@ -2,13 +2,13 @@
 // block of 50, then "999999". A lookup reads at most one block.
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "context/record_fields.h"
 #include "context/status_codes.h"
 #include "files/loaders.h"
 #include "files/record_access.h"
 #include "platform/file_io.h"
+#include "platform/memory.h"
 
 namespace brant {
 namespace {
@@ -47,23 +47,31 @@ int32_t BuildRteIndex(RateContext& context, std::size_t recordSize) {
   context.rteIndex = index;
 
   // Whole blocks are read many at a time; only the key of each block's
-  // last record is kept.
+  // last record is kept. The read buffer counts as part of the index: when
+  // it cannot be had, neither can the index.
   const std::size_t blockBytes = kBlockRecords * recordSize;
   int64_t remaining = records * static_cast<int64_t>(recordSize);
-  std::vector<uint8_t> buffer(static_cast<std::size_t>(
-      std::min<int64_t>(kBlocksPerRead * blockBytes, std::max<int64_t>(remaining, 1))));
+  const auto bufferSize = static_cast<std::size_t>(
+      std::min<int64_t>(kBlocksPerRead * blockBytes, std::max<int64_t>(remaining, 1)));
+  auto* buffer = static_cast<uint8_t*>(AllocateBlock(bufferSize));
+  if (buffer == nullptr) {
+    context.rteIndex = ReleaseTable(context.rteIndex);
+    return Fail(context, kRteIndexAllocation);
+  }
   std::size_t filled = 0;
   while (remaining > 0) {
-    std::size_t want = static_cast<std::size_t>(std::min<int64_t>(remaining, buffer.size()));
-    if (ReadFully(context.rteHandle, buffer.data(), want) != want) {
+    std::size_t want = static_cast<std::size_t>(std::min<int64_t>(remaining, bufferSize));
+    if (ReadFully(context.rteHandle, buffer, want) != want) {
+      ReleaseBlock(buffer);
       context.rteIndex = ReleaseTable(context.rteIndex);
       return Fail(context, kRteRead);
     }
     for (std::size_t end = blockBytes; end <= want; end += blockBytes) {
-      std::memcpy(index + filled++ * kKeyWidth, buffer.data() + end - recordSize, kKeyWidth);
+      std::memcpy(index + filled++ * kKeyWidth, buffer + end - recordSize, kKeyWidth);
     }
     remaining -= static_cast<int64_t>(want);
   }
+  ReleaseBlock(buffer);
   std::memcpy(index + filled * kKeyWidth, "999999", kKeyWidth);
   context.rteHandle = CloseHandle(context.rteHandle);
   return 1;

@@ -2,7 +2,6 @@
 // discount record (.DIS) and the accessorial records (.ACC, written back).
 #include <brantfunc/brantfunc.h>
 
-#include <string>
 #include <string_view>
 
 #include "context/byte_coding.h"
@@ -35,8 +34,9 @@ int32_t CountDiscountEntries(const RateContext& context) {
 
 int32_t Replace(RateContext& context, std::string_view extension, std::string_view bytes,
                 Status cannotCreate, Status shortWrite) {
-  std::string path = TariffFileName(context, extension);
-  ReplaceResult result = path.empty() ? ReplaceResult::kCannotCreate : ReplaceFile(path, bytes);
+  PathText path = TariffFileName(context, extension);
+  ReplaceResult result =
+      path.NamesFile() ? ReplaceFile(path, bytes) : ReplaceResult::kCannotCreate;
   if (result == ReplaceResult::kReplaced) return 1;
   context.errorCode = result == ReplaceResult::kCannotCreate ? cannotCreate : shortWrite;
   return 0;
@@ -53,8 +53,7 @@ int32_t ReadDefFile(RateContext* context) {
   RateContext& c = *context;
   int fd = -1;
   for (const char* dir : {c.profileDir, c.dataDir}) {
-    std::string path = InDirectory(dir, TariffFileName(c, ".DEF"));
-    if (!path.empty() && (fd = OpenForReading(path)) > 0) break;
+    if ((fd = OpenForReading(InDirectory(dir, TariffFileName(c, ".DEF")))) > 0) break;
   }
   ScopedDescriptor file(fd);
   if (!file.ok()) {

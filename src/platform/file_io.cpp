@@ -5,8 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
-#include <vector>
+#include <cstring>
 
 namespace brant {
 
@@ -60,20 +61,21 @@ bool WriteAll(int fd, std::string_view bytes) {
 
 }  // namespace
 
-ReplaceResult ReplaceFile(const std::string& path, std::string_view bytes) {
-  std::vector<char> temporary(path.begin(), path.end());
-  for (char c : std::string_view(".new-XXXXXX")) temporary.push_back(c);
-  temporary.push_back('\0');
-  int fd = mkostemp(temporary.data(), O_CLOEXEC);
+ReplaceResult ReplaceFile(const PathText& path, std::string_view bytes) {
+  constexpr std::string_view kSuffix = ".new-XXXXXX";
+  char temporary[kMaxPathLength + kSuffix.size() + 1] = {};
+  std::memcpy(temporary, path.c_str(), path.view().size());
+  std::memcpy(temporary + path.view().size(), kSuffix.data(), kSuffix.size());
+  int fd = mkostemp(temporary, O_CLOEXEC);
   if (fd < 0) return ReplaceResult::kCannotCreate;
   bool written = fchmod(fd, 0644) == 0 && WriteAll(fd, bytes) && fsync(fd) == 0;
   written = close(fd) == 0 && written;
   if (!written) {
-    unlink(temporary.data());
+    unlink(temporary);
     return ReplaceResult::kShortWrite;
   }
-  if (rename(temporary.data(), path.c_str()) != 0) {
-    unlink(temporary.data());
+  if (rename(temporary, path.c_str()) != 0) {
+    unlink(temporary);
     return ReplaceResult::kCannotCreate;
   }
   return ReplaceResult::kReplaced;

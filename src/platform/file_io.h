@@ -5,8 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
+
+#include "platform/path_text.h"
 
 namespace brant {
 
@@ -47,6 +48,6 @@ enum class ReplaceResult { kReplaced, kCannotCreate, kShortWrite };
 // Replaces the file at `path` with `bytes`: the bytes go to a new file
 // beside it, which is then renamed over the old one, so a failure at any
 // point leaves the old file whole. The new file gets mode 0644.
-ReplaceResult ReplaceFile(const std::string& path, std::string_view bytes);
+ReplaceResult ReplaceFile(const PathText& path, std::string_view bytes);
 
 }  // namespace brant

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 
 namespace brant {
 namespace {
@@ -35,7 +36,7 @@ bool IsDirectory(int fd) {
   return fstat(fd, &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-int OpenExact(const std::string& path, int flags) {
+int OpenExact(const PathText& path, int flags) {
   int fd;
   do {
     fd = open(path.c_str(), flags | O_CLOEXEC);
@@ -49,44 +50,55 @@ int OpenExact(const std::string& path, int flags) {
   return AvoidDescriptorZero(fd);
 }
 
+// A directory entry's name; long enough for any name the system allows.
+struct EntryName {
+  char text[NAME_MAX + 1] = {};
+  std::size_t length = 0;
+  std::string_view view() const { return {text, length}; }
+};
+
 // The entry of `directory` whose name matches `name` without regard to
 // case; the smallest such name when several do, so the choice does not
-// depend on the order the directory lists them in.
-std::string FindCaseless(const std::string& directory, std::string_view name) {
-  DIR* dir = opendir(directory.empty() ? "." : directory.c_str());
-  if (dir == nullptr) return {};
-  std::string best;
+// depend on the order the directory lists them in. False when none does.
+bool FindCaseless(const PathText& directory, std::string_view name, EntryName& best) {
+  DIR* dir = opendir(directory.view().empty() ? "." : directory.c_str());
+  if (dir == nullptr) return false;
+  bool found = false;
   while (const dirent* entry = readdir(dir)) {
     std::string_view candidate(entry->d_name);
-    if (SameIgnoringCase(candidate, name) && (best.empty() || candidate < best)) {
-      best = candidate;
-    }
+    if (candidate.size() > NAME_MAX || !SameIgnoringCase(candidate, name)) continue;
+    if (found && candidate >= best.view()) continue;
+    std::memcpy(best.text, candidate.data(), candidate.size());
+    best.length = candidate.size();
+    found = true;
   }
   closedir(dir);
-  return best;
+  return found;
 }
 
 }  // namespace
 
-std::string NormalisePath(std::string_view path) {
+std::string_view NormalisePath(std::string_view path) {
   std::size_t end = path.size();
   while (end > 0 && path[end - 1] == ' ') --end;
-  return std::string(path.substr(0, end));
+  return path.substr(0, end);
 }
 
 int OpenExisting(std::string_view path, int flags) {
   if (path.empty() || path.size() > kMaxPathLength) return -1;
-  std::string exact = NormalisePath(path);
+  std::string_view normal = NormalisePath(path);
+  PathText exact(normal);
   int fd = OpenExact(exact, flags);
   if (fd >= 0 || (errno != ENOENT && errno != ENOTDIR)) return fd;
 
-  std::size_t slash = exact.rfind('/');
-  std::string directory = slash == std::string::npos ? std::string() : exact.substr(0, slash + 1);
-  std::string_view name = std::string_view(exact).substr(slash == std::string::npos ? 0 : slash + 1);
+  std::size_t slash = normal.rfind('/');
+  std::size_t nameStart = slash == std::string_view::npos ? 0 : slash + 1;
+  std::string_view name = normal.substr(nameStart);
   if (name.empty()) return -1;
-  std::string match = FindCaseless(directory, name);
-  if (match.empty() || match == name) return -1;
-  return OpenExact(directory + match, flags);
+  PathText directory(normal.substr(0, nameStart));
+  EntryName match;
+  if (!FindCaseless(directory, name, match) || match.view() == name) return -1;
+  return OpenExact(PathText(directory).Append(match.view()), flags);
 }
 
 }  // namespace brant

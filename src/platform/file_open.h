@@ -7,24 +7,24 @@
 
 #include <fcntl.h>
 
-#include <cstddef>
-#include <string>
 #include <string_view>
 
-namespace brant {
+#include "platform/path_text.h"
 
-// Longest path the library forms: longer ones are refused.
-inline constexpr std::size_t kMaxPathLength = 259;
+namespace brant {
 
 // Opens an existing file with `flags` (O_RDONLY or O_RDWR, plus O_CLOEXEC,
 // added here). Exact name first, then a case-insensitive match. Returns a
 // descriptor greater than 0, or -1.
 int OpenExisting(std::string_view path, int flags);
 
+// The path with trailing spaces of its file name dropped.
+std::string_view NormalisePath(std::string_view path);
+
 // Opens a tariff or user file read-only; as OpenExisting.
 inline int OpenForReading(std::string_view path) { return OpenExisting(path, O_RDONLY); }
-
-// The path with trailing spaces of its file name dropped.
-std::string NormalisePath(std::string_view path);
+inline int OpenForReading(const PathText& path) {
+  return path.NamesFile() ? OpenExisting(path.view(), O_RDONLY) : -1;
+}
 
 }  // namespace brant

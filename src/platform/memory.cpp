@@ -6,15 +6,14 @@
 namespace brant {
 namespace {
 
-// Requests left before they start failing; 0: never fail.
+// Counts down to the request that is to fail; 0: none is.
 std::atomic<long> requestsUntilFailure{0};
 
 bool Refused() {
   long left = requestsUntilFailure.load(std::memory_order_relaxed);
   if (left == 0) return false;
-  if (left == 1) return true;
   requestsUntilFailure.store(left - 1, std::memory_order_relaxed);
-  return false;
+  return left == 1;
 }
 
 }  // namespace
@@ -32,7 +31,7 @@ void* AllocateZeroedBlock(std::size_t count, std::size_t size) {
 
 void ReleaseBlock(void* block) { std::free(block); }
 
-void FailAllocationsFrom(long n) {
+void FailAllocation(long n) {
   requestsUntilFailure.store(n > 0 ? n : 0, std::memory_order_relaxed);
 }
 

@@ -17,8 +17,8 @@ void* AllocateZeroedBlock(std::size_t count, std::size_t size);
 // Gives a block back; null is ignored.
 void ReleaseBlock(void* block);
 
-// Test seam: the `n`th request from now (counting from 1) and every later
-// one fail, until the seam is reset with 0. Process-wide.
-void FailAllocationsFrom(long n);
+// Test seam: the `n`th request from now (counting from 1) fails; 0 makes
+// none fail. Process-wide.
+void FailAllocation(long n);
 
 }  // namespace brant

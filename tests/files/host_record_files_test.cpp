@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "platform/memory.h"
 #include "support/tariff_dir.h"
 #include "tariffkit/tariffkit.h"
 
@@ -45,9 +46,18 @@ TEST_F(HostRecordFilesTest, LevelAndCozFilesLoadWhole) {
   EXPECT_EQ(Bytes(c_.lvlTable, 40), levels);
   ASSERT_EQ((Ints{OpenLevelFile(context_.get(), "OTHER.LVL"), c_.lvlCount}), (Ints{1, 1}));
   EXPECT_EQ(Bytes(c_.lvlTable, 18), kit::LevelFile({"OTHER"}));
-  EXPECT_EQ((Ints{OpenLevelFile(context_.get(), "MISSING.LVL"), c_.errorCode, c_.lvlCount,
+  // A name that opens nothing leaves the loaded table as it was.
+  EXPECT_EQ((Ints{OpenLevelFile(context_.get(), "MISSING.LVL"), c_.errorCode, c_.lvlCount}),
+            (Ints{0, 300, 1}));
+  EXPECT_EQ(Bytes(c_.lvlTable, 18), kit::LevelFile({"OTHER"}));
+  // Without memory for the new block: no table, a count of 0, and a status.
+  FailAllocation(1);
+  EXPECT_EQ((Ints{OpenLevelFile(context_.get(), "RATES.LVL"), c_.errorCode, c_.lvlCount,
                   c_.lvlTable == nullptr}),
-            (Ints{0, 300, 0, 1}));
+            (Ints{0, 302, 0, 1}));
+  FailAllocation(1);
+  EXPECT_EQ((Ints{ReadCOZFile(context_.get()), c_.errorCode, c_.cozCount, c_.cozTable == nullptr}),
+            (Ints{0, 150, 0, 1}));
 }
 
 // A name matches whole, its trailing blanks cut in the buffer; the first match
