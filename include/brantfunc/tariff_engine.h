@@ -45,14 +45,15 @@ enum {
   ENGINE_RESULT_FLAG_AT = 8   /* i16, primary block only */
 };
 
-/* Version block: six NUL-terminated texts at these offsets. */
+/* Version block: six NUL-terminated texts at these offsets, in the order
+   of the texts. */
 enum {
   ENGINE_VERSION_TEXT1_AT = 0,
   ENGINE_VERSION_TEXT2_AT = 20,
   ENGINE_VERSION_TEXT3_AT = 23,
-  ENGINE_VERSION_TEXT6_AT = 76,
-  ENGINE_VERSION_TEXT4_AT = 79,
-  ENGINE_VERSION_TEXT5_AT = 84
+  ENGINE_VERSION_TEXT4_AT = 76,
+  ENGINE_VERSION_TEXT5_AT = 79,
+  ENGINE_VERSION_TEXT6_AT = 84
 };
 
 /* Opens the engine on a data directory; the handle, 0 when none. */

@@ -3,13 +3,12 @@
 #include <brantfunc/brantfunc.h>
 #include <dlfcn.h>
 
-#include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "context/byte_coding.h"
 #include "context/record_fields.h"
 #include "engine/engine_state.h"
+#include "platform/memory.h"
 
 namespace brant {
 
@@ -74,12 +73,12 @@ bool BindAll(void* module, EngineFunctions& f) {
 void LoadEffectivityTable(RateContext& context, EngineState& engine) {
   if (context.efcTable != nullptr) {
     context.efcTableState = 0;
-    std::free(context.efcTable);
+    ReleaseBlock(context.efcTable);
     context.efcTable = nullptr;
   }
   auto count = static_cast<int16_t>(engine.functions.getEffectiveTableSize(engine.handle));
   if (count < 0) count = 0;
-  auto* table = static_cast<uint8_t*>(std::calloc(count + 2, kEntrySize));
+  auto* table = static_cast<uint8_t*>(AllocateZeroedBlock(count + 2, kEntrySize));
   if (table == nullptr) {
     context.errorCode = kEffectivityAllocation;
     return;
@@ -111,18 +110,20 @@ void LoadEffectivityTable(RateContext& context, EngineState& engine) {
 
 // A result block zeroed, with its size word in front.
 uint8_t* NewResultBlock(uint8_t* old, std::size_t size, uint32_t sizeWord) {
-  std::free(old);
-  auto* block = static_cast<uint8_t*>(std::calloc(1, size));
+  ReleaseBlock(old);
+  auto* block = static_cast<uint8_t*>(AllocateZeroedBlock(1, size));
   if (block != nullptr) StoreU32(block, sizeWord);
   return block;
 }
 
 // Copies one version text of the block into its field: its characters
-// without the terminator, cut to the field and to the block.
+// without the terminator, cut to the field and to the block. The field is
+// cleared first, so a shorter text leaves nothing of an earlier one.
 void CopyVersionText(const EngineState& engine, std::size_t at, char* field, std::size_t width) {
   const auto* text = reinterpret_cast<const char*>(engine.versionBlock + at);
   std::size_t room = sizeof engine.versionBlock - at;
   std::size_t length = strnlen(text, room < width ? room : width);
+  std::memset(field, 0, width);
   std::memcpy(field, text, length);
 }
 
@@ -132,9 +133,21 @@ void PublishVersionTexts(RateContext& c, EngineState& engine) {
   CopyVersionText(engine, ENGINE_VERSION_TEXT1_AT, c.engineVersionText1, sizeof c.engineVersionText1);
   CopyVersionText(engine, ENGINE_VERSION_TEXT2_AT, c.engineVersionText2, sizeof c.engineVersionText2);
   CopyVersionText(engine, ENGINE_VERSION_TEXT3_AT, c.engineVersionText3, sizeof c.engineVersionText3);
-  CopyVersionText(engine, ENGINE_VERSION_TEXT6_AT, c.engineVersionText6, sizeof c.engineVersionText6);
   CopyVersionText(engine, ENGINE_VERSION_TEXT4_AT, c.engineVersionText4, sizeof c.engineVersionText4);
   CopyVersionText(engine, ENGINE_VERSION_TEXT5_AT, c.engineVersionText5, sizeof c.engineVersionText5);
+  CopyVersionText(engine, ENGINE_VERSION_TEXT6_AT, c.engineVersionText6, sizeof c.engineVersionText6);
+}
+
+// The data directory text for the engine, which may keep the pointer for as
+// long as it is open: the record's own field when it is terminated there,
+// else a terminated copy that lives with the binding.
+const char* DataDirForEngine(RateContext& context, EngineState& engine) {
+  if (strnlen(context.dataDir, sizeof context.dataDir) < sizeof context.dataDir) {
+    return context.dataDir;
+  }
+  std::memcpy(engine.dataDir, context.dataDir, sizeof context.dataDir);
+  engine.dataDir[sizeof context.dataDir] = '\0';
+  return engine.dataDir;
 }
 
 }  // namespace
@@ -163,10 +176,9 @@ int32_t InitializeTEdll(RateContext* context) {
     context->errorCode = missing;
     return 0;
   }
-  // The engine reads a terminated text, whatever the field holds.
-  std::string dataDir(FixedText(context->dataDir, sizeof context->dataDir));
-  engine.handle = engine.functions.initialize(dataDir.c_str());
-  engine.functions.setDataDir(engine.handle, dataDir.c_str());
+  const char* dataDir = DataDirForEngine(*context, engine);
+  engine.handle = engine.functions.initialize(dataDir);
+  engine.functions.setDataDir(engine.handle, dataDir);
   std::memset(engine.request, ' ', sizeof engine.request);
   LoadEffectivityTable(*context, engine);
 
@@ -193,8 +205,8 @@ int32_t EndTEdll(RateContext* context) {
   EngineState& engine = Engine();
   if (context == nullptr) return 0;
   if (engine.handle == 0 || context->useTariffEngine == 0) return 1;
-  std::free(engine.primaryResult);
-  std::free(engine.secondaryResult);
+  ReleaseBlock(engine.primaryResult);
+  ReleaseBlock(engine.secondaryResult);
   engine.primaryResult = nullptr;
   engine.secondaryResult = nullptr;
   EngineHandle handle = engine.handle;

@@ -3,6 +3,7 @@
 // result blocks. Callers use it from one thread at a time.
 #pragma once
 
+#include <brantfunc/brantfunc.h>
 #include <brantfunc/tariff_engine.h>
 
 #include <cstdint>
@@ -29,6 +30,10 @@ struct EngineState {
   uint8_t* primaryResult = nullptr;
   uint8_t* secondaryResult = nullptr;
   uint8_t versionBlock[ENGINE_VERSION_BLOCK_SIZE] = {};
+  // The data directory handed to an engine whose record field lacks a
+  // terminator: the engine may keep the pointer, so the text lives as long
+  // as the binding.
+  char dataDir[BRANT_PATH_SIZE + 1] = {};
 };
 
 EngineState& Engine();

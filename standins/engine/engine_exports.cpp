@@ -24,6 +24,11 @@ namespace {
 
 struct Engine {
   EngineData data;
+  // The text the host passed to Engine_InitializeEx. The variant built with
+  // BRANTENGINE_KEEPS_DATA_DIR reads it again on every state lookup, as the
+  // contract allows an engine to do, so a host that passed a temporary is
+  // caught reading freed memory.
+  const char* keptDataDir = nullptr;
 };
 
 // One lock around every operation: an engine cannot be closed while another
@@ -79,9 +84,9 @@ constexpr std::size_t kText1At = ENGINE_VERSION_TEXT1_AT, kText2At = ENGINE_VERS
                       kText5At = ENGINE_VERSION_TEXT5_AT, kText6At = ENGINE_VERSION_TEXT6_AT,
                       kVersionBlockSize = ENGINE_VERSION_BLOCK_SIZE;
 constexpr VersionSlot kVersionSlots[kVersionTextCount] = {
-    {kText1At, kText2At - kText1At},          {kText2At, kText3At - kText2At},
-    {kText3At, kText6At - kText3At},          {kText4At, kText5At - kText4At},
-    {kText5At, kVersionBlockSize - kText5At}, {kText6At, kText4At - kText6At},
+    {kText1At, kText2At - kText1At}, {kText2At, kText3At - kText2At},
+    {kText3At, kText4At - kText3At}, {kText4At, kText5At - kText4At},
+    {kText5At, kText6At - kText5At}, {kText6At, kVersionBlockSize - kText6At},
 };
 
 // Tables block layout.
@@ -136,6 +141,7 @@ BRANTENGINE_EXPORT EngineHandle Engine_InitializeEx(const char* dataDir) {
   return Guarded(EngineHandle{0}, [&]() -> EngineHandle {
     auto engine = std::make_unique<Engine>();
     if (!LoadEngineData(dataDir == nullptr ? "" : dataDir, engine->data)) return 0;
+    engine->keptDataDir = dataDir;
     auto handle = reinterpret_cast<EngineHandle>(engine.get());
     openEngines.emplace(handle, std::move(engine));
     return handle;
@@ -226,6 +232,9 @@ BRANTENGINE_EXPORT int32_t Engine_GetStateEx(EngineHandle handle, char* state,
                                              const char* postalCode) {
   return WithEngine(handle, int32_t{0}, [&](Engine& engine) -> int32_t {
     if (state == nullptr || postalCode == nullptr) return 0;
+#ifdef BRANTENGINE_KEEPS_DATA_DIR
+    if (engine.keptDataDir == nullptr || !LoadEngineData(engine.keptDataDir, engine.data)) return 0;
+#endif
     const std::string* found = StateOf(engine.data, postalCode);
     if (found == nullptr) return 0;
     std::memcpy(state, found->data(), 2);

@@ -14,6 +14,7 @@
 
 #include "context/record_fields.h"
 #include "engine/engine_state.h"
+#include "platform/memory.h"
 #include "support/temp_dir.h"
 
 namespace brant {
@@ -53,8 +54,10 @@ class EngineBinding : public ::testing::Test {
 
   // Loads the stand-in engine, or its variant lacking `missing`, into engineModule.
   void Load(const std::string& missing = "", int mode = RTLD_LOCAL) {
-    std::string path = BRANTFUNC_STANDIN_ENGINE_DIR "/libbrantengine" +
-                       (missing.empty() ? "" : "_without_" + missing) + ".so";
+    LoadVariant(missing.empty() ? "" : "_without_" + missing, mode);
+  }
+  void LoadVariant(const std::string& suffix, int mode = RTLD_LOCAL) {
+    std::string path = BRANTFUNC_STANDIN_ENGINE_DIR "/libbrantengine" + suffix + ".so";
     void* library = dlopen(path.c_str(), RTLD_NOW | mode);
     ASSERT_NE(library, nullptr) << dlerror();
     libraries_.emplace_back(library, dlclose);
@@ -104,12 +107,12 @@ TEST_F(EngineBinding, EachMissingNameGivesItsStatusStopsTheLookupsAndNeverOpens)
 }
 
 TEST_F(EngineBinding, OpenPublishesVersionTextsAndResultBlocksAndCloseForgetsTheEngine) {
-  // Each text is cut to its field, with no terminator: the rest keeps its bytes.
   constexpr std::size_t kVersionFields = 20 + 3 + 11 + 3 + 5 + 33;
   std::memset(ctx().engineVersionText1, '*', kVersionFields);
   ASSERT_NO_FATAL_FAILURE(Open(kEngineText));
   EXPECT_EQ(Bytes(ctx().engineVersionText1, kVersionFields),
-            "Stand-in engine*****7**Classes and01*2024-A" + std::string(32, '*'));
+            std::string("Stand-in engine\0\0\0\0\0" "7\0\0" "Classes and" "01\0" "2024\0" "A", 43) +
+                std::string(32, '\0'));
   ASSERT_TRUE(Engine().primaryResult != nullptr && Engine().secondaryResult != nullptr);
   EXPECT_EQ(Bytes(Engine().primaryResult, 4) + Bytes(Engine().secondaryResult, 4),
             std::string("\xC0\x03\0\0\x20\x03\0\0", 8));  // 960 and 800
@@ -121,6 +124,49 @@ TEST_F(EngineBinding, OpenPublishesVersionTextsAndResultBlocksAndCloseForgetsThe
   ASSERT_EQ(InitializeTEdll(&ctx()), 1);
   ASSERT_EQ(Engine().functions.end(Engine().handle), 0);
   EXPECT_EQ(EndTEdll(&ctx()), 0);
+}
+
+// The version block as an engine writes it, byte for byte: texts 1 to 6 at
+// 0, 20, 23, 76, 79 and 84.
+int32_t WriteVersionBlock(EngineHandle, uint8_t* block) {
+  std::memset(block, 0, ENGINE_VERSION_BLOCK_SIZE);
+  std::memcpy(block + 0, "1234567890123456789", 19);
+  std::memcpy(block + 20, "ab", 2);
+  std::memcpy(block + 23, "ThirdText..longer", 17);  // cut to its field
+  std::memcpy(block + 76, "44", 2);
+  std::memcpy(block + 79, "five", 4);
+  std::memcpy(block + 84, "sixth", 5);
+  return 1;
+}
+int32_t WriteShortVersionBlock(EngineHandle, uint8_t* block) {
+  std::memset(block, 0, ENGINE_VERSION_BLOCK_SIZE);
+  std::memcpy(block, "2.1", 3);
+  std::memcpy(block + 84, "6", 1);
+  return 1;
+}
+
+TEST_F(EngineBinding, VersionTextsComeFromTheirOwnOffsetsAndLeaveNoStaleBytes) {
+  data_.WriteFile("ENGINE.TXT", kEngineText);
+  ASSERT_NO_FATAL_FAILURE(Load());
+  ASSERT_EQ(GetTEAddresses(&ctx(), 0), 1);
+  Engine().functions.displayVersion = WriteVersionBlock;
+  ASSERT_EQ(InitializeTEdll(&ctx()), 1);
+  EXPECT_EQ(Bytes(ctx().engineVersionText1, 20), std::string("1234567890123456789\0", 20));
+  EXPECT_EQ(Bytes(ctx().engineVersionText2, 3), std::string("ab\0", 3));
+  EXPECT_EQ(Bytes(ctx().engineVersionText3, 11), "ThirdText..");
+  EXPECT_EQ(Bytes(ctx().engineVersionText4, 3), std::string("44\0", 3));
+  EXPECT_EQ(Bytes(ctx().engineVersionText5, 5), std::string("five\0", 5));
+  EXPECT_EQ(Bytes(ctx().engineVersionText6, 33), "sixth" + std::string(28, '\0'));
+  // Opened again with shorter texts: nothing of the first remains.
+  ASSERT_EQ(EndTEdll(&ctx()), 1);
+  Engine().functions.displayVersion = WriteShortVersionBlock;
+  ASSERT_EQ(InitializeTEdll(&ctx()), 1);
+  EXPECT_EQ(Bytes(ctx().engineVersionText1, 20), "2.1" + std::string(17, '\0'));
+  EXPECT_EQ(Bytes(ctx().engineVersionText4, 3) + Bytes(ctx().engineVersionText5, 5),
+            std::string(8, '\0'));
+  std::string six(33, '\0');
+  six[0] = '6';
+  EXPECT_EQ(Bytes(ctx().engineVersionText6, 33), six);
 }
 
 TEST_F(EngineBinding, OpenEngineIsNotReopenedAndItsTableIsReleasedOnReloadAndClose) {
@@ -193,6 +239,50 @@ TEST_F(EngineBinding, StatesAreAskedThroughTheEngineWhenNoStateTableIsLoaded) {
   std::memset(state, '-', 2);
   ask("90210");
   EXPECT_NE(Bytes(state, 2), "CA");
+}
+
+// The effectivity table is not needed to open the engine; the result
+// blocks are, and the handle stays set after they are refused.
+TEST_F(EngineBinding, RefusedBlocksOfAnOpeningGiveTheirStatuses) {
+  data_.WriteFile("ENGINE.TXT", kEngineText);
+  ASSERT_NO_FATAL_FAILURE(Load());
+  const struct { long refused; int32_t result, status; } cases[] = {
+      {1, 1, 141}, {2, 0, 114}, {3, 0, 113}, {4, 1, 0}};
+  for (const auto& k : cases) {
+    ASSERT_EQ(GetTEAddresses(&ctx(), 0), 1);
+    ctx().errorCode = 0;
+    FailAllocation(k.refused);
+    EXPECT_EQ(InitializeTEdll(&ctx()), k.result) << k.refused;
+    FailAllocation(0);
+    EXPECT_EQ(int32_t{ctx().errorCode}, k.status) << k.refused;
+    EXPECT_EQ(InitializeTEdll(&ctx()), 1);
+    EXPECT_EQ(EndTEdll(&ctx()), 1);
+  }
+}
+
+// The engine may keep the data directory pointer it is opened with: it must
+// stay valid after InitializeTEdll returns (the sanitizer run catches a
+// temporary). A terminated field is handed over as it is.
+TEST_F(EngineBinding, AnEngineKeepingTheDataDirectoryReadsItOnLaterCalls) {
+  test_support::TempDir other;
+  other.WriteFile("ENGINE.TXT", "state 902 NV\n");
+  data_.WriteFile("ENGINE.TXT", kEngineText);
+  ASSERT_NO_FATAL_FAILURE(LoadVariant("_keeping_data_dir"));
+  ASSERT_EQ(GetTEAddresses(&ctx(), 0), 1);
+  ASSERT_EQ(InitializeTEdll(&ctx()), 1);
+  EXPECT_EQ(StateOf("90210"), "CA");
+  std::memset(ctx().dataDir, 0, sizeof ctx().dataDir);
+  other.Slashed().copy(ctx().dataDir, sizeof ctx().dataDir);
+  EXPECT_EQ(StateOf("90210"), "NV");  // the record's own field
+  ASSERT_EQ(EndTEdll(&ctx()), 1);
+
+  // A field with no terminator goes over as a copy that outlives the call.
+  std::string name(sizeof ctx().dataDir - data_.Slashed().size() - 1, 'd');
+  (data_.MakeDir(name) + "/").copy(ctx().dataDir, sizeof ctx().dataDir);
+  data_.WriteFile(name + "/ENGINE.TXT", kEngineText);
+  ASSERT_EQ(GetTEAddresses(&ctx(), 0), 1);
+  ASSERT_EQ(InitializeTEdll(&ctx()), 1);
+  EXPECT_EQ(StateOf("90210"), "CA");
 }
 
 }  // namespace

@@ -83,8 +83,8 @@ TEST(EngineStandin, ParsesStatesErrorsVersionsAndClasses) {
   EXPECT_STREQ(error("0042").c_str(), "Unknown engine status 0042");
   EXPECT_EQ(Guarded(std::string(ENGINE_VERSION_BLOCK_SIZE, '\xEE'),
                     [&](uint8_t* b) { EXPECT_EQ(Engine_DisplayVersionEx(engine, b), 1); }),
-            std::string(19, '1') + '\0' + "22" + '\0' + std::string(52, '3') + '\0' + "A " + '\0' +
-                "4444" + '\0' + std::string(23, '5') + '\0');
+            std::string(19, '1') + '\0' + "22" + '\0' + std::string(52, '3') + '\0' + "44" + '\0' +
+                "5555" + '\0' + "A B" + std::string(21, '\0'));
   const std::string named = std::string(204, '\0') + "T2      01/15/2024";
   EXPECT_EQ(Guarded(named, [&](uint8_t* b) { EXPECT_NE(Engine_GetTablesEx(engine, b), 0); }),
             std::string("500\0\0\0FAK", 9) + std::string(191, '\0') + '\2' + named.substr(201));
