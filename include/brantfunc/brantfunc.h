@@ -32,12 +32,26 @@
  *  - Threads: rating keeps its working state per thread, so separate records
  *    may be rated on separate threads at once; one record is used by one
  *    thread at a time. The tariff engine and service guide bridges keep one
- *    process-wide binding each: call their exports (GetTEAddresses,
- *    InitializeTEdll, EndTEdll, EngineGetStateCode, SetClassesAndWeights,
- *    the engine path of RateShipment, GetSGAddresses, InitializeSGdll,
- *    GetService, GetTerminals, EndSGdll) from one thread at a time. The
- *    message exports and the hook setters may be called from any thread.
- *    SplitPath's result buffer is per thread.
+ *    process-wide binding each: call the exports that may reach them
+ *    (GetTEAddresses, InitializeTEdll, EndTEdll, EngineGetStateCode,
+ *    SetClassesAndWeights, the engine path of RateShipment, GetSGAddresses,
+ *    InitializeSGdll, GetService, GetTerminals, EndSGdll, and VerOrigZip,
+ *    VerDestZip and GetStateCode, which ask the engine for states when no
+ *    state table is loaded) from one thread at a time. The message exports
+ *    and the hook setters may be called from any thread. SplitPath's result
+ *    buffer is per thread.
+ *
+ *  - Text buffers: an export that writes into a caller's buffer writes no
+ *    more than its declaration below states. ForceFileNameExtension can
+ *    lengthen its argument ("a" becomes "a.ABC"): pass a buffer of 260
+ *    bytes (BRANT_PATH_SIZE). strtrim and strltrim work in place and never
+ *    lengthen. ReadPonyOpt needs 1842 bytes, GetProfileKey 31; the state
+ *    outputs of GetStateCode and EngineGetStateCode take 2 bytes and each
+ *    of GetStateCode's flags one.
+ *
+ *  - Memory: the library never throws. When a heap block cannot be had,
+ *    the export returns its failure with the allocation status of the table
+ *    concerned, and the record stays fit for CloseAllFiles.
  *
  *  - Hooks: the library never blocks on its own. Where the system shows a
  *    message box it calls the message-box hook (default: writes caption and
@@ -428,7 +442,9 @@ BRANTFUNC_API double rndoff(float value, int32_t places);
 /* Name and extension of a path, or the whole path when either is missing.
    The result lives in a per-thread buffer until the next call. */
 BRANTFUNC_API char* SplitPath(const char* path);
-/* Replaces everything from the first dot with the extension. */
+/* Replaces everything from the first dot with the extension (at most 4
+   characters). path: a buffer of BRANT_PATH_SIZE (260) bytes; the result
+   is at most 259 characters. */
 BRANTFUNC_API char* ForceFileNameExtension(char* path, const char* extension);
 
 /* ---- Tariff files ---- */
