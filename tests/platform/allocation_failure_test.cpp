@@ -41,7 +41,7 @@ TEST_F(AllocationFailure, EachRefusedBlockOfAnOpeningGivesItsStatusAndClosesClea
       EXPECT_EQ(CloseAllFiles(context_.get()), 1);
       EXPECT_EQ(OpenDescriptors(), openAtStart_) << n;
       if (opened == 1) break;
-      statuses.push_back(c_.errorCode);
+      statuses.push_back(int32_t{c_.errorCode});
     }
     EXPECT_EQ(statuses, layout.statuses);
   }
