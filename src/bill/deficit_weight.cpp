@@ -79,7 +79,8 @@ void CompareNextBreak(RateContext& c) {
   if (deficit < 0) deficit = 0;
   float total = s.nextBreakTotal + static_cast<float>(deficit) * rate / 100.0f;
   if (discounted) {
-    total = static_cast<float>(total - rndoff(c.discountPercent[1 + s.nextBreak] / 100.0f * total, 2));
+    const float percent = c.discountPercent[1 + s.nextBreak];
+    total = static_cast<float>(total - rndoff(percent / 100.0f * total, 2));
   }
   s.nextBreakTotal = total;
   if (static_cast<double>(total) > s.grossCharge) return;

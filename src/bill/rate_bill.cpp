@@ -131,7 +131,8 @@ int32_t RateOneBill(RateContext& c, uint32_t bill) {
   const uint32_t level = ChooseMinimumLevel(c, kind, weight);
   if (SetMinimumCharge(c, level, &kind) == 0) return 0;
   if (TakesMinimumAddOn(c)) {
-    c.minimumCharge = static_cast<float>(int64_t{c.baseRates[level]} + defaults::minimumAddOn.Get(c));
+    const int64_t cents = int64_t{c.baseRates[level]} + defaults::minimumAddOn.Get(c);
+    c.minimumCharge = static_cast<float>(cents);
   }
   c.minimumCharge = c.minimumCharge / 100.0f;
   FormatAmount(c.minimumChargeText, c.minimumCharge, 9, 2);
