@@ -28,16 +28,13 @@ class BillTest : public TariffDirTest {
     Write(".WGT", kit::WeightFile({{"L5C", 0, 499}, {"M5C", 500, 999}, {"M1M", 1000, 1999},
                                    {"M2M", 2000, kit::kNoUpperWeight}}));
     Write(".CLS", kit::ClassFile({"100", "85", "50"}));
-    WriteMch(kit::MinimumChargeFile({{'A', 160000, 169999, 'S', {{"MIN 1", "50"}, {"MIN 2", "75"}}},
-                                     {'B', 0, 999999, 'C', {{"CLASS", "0"}}},
-                                     {' ', 0, 999999, 'R', {{"MINIMUM", "0"}}}}));
-    ASSERT_EQ(ReadWgtFile(&c_) + LoadClasses(c_), 2);
+    Write(".MCH", kit::MinimumChargeFile(
+                      {{'A', 160000, 169999, 'S', {{"MIN 1", "50"}, {"MIN 2", "75"}}},
+                       {'B', 0, 999999, 'C', {{"CLASS", "0"}}},
+                       {' ', 0, 999999, 'R', {{"MINIMUM", "0"}}}}));
+    ASSERT_EQ(ReadWgtFile(&c_) + LoadClasses(c_) + LoadMchTable(c_), 3);
     for (std::size_t i = 0; i < std::size(kRates); ++i) c_.baseRates[i] = kRates[i];
     settings::useFacTables.Set(c_, 'Y');
-  }
-  void WriteMch(const std::string& text) {
-    Write(".MCH", text);
-    ASSERT_EQ(LoadMchTable(c_), 1);
   }
   void Shipment(const Lines& lines, const char* rbno, const kit::Defaults& defaults) {
     std::memset(c_.lineClass, 0, sizeof c_.lineClass);
@@ -46,18 +43,13 @@ class BillTest : public TariffDirTest {
       ASSERT_EQ(VerClass(&c_, lines[i].first, i, 0) + VerWeight(&c_, lines[i].second, i), 2);
     }
     PutText(c_.rbno, rbno);
-    UseDefaults(defaults);
-    c_.errorCode = 0;
-  }
-  void UseDefaults(const kit::Defaults& defaults) {
     std::memcpy(c_.defRecord, kit::DefaultsRecord(defaults).data(), sizeof c_.defRecord);
+    c_.errorCode = 0;
   }
   template <std::size_t N>
   static std::string Text(const char (&field)[N]) { return std::string(FixedText(field, N)); }
   // Every text of the bill for the first two lines, then the index, status and result.
   std::string Bill(uint32_t bill) {
-    std::memset(c_.lineRate, 0, sizeof c_.lineRate);
-    std::memset(c_.lineCharge, 0, sizeof c_.lineCharge);
     const int32_t rated = RateBill(&c_, bill);
     std::string out;
     for (const std::string& t :
@@ -121,9 +113,7 @@ TEST_F(BillTest, BillsPriceTheLinesAtTheCheapestBreak) {
     EXPECT_EQ(Bill(0), k.want) << k.lines[0].first << " " << k.lines[0].second;
     EXPECT_EQ(Bill(1), k.want) << "the second bill repeats the first";
   }
-}
-
-TEST_F(BillTest, ShipmentsOutsideTheTablesAreRefused) {
+  // Refused: a total weight in no break, a class row outside baseRates.
   Shipment({{"100", "300"}, {"50", "300"}}, "A100000", {});
   std::memcpy(c_.weightLabels[1], "XXX", 3);  // 600 lb now lies in no break
   EXPECT_EQ(Bill(0).substr(0, 4), "600|");
@@ -137,26 +127,17 @@ TEST_F(BillTest, ShipmentsOutsideTheTablesAreRefused) {
   EXPECT_EQ((Ints{RateBill(&c_, 0), c_.errorCode}), (Ints{0, 106}));  // 7 digits
 }
 
-// Adjustment records: mode byte 7, value at bytes 9 to 12.
-std::string AdjustmentFile(const std::vector<std::pair<char, int32_t>>& records) {
-  std::string file;
-  for (const auto& [mode, value] : records) {
-    std::string record(673, ' ');
-    record[7] = mode;
-    StoreI32(record.data() + 9, value);
-    file += record;
-  }
-  return file;
-}
-
 TEST_F(BillTest, MinimumChargeByLevelKindAndClassTable) {
   // Key limit, weight limit, amount in hundredths of a cent; the alternative
   // amount is the next entry's key limit.
   std::vector<uint8_t> table(36);
   const int32_t entries[] = {1000, 99999, 111100, 99999, 500, 400000, 99999, 99999999, 800000};
   for (int i = 0; i < 9; ++i) StoreI32(table.data() + 4 * i, entries[i]);
-  const std::string paths[] = {Write(".AD1", AdjustmentFile({{'1', 9000}, {'2', 7}})),
-                               Write(".AD2", AdjustmentFile({{'A', -150000}}))};
+  // Adjustment records of 673 bytes: the mode at byte 7, the value at bytes 9 to 12.
+  std::string first(2 * 673, ' '), second(673, ' ');
+  first[7] = '1', first[673 + 7] = '2', second[7] = 'A';
+  StoreI32(&first[9], 9000), StoreI32(&first[673 + 9], 7), StoreI32(&second[9], -150000);
+  const std::string paths[] = {Write(".AD1", first), Write(".AD2", second)};
   const int files[] = {open(paths[0].c_str(), O_RDONLY), open(paths[1].c_str(), O_RDONLY)};
   struct Case {
     const char* rbno; const char* weight; std::string want;
@@ -192,8 +173,9 @@ TEST_F(BillTest, MinimumChargeByLevelKindAndClassTable) {
     settings::useFacTables.Set(c_, k.fac);
     settings::wideRteRecords.Set(c_, k.wide);
     settings::useAdjustments.Set(c_, k.codes.empty() ? 'N' : 'Y');
-    std::memset(c_.laneAdjustmentCodes, 0, sizeof c_.laneAdjustmentCodes);
-    for (std::size_t j = 0; j < k.codes.size(); ++j) PutText(c_.laneAdjustmentCodes[j], k.codes[j]);
+    for (std::size_t j = 0; j < 3; ++j) {
+      PutText(c_.laneAdjustmentCodes[j], j < k.codes.size() ? k.codes[j] : "");
+    }
     c_.ratingOptionFlag = k.option;
     c_.useBasePoints = k.points;
     c_.classAdjHandle = files[k.file];
@@ -225,11 +207,12 @@ TEST_F(BillTest, ChargeListTakesTheLevelsOfTheRateBasis) {
   for (int i = 0; i < 18; ++i) {
     mch += ";L" + std::to_string(i) + std::string(i == 15 ? 38 : 0, '*') + ";1234567";
   }
-  WriteMch(mch + "\r");
+  Write(".MCH", mch + "\r");
+  ASSERT_EQ(LoadMchTable(c_), 1);
   ChargeLevels levels{};
   ASSERT_TRUE(FindRateBaseRecord(c_, "X000001", &levels));
-  EXPECT_EQ(Text(levels.labels[15]), "L15" + std::string(29, '*'));
-  EXPECT_EQ(Text(levels.values[15]), "123456");
+  EXPECT_EQ(Text(levels.labels[15]) + Text(levels.values[15]),
+            "L15" + std::string(29, '*') + "123456");
   PutText(c_.rbno, "X000001");
   BuildMinimumChargeList(c_);
   EXPECT_EQ((Ints{c_.mcCount, c_.mcAmounts[14]}), (Ints{15, kRates[14]}));
@@ -242,10 +225,8 @@ TEST_F(BillTest, RateTableDiscountLowersRatesToTheFirstUnusedBreak) {
   c_.baseRates[5] = 1999;
   const float percents[10] = {10, 40, 33.33f, 50, 50};
   for (int i = 0; i < 10; ++i) c_.discountPercent[i] = percents[i];
-  UseDefaults({.discountsEnabled = 1, .discountType = 'C'});
-  DiscountRateTable(c_);
-  EXPECT_EQ(c_.baseRates[5], 1999);  // taken from the charges: the rates stay
-  UseDefaults({.discountType = 'R', .discountsEnabled2 = 1});
+  const std::string defaults = kit::DefaultsRecord({.discountType = 'R', .discountsEnabled2 = 1});
+  std::memcpy(c_.defRecord, defaults.data(), sizeof c_.defRecord);
   DiscountRateTable(c_);
   // 45.00 less 10 % = 40.50 ...; 20.00 less 40 % = 12.00; 19.99 less 33.33 %
   // (6.66) = 13.33; 19.00 less 6.33 = 12.67; XXX at break 2 ends each row.
