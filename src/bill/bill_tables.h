@@ -19,7 +19,8 @@ inline constexpr int32_t kMinimumLevels = 4;
 
 // Weight breaks in each class row: the .WGT records loaded, at most 9.
 inline int32_t BreakCount(const RateContext& c) {
-  return std::clamp<int32_t>(c.weightRecordCount, 0, BRANT_WGT_RECORDS);
+  const int32_t count = c.weightRecordCount;  // a copy: the field sits at any byte
+  return std::clamp<int32_t>(count, 0, BRANT_WGT_RECORDS);
 }
 
 // The baseRates cell of class row k at break b, or -1 outside the table.

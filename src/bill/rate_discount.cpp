@@ -30,7 +30,8 @@ void DiscountValue(const RateContext& c, float* value, int32_t weightBreak) {
 
 void DiscountRateTable(RateContext& c) {
   const int32_t breaks = BreakCount(c);
-  const int32_t classes = std::clamp<int32_t>(c.classCount, 0, BRANT_CLASS_SLOTS);
+  const int32_t classCount = c.classCount;
+  const int32_t classes = std::clamp<int32_t>(classCount, 0, BRANT_CLASS_SLOTS);
   for (int32_t k = 0; k < classes; ++k) {
     for (int32_t b = 0; b < breaks && ValidWeight(&c, b); ++b) {
       const int32_t cell = RateCell(k, breaks, b);
