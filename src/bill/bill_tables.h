@@ -1,0 +1,95 @@
+// How bill rating reads the record: the rate table, the weight breaks, the
+// line weights and the discount switches. Shared by the files of the bill.
+#pragma once
+
+#include <brantfunc/brantfunc.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+
+#include "context/byte_coding.h"
+#include "context/record_fields.h"
+#include "context/text.h"
+
+namespace brant {
+
+inline constexpr int32_t kMinimumLevels = 4;
+
+// Weight breaks in each class row: the .WGT records loaded, at most 9.
+inline int32_t BreakCount(const RateContext& c) {
+  const int32_t count = c.weightRecordCount;  // a copy: the field sits at any byte
+  return std::clamp<int32_t>(count, 0, BRANT_WGT_RECORDS);
+}
+
+// The baseRates cell of class row k at break b, or -1 outside the table.
+inline int32_t RateCell(int32_t k, int32_t breaks, int32_t b) {
+  int64_t cell = kMinimumLevels + int64_t{k} * breaks + b;
+  if (k < 0 || b < 0 || cell >= BRANT_BASE_RATE_CELLS) return -1;
+  return static_cast<int32_t>(cell);
+}
+
+// A class row lies wholly inside baseRates.
+inline bool ClassRowFits(int32_t k, int32_t breaks) {
+  return breaks > 0 && RateCell(k, breaks, breaks - 1) >= 0;
+}
+
+// A cell in dollars (per 100 pounds for a class rate).
+inline float CellDollars(const RateContext& c, int32_t cell) {
+  return static_cast<float>(c.baseRates[cell]) / 100.0f;
+}
+
+// A decimal text field read as atol reads it, never past the field.
+template <std::size_t N>
+int32_t FieldNumber(const char (&field)[N]) {
+  int64_t v = ParseLeadingInteger(FixedText(field, N));
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+inline int32_t LineWeight(const RateContext& c, int32_t line) {
+  return FieldNumber(c.lineWeight[line]);
+}
+
+// The lowest weight of break b: the 8-character number at byte 13 of its
+// .WGT record.
+inline int32_t BreakLowestWeight(const RateContext& c, int32_t b) {
+  constexpr std::size_t kLowestAt = 13;
+  constexpr std::size_t kWidth = 8;
+  return static_cast<int32_t>(ParseLeadingInteger({c.wgtRecords[b] + kLowestAt, kWidth}));
+}
+
+// The user's break number A (weightBreakStart).
+inline int32_t WeightBreakStart(const RateContext& c) {
+  int64_t v = ParseLeadingInteger(defaults::weightBreakStart.Get(c));
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+// The discount is switched on and taken the given way: "C" from the
+// charges, "R" from the rates.
+inline bool DiscountTakenFrom(const RateContext& c, char type) {
+  return defaults::discountType.Get(c) == type &&
+         (defaults::discountsEnabled.Get(c) != 0 || defaults::discountsEnabled2.Get(c) != 0);
+}
+
+// A value truncated toward zero into 32 bits; out of range it saturates.
+inline int32_t TruncateToInt32(double v) {
+  if (std::isnan(v)) return 0;
+  if (v <= static_cast<double>(INT32_MIN)) return INT32_MIN;
+  if (v >= static_cast<double>(INT32_MAX)) return INT32_MAX;
+  return static_cast<int32_t>(v);
+}
+
+inline int32_t SaturateToInt32(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+// A whole number as "%<width>ld" writes it, cut to the field.
+template <std::size_t N>
+void PutWholeNumber(char (&field)[N], int32_t value, int width) {
+  char text[24];
+  std::snprintf(text, sizeof text, "%*ld", width, static_cast<long>(value));
+  PutTerminatedText(field, N, text);
+}
+
+}  // namespace brant
