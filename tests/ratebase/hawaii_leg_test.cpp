@@ -78,8 +78,8 @@ TEST_F(HawaiiLegTest, TablesBracketsAndPercentageAmounts) {
     c_.hawaiiOtherCharges = 0;
     c_.hawaiiPercentCharges = 0.0f;
     for (int32_t t = 1; t <= 4; ++t) ComputeHawaiiCharge(c_, t, {0, 1, 1, 1, 1, 1, 1});
-    EXPECT_EQ(Amounts(c_.hawaiiTable1PercentAmount, c_.hawaiiOtherCharges, c_.hawaiiPercentCharges),
-              amounts);
+    EXPECT_EQ(Amounts(float{c_.hawaiiTable1PercentAmount}, int32_t{c_.hawaiiOtherCharges},
+                      float{c_.hawaiiPercentCharges}), amounts);
   }
 }
 

@@ -70,8 +70,7 @@ TEST_F(FinishingStepsTest, FirstMatchingZoneRecordSetsTheMinimums) {
     ApplyZoneMinimum(c_);
     EXPECT_EQ((Ints{c_.baseRates[0], c_.baseRates[1], c_.baseRates[2], c_.baseRates[3]}), cells)
         << orig << " " << rbno;
-    EXPECT_EQ((std::pair<float, float>{c_.zoneMinimum, c_.zoneCharge}),
-              (std::pair<float, float>{minimum, charge}));
+    EXPECT_EQ(std::pair(float{c_.zoneMinimum}, float{c_.zoneCharge}), std::pair(minimum, charge));
   }
   EXPECT_EQ(OpenDescriptors(), openAtStart_);
 }
