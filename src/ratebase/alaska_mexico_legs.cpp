@@ -27,10 +27,25 @@ int64_t SequentialCount(int fd, std::size_t recordSize) {
   return count > kMaxSequentialRecords ? -1 : count;
 }
 
-int32_t FailLookup(RateContext& c, int32_t status) {
+bool FailLookup(RateContext& c, int32_t status) {
   Rating().matrixResult = -1;
   c.errorCode = status;
-  return 0;
+  return false;
+}
+
+// Reads a leg file from its start through visit(record, position). False,
+// with matrixResult -1 and the file's status, when it cannot be opened, holds
+// more records than its counter could count, or a read comes short.
+template <typename Visit>
+bool ReadLegFile(RateContext& c, const char* extension, std::size_t recordSize,
+                 int32_t openStatus, int32_t readStatus, Visit visit) {
+  ScopedDescriptor file(Openfile(&c, extension));
+  if (!file.ok()) return FailLookup(c, openStatus);
+  const int64_t count = SequentialCount(file.get(), recordSize);
+  if (count < 0 || !ScanRecords(file.get(), recordSize, count, visit)) {
+    return FailLookup(c, readStatus);
+  }
+  return true;
 }
 
 // The pair key of the point files: the special point, then the other end's
@@ -58,20 +73,16 @@ int32_t LookupMexicanPoint(RateContext& c) {
     CopyLeading(key, kZipWidth, c.destZip);
     CopyLeading(state.origPoint, kPointWidth, c.origZip);
   }
-  ScopedDescriptor file(Openfile(&c, ".BMX"));
-  if (!file.ok()) return FailLookup(c, kBseOpen);
-  const int64_t count = SequentialCount(file.get(), kBmxRecord);
-  if (count < 0) return FailLookup(c, kBseRead);
   char* point = c.origMexicanPoint != 0 ? state.origPoint : state.destPoint;
   bool matched = false;
-  const bool whole = ScanRecords(file.get(), kBmxRecord, count, [&](const uint8_t* r, int64_t) {
+  auto visit = [&](const uint8_t* r, int64_t) {
     if (std::memcmp(r, key, kZipWidth) == 0) {  // a later match replaces an earlier one
       std::memcpy(point, r + kZipWidth, kPointWidth);
       matched = true;
     }
     return true;
-  });
-  if (!whole) return FailLookup(c, kBseRead);
+  };
+  if (!ReadLegFile(c, ".BMX", kBmxRecord, kBseOpen, kBseRead, visit)) return 0;
   return matched ? 1 : 0;
 }
 
@@ -83,19 +94,15 @@ int32_t LookupMexicanRbno(RateContext& c) {
   } else {
     PairKey(key, state.destPoint, state.origPoint);
   }
-  ScopedDescriptor file(Openfile(&c, ".MMX"));
-  if (!file.ok()) return FailLookup(c, kMmxOpen);
   state.matrixResult = -1;
-  const int64_t count = SequentialCount(file.get(), kMmxRecord);
-  if (count < 0) return FailLookup(c, kMmxRead);
-  const bool whole = ScanRecords(file.get(), kMmxRecord, count, [&](const uint8_t* r, int64_t at) {
+  auto visit = [&](const uint8_t* r, int64_t at) {
     if (std::memcmp(r, key, kPairWidth) == 0) {  // a later match replaces an earlier one
       state.matrixResult = static_cast<int32_t>(at);
       SetRbno(c, 'M', r + kPairWidth);
     }
     return true;
-  });
-  if (!whole) return FailLookup(c, kMmxRead);
+  };
+  if (!ReadLegFile(c, ".MMX", kMmxRecord, kMmxOpen, kMmxRead, visit)) return 0;
   return state.matrixResult >= 0 ? 1 : 0;
 }
 
@@ -111,13 +118,9 @@ int32_t LookupAlaskaPoint(RateContext& c) {
     CopyLeading(key, kZipWidth, c.destZip);
     CopyLeading(state.origPoint, kPointWidth, c.origZip);
   }
-  ScopedDescriptor file(Openfile(&c, ".AKB"));
-  if (!file.ok()) return FailLookup(c, kAkbOpen);
-  const int64_t count = SequentialCount(file.get(), kAkbRecord);
-  if (count < 0) return FailLookup(c, kAkbRead);
   char* point = alaskanOrigin ? state.origPoint : state.destPoint;
   bool matched = false;
-  const bool whole = ScanRecords(file.get(), kAkbRecord, count, [&](const uint8_t* r, int64_t) {
+  auto visit = [&](const uint8_t* r, int64_t) {
     // The highest ZIP shares the lowest's first three digits.
     char highest[kZipWidth];
     std::memcpy(highest, r, 3);
@@ -128,8 +131,8 @@ int32_t LookupAlaskaPoint(RateContext& c) {
       matched = true;
     }
     return true;
-  });
-  if (!whole) return FailLookup(c, kAkbRead);
+  };
+  if (!ReadLegFile(c, ".AKB", kAkbRecord, kAkbOpen, kAkbRead, visit)) return 0;
   return matched ? 1 : 0;
 }
 
@@ -141,18 +144,14 @@ int32_t LookupAlaskaRbno(RateContext& c) {
   } else {
     PairKey(key, state.destPoint, state.origPoint);
   }
-  ScopedDescriptor file(Openfile(&c, ".AKM"));
-  if (!file.ok()) return FailLookup(c, kAkmOpen);
   state.matrixResult = -1;
-  const int64_t count = SequentialCount(file.get(), kAkmRecord);
-  if (count < 0) return FailLookup(c, kAkmRead);
-  const bool whole = ScanRecords(file.get(), kAkmRecord, count, [&](const uint8_t* r, int64_t at) {
+  auto visit = [&](const uint8_t* r, int64_t at) {
     if (std::memcmp(r, key, kPairWidth) != 0) return true;
     state.matrixResult = static_cast<int32_t>(at);  // the first match is taken
     SetRbno(c, 'K', r + kPairWidth);
     return false;
-  });
-  if (!whole) return FailLookup(c, kAkmRead);
+  };
+  if (!ReadLegFile(c, ".AKM", kAkmRecord, kAkmOpen, kAkmRead, visit)) return 0;
   return state.matrixResult >= 0 ? 1 : 0;
 }
 

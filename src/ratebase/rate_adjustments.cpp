@@ -40,6 +40,13 @@ bool EndsPoints(const uint8_t* code) {
   return code[0] == ' ' || code[0] == '\0' || std::memcmp(code, "00000", 5) == 0;
 }
 
+// Opens an end's adjustment point file; one that cannot be opened sets 280.
+int OpenPointFile(RateContext& c, int32_t direction, const char* origin, const char* destination) {
+  const int fd = Openfile(&c, direction == 1 ? origin : destination);
+  if (fd <= 0) c.errorCode = kAdjustmentPointsOpen;
+  return fd;
+}
+
 int32_t LookupEndPoints(RateContext& c, AdjustmentPoints& points, const char (&zip)[7],
                         int32_t direction) {
   std::string_view code = FixedText(zip, sizeof zip);
@@ -164,11 +171,8 @@ int32_t ApplyAdjustments(RateContext& c) {
 
 int32_t LookupZipAdjustmentPoints(RateContext& c, AdjustmentPoints& points,
                                   std::string_view postalCode, int32_t direction) {
-  ScopedDescriptor file(Openfile(&c, direction == 1 ? ".FBA" : ".TBA"));
-  if (!file.ok()) {
-    c.errorCode = kAdjustmentPointsOpen;
-    return 0;
-  }
+  ScopedDescriptor file(OpenPointFile(c, direction, ".FBA", ".TBA"));
+  if (!file.ok()) return 0;
   char countText[kPointCountWidth] = {};
   ReadFullyAt(file.get(), 0, countText, sizeof countText);
   const int64_t perRecord = ReadFixedNumber(countText, kPointCountWidth);
@@ -198,11 +202,8 @@ int32_t LookupZipAdjustmentPoints(RateContext& c, AdjustmentPoints& points,
 
 int32_t LookupPostalAdjustmentPoints(RateContext& c, AdjustmentPoints& points,
                                      std::string_view postalCode, int32_t direction) {
-  ScopedDescriptor file(Openfile(&c, direction == 1 ? ".FCA" : ".TCA"));
-  if (!file.ok()) {
-    c.errorCode = kAdjustmentPointsOpen;
-    return 0;
-  }
+  ScopedDescriptor file(OpenPointFile(c, direction, ".FCA", ".TCA"));
+  if (!file.ok()) return 0;
   std::memset(points, 0, sizeof points);
   char prefix[kPrefixWidth];
   PutFixedText(prefix, sizeof prefix, postalCode);
