@@ -33,6 +33,8 @@ struct RatingState {
   int32_t baseRecordValues[13] = {};
   // Days found in .SRV.
   int32_t transitDayCount = 0;
+  // Entries added to laneAdjustmentCodes since the lane lookups began.
+  int32_t laneAdjustmentCount = 0;
 };
 
 // This thread's rating state.

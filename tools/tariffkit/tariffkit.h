@@ -4,6 +4,7 @@
 // cannot hold unless a description asks for a malformed file on purpose.
 #pragma once
 
+#include "tariffkit/adjustment_files.h"
 #include "tariffkit/file_output.h"
 #include "tariffkit/host_files.h"
 #include "tariffkit/matrix_files.h"
@@ -11,5 +12,7 @@
 #include "tariffkit/rate_files.h"
 #include "tariffkit/settings_file.h"
 #include "tariffkit/small_tariff.h"
+#include "tariffkit/special_leg_files.h"
 #include "tariffkit/table_files.h"
+#include "tariffkit/transit_files.h"
 #include "tariffkit/user_files.h"

@@ -1,0 +1,250 @@
+// Rate adjustments: .ADF records, named by six-digit numbers, scale the
+// cells of the rate table by a percentage or add an amount to them. The
+// numbers come from the base points and, on narrow rate records, from the
+// lanes between the adjustment points of the two ends.
+#include <cstdio>
+#include <cstring>
+
+#include "context/byte_coding.h"
+#include "context/record_fields.h"
+#include "context/text.h"
+#include "platform/file_io.h"
+#include "ratebase/rating_state.h"
+#include "ratebase/special_legs.h"
+
+namespace brant {
+namespace {
+
+constexpr std::size_t kAdfRecord = 669;  // number i32, mode, 166 values i32
+constexpr std::size_t kAdfValuesAt = 5;
+constexpr std::size_t kAdjustedCells = 166;
+constexpr std::size_t kMinimumCells = 4;
+constexpr std::size_t kNumberWidth = 6;
+constexpr std::size_t kNumberRoom = 100;
+
+constexpr std::size_t kPointCountWidth = 5;  // .FBA/.TBA: P as text, then records of 5P + 3
+constexpr int64_t kMaxPointsPerRecord = static_cast<int64_t>(kAdjustmentPointRoom);
+constexpr std::size_t kPostalRangeRecord = 18;  // .FCA/.TCA, one extra byte at the end
+constexpr std::size_t kPrefixWidth = 3;
+constexpr std::size_t kRangePointAt = 11;
+
+constexpr std::size_t kLaneRecord = 17;  // .LMA: 1 unread, origin 5, destination 5, number 6
+constexpr std::size_t kLaneKeyAt = 1;
+constexpr std::size_t kLaneKeyWidth = 2 * kAdjustmentPointWidth;
+constexpr std::size_t kLaneNumberAt = 11;
+
+using AdjustmentNumbers = char[kNumberRoom][kNumberWidth];
+
+// A code of "00000", or one beginning with a space or NUL, ends a record's points.
+bool EndsPoints(const uint8_t* code) {
+  return code[0] == ' ' || code[0] == '\0' || std::memcmp(code, "00000", 5) == 0;
+}
+
+// Opens an end's adjustment point file; one that cannot be opened sets 280.
+int OpenPointFile(RateContext& c, int32_t direction, const char* origin, const char* destination) {
+  const int fd = Openfile(&c, direction == 1 ? origin : destination);
+  if (fd <= 0) c.errorCode = kAdjustmentPointsOpen;
+  return fd;
+}
+
+int32_t LookupEndPoints(RateContext& c, AdjustmentPoints& points, const char (&zip)[7],
+                        int32_t direction) {
+  std::string_view code = FixedText(zip, sizeof zip);
+  if (IsDigit(zip[0])) return LookupZipAdjustmentPoints(c, points, code, direction);
+  return LookupPostalAdjustmentPoints(c, points, code, direction);
+}
+
+// Gathers the lane numbers of every pair of the two ends' adjustment points;
+// false when an end has none (or its file is missing).
+bool CollectLaneAdjustments(RateContext& c) {
+  AdjustmentPoints origin = {};
+  AdjustmentPoints destination = {};
+  if (!LookupEndPoints(c, origin, c.origZip, 1)) return false;
+  if (!LookupEndPoints(c, destination, c.destZip, 2)) return false;
+  std::memset(c.laneAdjustmentCodes, 0, sizeof c.laneAdjustmentCodes);
+  Rating().laneAdjustmentCount = 0;
+  for (std::size_t o = 0; o < kAdjustmentPointRoom && origin[o][0] != '\0'; ++o) {
+    for (std::size_t d = 0; d < kAdjustmentPointRoom && destination[d][0] != '\0'; ++d) {
+      char key[kLaneKeyWidth];
+      std::memcpy(key, origin[o], kAdjustmentPointWidth);
+      std::memcpy(key + kAdjustmentPointWidth, destination[d], kAdjustmentPointWidth);
+      LookupLaneAdjustments(c, {key, sizeof key});
+    }
+  }
+  return true;
+}
+
+std::size_t LaneCodeCount(const RateContext& c) {
+  std::size_t n = 0;
+  while (n < kLaneAdjustmentRoom && c.laneAdjustmentCodes[n][0] != '\0') ++n;
+  return n;
+}
+
+// A plain exchange sort in place, through the record's sort slot.
+void SortLaneCodes(RateContext& c, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t j = i + 1; j < n; ++j) {
+      if (std::memcmp(c.laneAdjustmentCodes[i], c.laneAdjustmentCodes[j], kNumberWidth) <= 0) {
+        continue;
+      }
+      std::memcpy(c.adjustmentSortScratch, c.laneAdjustmentCodes[i], kNumberWidth);
+      std::memcpy(c.laneAdjustmentCodes[i], c.laneAdjustmentCodes[j], kNumberWidth);
+      std::memcpy(c.laneAdjustmentCodes[j], c.adjustmentSortScratch, kNumberWidth);
+    }
+  }
+}
+
+// The numbers to apply, in order: the base points' (unless "000000"), then
+// the lanes', sorted on narrow records and as they stand on wide ones.
+std::size_t ListAdjustmentNumbers(RateContext& c, bool wide, AdjustmentNumbers& numbers) {
+  std::size_t count = 0;
+  auto add = [&](const char* code) {
+    if (count < kNumberRoom) std::memcpy(numbers[count++], code, kNumberWidth);
+  };
+  if (std::memcmp(c.origAdjustmentCode, "000000", kNumberWidth) != 0) add(c.origAdjustmentCode);
+  if (std::memcmp(c.destAdjustmentCode, "000000", kNumberWidth) != 0) add(c.destAdjustmentCode);
+  const std::size_t lanes = LaneCodeCount(c);
+  if (!wide) SortLaneCodes(c, lanes);
+  for (std::size_t i = 0; i < lanes; ++i) add(c.laneAdjustmentCodes[i]);
+  return count;
+}
+
+// A cell's new value, truncated toward zero; past 32 bits it saturates.
+int32_t TruncatedCell(double v) {
+  if (v >= 2147483647.0) return INT32_MAX;
+  if (v <= -2147483648.0) return INT32_MIN;
+  return static_cast<int32_t>(v);
+}
+
+// Cells 0 to 165 each take their own value; on wide records the four
+// minimum cells all take value 0.
+void ApplyAdjustmentRecord(RateContext& c, const uint8_t* record, bool wide) {
+  const bool percentage = record[4] == '1';
+  for (std::size_t cell = 0; cell < kAdjustedCells; ++cell) {
+    const std::size_t valueAt = (wide && cell < kMinimumCells) ? 0 : cell;
+    const double v = LoadI32(record + kAdfValuesAt + 4 * valueAt);
+    const double x = c.baseRates[cell];
+    if (percentage) {
+      c.baseRates[cell] = TruncatedCell((x * v + 5000.0) / 10000.0);
+    } else if (x > 0) {
+      c.baseRates[cell] = TruncatedCell(x + v);
+    }
+  }
+}
+
+// Applies the first record whose number, written with six digits, is the
+// code; false when a read came short.
+bool ApplyAdjustmentNumber(RateContext& c, int fd, int64_t records, const char* code, bool wide) {
+  return ScanRecords(fd, kAdfRecord, records, [&](const uint8_t* r, int64_t) {
+    char number[16];
+    int length = std::snprintf(number, sizeof number, "%06ld", static_cast<long>(LoadI32(r)));
+    if (length != static_cast<int>(kNumberWidth) || std::memcmp(number, code, kNumberWidth) != 0) {
+      return true;
+    }
+    ApplyAdjustmentRecord(c, r, wide);
+    return false;
+  });
+}
+
+}  // namespace
+
+int32_t ApplyAdjustments(RateContext& c) {
+  const bool wide = settings::wideRteRecords.IsYes(c);
+  if (!wide && !CollectLaneAdjustments(c)) return c.errorCode == 0 ? 1 : 0;
+  AdjustmentNumbers numbers;
+  const std::size_t count = ListAdjustmentNumbers(c, wide, numbers);
+  ScopedDescriptor file(Openfile(&c, ".ADF"));
+  if (!file.ok()) {
+    c.errorCode = kAdfOpen;
+    return 0;
+  }
+  const int64_t size = FileSize(file.get());
+  const int64_t records = size < 0 ? 0 : size / static_cast<int64_t>(kAdfRecord);
+  for (std::size_t i = 0; i < count; ++i) {
+    if (!ApplyAdjustmentNumber(c, file.get(), records, numbers[i], wide)) {
+      c.errorCode = kAdfRead;
+      return 0;
+    }
+  }
+  return 1;
+}
+
+int32_t LookupZipAdjustmentPoints(RateContext& c, AdjustmentPoints& points,
+                                  std::string_view postalCode, int32_t direction) {
+  ScopedDescriptor file(OpenPointFile(c, direction, ".FBA", ".TBA"));
+  if (!file.ok()) return 0;
+  char countText[kPointCountWidth] = {};
+  ReadFullyAt(file.get(), 0, countText, sizeof countText);
+  const int64_t perRecord = ReadFixedNumber(countText, kPointCountWidth);
+  std::memset(points, 0, sizeof points);
+  // A record of more points than the list holds cannot be taken.
+  if (perRecord > kMaxPointsPerRecord) {
+    c.errorCode = kAdjustmentPointsOpen;
+    return 0;
+  }
+  if (perRecord <= 0) return 0;
+  // Records lie at ZIP x (5P + 3); one beyond the file holds no points, and
+  // what a partial one lacks reads as NUL.
+  const int64_t recordSize = 5 * perRecord + 3;
+  const int64_t zip = ParseLeadingInteger(postalCode);
+  const int64_t size = FileSize(file.get());
+  uint8_t record[5 * kAdjustmentPointRoom + 3] = {};
+  if (zip >= 0 && size >= 0 && zip <= size / recordSize) {
+    ReadFullyAt(file.get(), zip * recordSize, record, static_cast<std::size_t>(recordSize));
+  }
+  for (int64_t i = 0; i < perRecord; ++i) {
+    const uint8_t* code = record + i * kAdjustmentPointWidth;
+    if (EndsPoints(code)) break;
+    std::memcpy(points[i], code, kAdjustmentPointWidth);
+  }
+  return points[0][0] != '\0' ? 1 : 0;
+}
+
+int32_t LookupPostalAdjustmentPoints(RateContext& c, AdjustmentPoints& points,
+                                     std::string_view postalCode, int32_t direction) {
+  ScopedDescriptor file(OpenPointFile(c, direction, ".FCA", ".TCA"));
+  if (!file.ok()) return 0;
+  std::memset(points, 0, sizeof points);
+  char prefix[kPrefixWidth];
+  PutFixedText(prefix, sizeof prefix, postalCode);
+  const int64_t size = FileSize(file.get());
+  const int64_t records = size < 1 ? 0 : (size - 1) / static_cast<int64_t>(kPostalRangeRecord);
+  std::size_t found = 0;
+  // A short read just ends the ranges; more matches than the list holds stop it.
+  ScanRecords(file.get(), kPostalRangeRecord, records, [&](const uint8_t* r, int64_t) {
+    if (std::memcmp(r, prefix, kPrefixWidth) <= 0 && std::memcmp(prefix, r + 5, kPrefixWidth) <= 0) {
+      std::memcpy(points[found++], r + kRangePointAt, kAdjustmentPointWidth);
+    }
+    return found < kAdjustmentPointRoom;
+  });
+  return 1;
+}
+
+int32_t LookupLaneAdjustments(RateContext& c, std::string_view laneKey) {
+  char key[kLaneKeyWidth];
+  PutFixedText(key, sizeof key, laneKey);
+  ScopedDescriptor file(Openfile(&c, ".LMA"));
+  if (!file.ok()) {
+    c.errorCode = kLaneFileOpen;
+    return 0;
+  }
+  uint8_t record[kLaneRecord];
+  int64_t at = FindSortedRecord(file.get(), kLaneRecord, kLaneKeyAt, key, sizeof key, record);
+  if (at < 0) return 0;
+  auto hasKey = [&](int64_t i) {
+    return ReadFullyAt(file.get(), i * static_cast<int64_t>(kLaneRecord), record, kLaneRecord) ==
+               kLaneRecord &&
+           CompareKeyIgnoringCase(reinterpret_cast<const char*>(record) + kLaneKeyAt, key,
+                                  kLaneKeyWidth) == 0;
+  };
+  // The search may land on any record of the key: go back to its first.
+  while (at > 0 && hasKey(at - 1)) --at;
+  int32_t& count = Rating().laneAdjustmentCount;
+  for (; hasKey(at); ++at) {
+    if (count < 0 || count >= kLaneAdjustmentRoom) break;  // the list is full
+    std::memcpy(c.laneAdjustmentCodes[count++], record + kLaneNumberAt, kNumberWidth);
+  }
+  return 1;
+}
+
+}  // namespace brant

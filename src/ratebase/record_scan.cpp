@@ -1,0 +1,46 @@
+// Reading the small sorted files of the special legs: keys compare without
+// regard to letter case, as the tariff files were built.
+#include <cstring>
+
+#include "ratebase/special_legs.h"
+
+namespace brant {
+namespace {
+
+char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+}  // namespace
+
+int CompareKeyIgnoringCase(const char* a, const char* b, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    const auto x = static_cast<unsigned char>(LowerAscii(a[i]));
+    const auto y = static_cast<unsigned char>(LowerAscii(b[i]));
+    if (x != y) return x < y ? -1 : 1;
+  }
+  return 0;
+}
+
+int64_t FindSortedRecord(int fd, std::size_t recordSize, std::size_t keyAt, const char* key,
+                         std::size_t keyWidth, uint8_t* record) {
+  if (fd <= 0 || recordSize == 0 || keyAt + keyWidth > recordSize) return -1;
+  const int64_t size = FileSize(fd);
+  int64_t lo = 0;
+  int64_t hi = (size < 0 ? 0 : size / static_cast<int64_t>(recordSize)) - 1;
+  while (lo <= hi) {
+    const int64_t mid = lo + (hi - lo) / 2;
+    // A read that comes short leaves zeros, never the bytes of another probe.
+    std::memset(record, 0, recordSize);
+    ReadFullyAt(fd, mid * static_cast<int64_t>(recordSize), record, recordSize);
+    const int order =
+        CompareKeyIgnoringCase(reinterpret_cast<const char*>(record) + keyAt, key, keyWidth);
+    if (order == 0) return mid;
+    if (order < 0) {
+      lo = mid + 1;
+    } else {
+      hi = mid - 1;
+    }
+  }
+  return -1;
+}
+
+}  // namespace brant

@@ -1,0 +1,120 @@
+// The two finishing steps of a rate base resolution: the transit days of
+// the terminal pair, and the zone minimums of the ZIP pair and RBNO.
+#include <cstdio>
+#include <cstring>
+
+#include "context/byte_coding.h"
+#include "context/text.h"
+#include "platform/file_io.h"
+#include "ratebase/rating_state.h"
+#include "ratebase/special_legs.h"
+
+namespace brant {
+namespace {
+
+constexpr std::size_t kSrvRecord = 10;  // origin terminal 4, destination terminal 4, days 2
+constexpr std::size_t kTerminalWidth = 4;
+constexpr std::size_t kZmcRecord = 40;
+constexpr std::size_t kZipWidth = 5;
+constexpr std::size_t kRbnoWidth = 6;  // letter and first five digits
+constexpr std::size_t kMinimumAt = 32;
+constexpr std::size_t kZoneChargeAt = 36;
+constexpr std::size_t kMinimumCells = 4;
+
+enum class TerminalPair { kFound, kNotFound, kNoFile };
+
+TerminalPair FindTerminalPair(RateContext& c) {
+  char key[2 * kTerminalWidth];
+  CopyLeading(key, kTerminalWidth, c.origTerminal);
+  CopyLeading(key + kTerminalWidth, kTerminalWidth, c.destTerminal);
+  ScopedDescriptor file(Openfile(&c, ".SRV"));
+  if (!file.ok()) {
+    c.errorCode = kSrvOpen;
+    return TerminalPair::kNoFile;
+  }
+  uint8_t record[kSrvRecord];
+  if (FindSortedRecord(file.get(), kSrvRecord, 0, key, sizeof key, record) < 0) {
+    return TerminalPair::kNotFound;
+  }
+  Rating().transitDayCount = ReadFixedNumber(reinterpret_cast<const char*>(record + 8), 2);
+  return TerminalPair::kFound;
+}
+
+// Lowest and highest bound of `width` bytes each, side by side; bounds included.
+bool Within(const uint8_t* bounds, const char* value, std::size_t width) {
+  return std::memcmp(bounds, value, width) <= 0 && std::memcmp(value, bounds + width, width) <= 0;
+}
+
+int32_t TruncatedCents(float amount) {
+  if (amount >= 2147483648.0f) return INT32_MAX;
+  return static_cast<int32_t>(amount);
+}
+
+}  // namespace
+
+int32_t LookupTransitDays(RateContext& c) {
+  return FindTerminalPair(c) == TerminalPair::kFound ? 1 : 0;
+}
+
+int32_t FillTransitDays(RateContext& c) {
+  RatingState& state = Rating();
+  state.transitDayCount = 0;
+  // A missing terminal beside an unserved one ("000...") has no days.
+  const bool oneEmpty = c.origTerminal[0] == '\0' || c.destTerminal[0] == '\0';
+  const bool oneUnserved =
+      std::memcmp(c.origTerminal, "000", 3) == 0 || std::memcmp(c.destTerminal, "000", 3) == 0;
+  if (!(oneEmpty && oneUnserved)) {
+    // Only this lookup's own failure to open .SRV fails the step, not a
+    // status an earlier call left.
+    const TerminalPair found = FindTerminalPair(c);
+    if (found == TerminalPair::kNoFile) return 0;
+    if (found == TerminalPair::kFound && state.transitDayCount != 0) {
+      if (std::memcmp(c.tariffName, "DEST", 4) != 0) {
+        state.transitDayCount += ReadFixedNumber(c.origExtraDays, sizeof c.origExtraDays);
+      }
+      state.transitDayCount += ReadFixedNumber(c.destExtraDays, sizeof c.destExtraDays);
+    }
+  }
+  char text[16];
+  std::snprintf(text, sizeof text, "%d", state.transitDayCount);
+  PutTerminatedText(c.transitDays, sizeof c.transitDays, text);
+  return 1;
+}
+
+void ApplyZoneMinimum(RateContext& c) {
+  if (c.zmcCount <= 0) return;
+  ScopedDescriptor file(Openfile(&c, ".ZMC"));
+  if (!file.ok()) return;
+  // The ends are compared in ZIP order, whichever is the origin.
+  char orig[kZipWidth];
+  char dest[kZipWidth];
+  CopyLeading(orig, kZipWidth, c.origZip);
+  CopyLeading(dest, kZipWidth, c.destZip);
+  const bool originLower = std::memcmp(orig, dest, kZipWidth) < 0;
+  const char* lower = originLower ? orig : dest;
+  const char* higher = originLower ? dest : orig;
+  char rbno[kRbnoWidth];
+  CopyLeading(rbno, kRbnoWidth, c.rbno);
+
+  bool matched = false;
+  ScanRecords(file.get(), kZmcRecord, c.zmcCount, [&](const uint8_t* r, int64_t) {
+    std::memcpy(c.zmcRecord, r, kZmcRecord);
+    matched = Within(r, lower, kZipWidth) && Within(r + 2 * kZipWidth, higher, kZipWidth) &&
+              Within(r + 4 * kZipWidth, rbno, kRbnoWidth);
+    return !matched;
+  });
+  if (!matched) return;
+  const float zoneCharge = LoadF32(c.zmcRecord + kZoneChargeAt);
+  if (zoneCharge != 0.0f) c.zoneCharge = zoneCharge / 100.0f;
+  const float minimum = LoadF32(c.zmcRecord + kMinimumAt);
+  if (minimum > 0.0f) {
+    c.zoneMinimum = minimum;
+    const int32_t cents = TruncatedCents(minimum);
+    c.baseRates[0] = cents;
+    for (std::size_t cell = 1; cell < kMinimumCells; ++cell) {
+      if (c.baseRates[cell] != 0) c.baseRates[cell] = cents;
+    }
+  }
+}
+
+}  // namespace brant
