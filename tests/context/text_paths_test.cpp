@@ -41,6 +41,7 @@ TEST(SplitPath, GivesNameAndExtensionOrTheWholePath) {
   EXPECT_STREQ(SplitPath("/srv/tariffs/README"), "/srv/tariffs/README");
   EXPECT_STREQ(SplitPath("/srv/v1.2/README"), "/srv/v1.2/README");
   EXPECT_STREQ(SplitPath("/srv/.profile"), "/srv/.profile");
+  EXPECT_STREQ(SplitPath("dir/.a.b"), ".a.b");  // the name ends at the last dot
   EXPECT_STREQ(SplitPath(""), "");
 }
 
