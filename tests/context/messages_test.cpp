@@ -8,41 +8,33 @@ namespace {
 
 struct ShownBox {
   void* owner;
-  std::string text;
-  std::string caption;
+  std::string text, caption;
   uint32_t style;
 };
 
-struct Recorder {
-  std::vector<ShownBox> boxes;
-  std::vector<int32_t> quits;
-  int32_t answer = BRANT_IDOK;
-};
-
-int32_t RecordBox(void* data, void* owner, const char* text, const char* caption,
-                  uint32_t style) {
-  auto* recorder = static_cast<Recorder*>(data);
-  recorder->boxes.push_back({owner, text ? text : "<null>", caption ? caption : "<null>", style});
-  return recorder->answer;
-}
-
-void RecordQuit(void* data, int32_t code) {
-  static_cast<Recorder*>(data)->quits.push_back(code);
-}
-
+// Records every box and quit that reaches the hooks.
 class Messages : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetMessageBoxHook(RecordBox, &recorder);
-    SetQuitHook(RecordQuit, &recorder);
+    SetMessageBoxHook(
+        [](void* self, void* owner, const char* text, const char* caption, uint32_t style) {
+          auto* test = static_cast<Messages*>(self);
+          test->boxes.push_back({owner, text ? text : "<null>", caption ? caption : "<null>", style});
+          return test->answer;
+        },
+        this);
+    SetQuitHook([](void* self, int32_t code) { static_cast<Messages*>(self)->quits.push_back(code); },
+                this);
   }
   void TearDown() override {
     SetMessageBoxHook(nullptr, nullptr);
     SetQuitHook(nullptr, nullptr);
   }
-  const ShownBox& Last() const { return recorder.boxes.back(); }
+  const ShownBox& Last() const { return boxes.back(); }
 
-  Recorder recorder;
+  std::vector<ShownBox> boxes;
+  std::vector<int32_t> quits;
+  int32_t answer = BRANT_IDOK;
   int ownerWindow = 0;
 };
 
@@ -72,7 +64,7 @@ TEST_F(Messages, EachFunctionUsesItsStyleAndOwner) {
   fatal("f", nullptr, 0);
   EXPECT_EQ(Last().style, 16u);
   EXPECT_EQ(Last().owner, nullptr);
-  for (const ShownBox& box : recorder.boxes) EXPECT_EQ(box.caption, "") << box.text;
+  for (const ShownBox& box : boxes) EXPECT_EQ(box.caption, "") << box.text;
 }
 
 // warning and information return the button; question is No only for No,
@@ -80,21 +72,21 @@ TEST_F(Messages, EachFunctionUsesItsStyleAndOwner) {
 TEST_F(Messages, Answers) {
   const std::pair<int32_t, std::vector<int32_t>> answers[] = {
       {0, {0, 1, 0}}, {BRANT_IDOK, {BRANT_IDOK, 1, BRANT_IDOK}}, {BRANT_IDNO, {BRANT_IDNO, 0, BRANT_IDNO}}};
-  for (const auto& [answer, results] : answers) {
-    recorder.answer = answer;
+  for (const auto& [button, results] : answers) {
+    answer = button;
     EXPECT_EQ((std::vector<int32_t>{warning("w", "c", 0, nullptr), question("q", "c", 0, nullptr),
                                     information("i", "c", 0, nullptr)}),
-              results) << answer;
+              results) << button;
   }
 }
 
 TEST_F(Messages, FatalPostsTheCodeEvenWithAText) {
   fatal("Tariff is damaged", "Rate", 224);
   EXPECT_EQ(Last().text, "Tariff is damaged");
-  EXPECT_EQ(recorder.quits, std::vector<int32_t>{224});
+  EXPECT_EQ(quits, std::vector<int32_t>{224});
   EXPECT_EQ(GetLastQuitCode(), 224);
   warning("", "c", 101, nullptr);
-  EXPECT_EQ(recorder.quits.size(), 1u);  // only fatal ends the loop
+  EXPECT_EQ(quits.size(), 1u);  // only fatal ends the loop
 }
 
 TEST(MessageDefaults, NeverBlockAndRememberTheQuitCode) {

@@ -8,6 +8,7 @@
 
 #include <brantfunc/brantfunc.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -20,8 +21,7 @@ enum class Kind { i16, i32, f32, txt, raw, ptr, other };
 
 struct FieldPlace {
   std::string_view name;
-  std::size_t offset;
-  std::size_t width;
+  std::size_t offset, width;
 };
 
 struct LaidOutField {
@@ -32,25 +32,14 @@ struct LaidOutField {
   Kind kind;
 };
 
-template <typename M>
-constexpr std::size_t SlotsOf() {
-  if constexpr (std::rank_v<M> == 0) {
-    return 1;
-  } else {
-    return std::extent_v<M, 0>;
-  }
-}
-
-template <typename M>
+template <typename M, typename E = std::remove_all_extents_t<M>>
 constexpr Kind KindOf() {
-  using E = std::remove_all_extents_t<M>;
   if constexpr (std::is_pointer_v<E>) return Kind::ptr;
   if constexpr (std::is_same_v<E, int16_t>) return Kind::i16;
   if constexpr (std::is_same_v<E, int32_t>) return Kind::i32;
   if constexpr (std::is_same_v<E, float>) return Kind::f32;
   if constexpr (std::is_same_v<E, char>) return Kind::txt;
-  if constexpr (std::is_same_v<E, uint8_t> || std::is_same_v<E, std::byte>) return Kind::raw;
-  return Kind::other;
+  return std::is_same_v<E, uint8_t> ? Kind::raw : Kind::other;
 }
 
 inline constexpr std::size_t P = sizeof(void*);  // pointers and module handles
@@ -59,10 +48,11 @@ constexpr std::size_t ScalarWidth(Kind kind) {
   return kind == Kind::i16 ? 2 : kind == Kind::txt ? 1 : kind == Kind::ptr ? P : 4;
 }
 
-#define A(f, n, w, k)                                                                    \
-  LaidOutField{{#f, offsetof(RateContext, f), sizeof(RateContext::f)},                  \
-               SlotsOf<decltype(RateContext::f)>(), KindOf<decltype(RateContext::f)>(), \
-               n, w, Kind::k}
+// std::extent of a scalar is 0: it has one slot.
+#define A(f, n, w, k)                                                                        \
+  LaidOutField{{#f, offsetof(RateContext, f), sizeof(RateContext::f)},                      \
+               std::max<std::size_t>(1, std::extent_v<decltype(RateContext::f)>),           \
+               KindOf<decltype(RateContext::f)>(), n, w, Kind::k}
 #define S(f, k) A(f, 1, ScalarWidth(Kind::k), k)
 #define T(f, n) A(f, n, 1, txt)
 #define B(f, n) A(f, n, 1, raw)
