@@ -19,18 +19,19 @@ class Messages : public ::testing::Test {
     SetMessageBoxHook(
         [](void* self, void* owner, const char* text, const char* caption, uint32_t style) {
           auto* test = static_cast<Messages*>(self);
-          test->boxes.push_back({owner, text ? text : "<null>", caption ? caption : "<null>", style});
+          const char* shown = caption ? caption : "<null>";
+          test->boxes.push_back({owner, text ? text : "<null>", shown, style});
           return test->answer;
         },
         this);
-    SetQuitHook([](void* self, int32_t code) { static_cast<Messages*>(self)->quits.push_back(code); },
-                this);
+    SetQuitHook([](void* self, int32_t code) { static_cast<Messages*>(self)->Quit(code); }, this);
   }
   void TearDown() override {
     SetMessageBoxHook(nullptr, nullptr);
     SetQuitHook(nullptr, nullptr);
   }
   const ShownBox& Last() const { return boxes.back(); }
+  void Quit(int32_t code) { quits.push_back(code); }
 
   std::vector<ShownBox> boxes;
   std::vector<int32_t> quits;
@@ -71,7 +72,9 @@ TEST_F(Messages, EachFunctionUsesItsStyleAndOwner) {
 // even when the box failed to open (0).
 TEST_F(Messages, Answers) {
   const std::pair<int32_t, std::vector<int32_t>> answers[] = {
-      {0, {0, 1, 0}}, {BRANT_IDOK, {BRANT_IDOK, 1, BRANT_IDOK}}, {BRANT_IDNO, {BRANT_IDNO, 0, BRANT_IDNO}}};
+      {0, {0, 1, 0}},
+      {BRANT_IDOK, {BRANT_IDOK, 1, BRANT_IDOK}},
+      {BRANT_IDNO, {BRANT_IDNO, 0, BRANT_IDNO}}};
   for (const auto& [button, results] : answers) {
     answer = button;
     EXPECT_EQ((std::vector<int32_t>{warning("w", "c", 0, nullptr), question("q", "c", 0, nullptr),

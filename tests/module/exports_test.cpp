@@ -15,7 +15,8 @@ TEST(SharedLibrary, ExportsExactlyTheFunctionsAndHooks) {
   for (std::string line; std::getline(list, line);) {
     if (!line.empty() && line[0] != '#') expected.insert(line);
   }
-  FILE* pipe = popen(("nm -D --defined-only " + std::string(BRANTFUNC_SHARED_LIBRARY)).c_str(), "r");
+  const std::string command = std::string("nm -D --defined-only ") + BRANTFUNC_SHARED_LIBRARY;
+  FILE* pipe = popen(command.c_str(), "r");
   ASSERT_NE(pipe, nullptr);
   char line[512], address[64], type[8], name[256];
   while (std::fgets(line, sizeof line, pipe)) {

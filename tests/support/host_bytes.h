@@ -11,7 +11,9 @@
 
 namespace brant::test_support {
 
-inline uint8_t HostPattern(std::size_t offset) { return static_cast<uint8_t>(0xA5 ^ (offset * 31)); }
+inline uint8_t HostPattern(std::size_t offset) {
+  return static_cast<uint8_t>(0xA5 ^ (offset * 31));
+}
 
 inline void FillHostBytes(RateContext& context) {
   for (const FieldPlace& place : StretchesTheLibraryLeavesAlone()) {

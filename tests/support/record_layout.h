@@ -149,7 +149,9 @@ inline std::vector<FieldPlace> StretchesTheLibraryLeavesAlone() {
   std::vector<FieldPlace> stretches;
   for (const LaidOutField& field : kRecordLayout) {
     const std::string_view name = field.declared.name;
-    if (name.starts_with("hostBytes") || name == "fourthChargeList") stretches.push_back(field.declared);
+    if (name.starts_with("hostBytes") || name == "fourthChargeList") {
+      stretches.push_back(field.declared);
+    }
   }
   return stretches;
 }
