@@ -107,19 +107,15 @@ TEST_F(UserFilesTest, DiscountsPreferTheCurrentDirectoryAndCountTheirEntries) {
   const auto two = kit::DiscountsRecord({.entries = {"ONE", "TWO", " THREE", "FOUR"}});
   Write(".DIS", all);
   work_.WriteFile("TARF.DIS", two);
-  ASSERT_EQ(ReadDiscFile(context_.get()), 1);
-  EXPECT_EQ(int32_t{c_.discCount}, 2);
+  EXPECT_EQ((Ints{ReadDiscFile(context_.get()), c_.discCount}), (Ints{1, 2}));
   EXPECT_EQ(Bytes(c_.discFile, sizeof c_.discFile), two);
   // Entries not given are NUL.
   work_.WriteFile("TARF.DIS", kit::DiscountsRecord({.entries = {"1", "2", "3", "4"}}));
-  ASSERT_EQ(ReadDiscFile(context_.get()), 1);
-  EXPECT_EQ(int32_t{c_.discCount}, 4);
+  EXPECT_EQ((Ints{ReadDiscFile(context_.get()), c_.discCount}), (Ints{1, 4}));
   work_.WriteFile("TARF.DIS", all.substr(0, 604));
-  EXPECT_EQ(Result(ReadDiscFile(context_.get())), "0/254");
-  EXPECT_EQ(int32_t{c_.discCount}, 4);
+  EXPECT_EQ((Ints{ReadDiscFile(context_.get()), c_.errorCode, c_.discCount}), (Ints{0, 254, 4}));
   fs::remove(work_.PathOf("TARF.DIS"));
-  ASSERT_EQ(ReadDiscFile(context_.get()), 1);
-  EXPECT_EQ(int32_t{c_.discCount}, 9);
+  EXPECT_EQ((Ints{ReadDiscFile(context_.get()), c_.discCount}), (Ints{1, 9}));
   fs::remove(dir_.PathOf("TARF.DIS"));
   EXPECT_EQ(Result(ReadDiscFile(context_.get())), "0/250");
 }
