@@ -8,102 +8,88 @@ namespace {
 
 struct ShownBox {
   void* owner;
-  std::string text;
-  std::string caption;
+  std::string text, caption;
   uint32_t style;
 };
 
-struct Recorder {
-  std::vector<ShownBox> boxes;
-  std::vector<int32_t> quits;
-  int32_t answer = BRANT_IDOK;
-};
-
-int32_t RecordBox(void* data, void* owner, const char* text, const char* caption,
-                  uint32_t style) {
-  auto* recorder = static_cast<Recorder*>(data);
-  recorder->boxes.push_back({owner, text, caption, style});
-  return recorder->answer;
-}
-
-void RecordQuit(void* data, int32_t code) {
-  static_cast<Recorder*>(data)->quits.push_back(code);
-}
-
+// Records every box and quit that reaches the hooks.
 class Messages : public ::testing::Test {
  protected:
   void SetUp() override {
-    SetMessageBoxHook(RecordBox, &recorder);
-    SetQuitHook(RecordQuit, &recorder);
+    SetMessageBoxHook(
+        [](void* self, void* owner, const char* text, const char* caption, uint32_t style) {
+          auto* test = static_cast<Messages*>(self);
+          const char* shown = caption ? caption : "<null>";
+          test->boxes.push_back({owner, text ? text : "<null>", shown, style});
+          return test->answer;
+        },
+        this);
+    SetQuitHook([](void* self, int32_t code) { static_cast<Messages*>(self)->Quit(code); }, this);
   }
   void TearDown() override {
     SetMessageBoxHook(nullptr, nullptr);
     SetQuitHook(nullptr, nullptr);
   }
-  const ShownBox& Last() const { return recorder.boxes.back(); }
+  const ShownBox& Last() const { return boxes.back(); }
+  void Quit(int32_t code) { quits.push_back(code); }
 
-  Recorder recorder;
+  std::vector<ShownBox> boxes;
+  std::vector<int32_t> quits;
+  int32_t answer = BRANT_IDOK;
   int ownerWindow = 0;
 };
 
-TEST_F(Messages, EmptyTextShowsTheCodesMessage) {
+// An empty or null text shows the code's message; a given one is shown as it
+// is, percent signs and all, cut to the 179 characters of the composition.
+TEST_F(Messages, TheTextShown) {
   warning("", "Rate", 106, &ownerWindow);
   EXPECT_EQ(Last().text, "Invalid Weight.");
   EXPECT_EQ(Last().caption, "Rate");
-  information("", "Rate", 113, &ownerWindow);
-  EXPECT_EQ(Last().text, "Error occurred.");
   information(nullptr, "Rate", 0, &ownerWindow);
   EXPECT_EQ(Last().text, "Error occurred.");
-}
-
-TEST_F(Messages, GivenTextWinsAndIsShownUnchanged) {
   warning("Rate 100% of it %s %d", "Rate", 106, &ownerWindow);
   EXPECT_EQ(Last().text, "Rate 100% of it %s %d");
+  warning(std::string(400, 'a').c_str(), "c", 0, nullptr);
+  EXPECT_EQ(Last().text, std::string(179, 'a'));
 }
 
+// A null caption reaches the hook as an empty text.
 TEST_F(Messages, EachFunctionUsesItsStyleAndOwner) {
-  warning("w", "c", 0, &ownerWindow);
+  warning("w", nullptr, 0, &ownerWindow);
   EXPECT_EQ(Last().style, 48u);
   EXPECT_EQ(Last().owner, &ownerWindow);
-  question("q", "c", 0, &ownerWindow);
+  question("q", nullptr, 0, &ownerWindow);
   EXPECT_EQ(Last().style, 36u);
-  information("i", "c", 0, &ownerWindow);
+  information("i", nullptr, 0, &ownerWindow);
   EXPECT_EQ(Last().style, 64u);
-  fatal("f", "c", 0);
+  fatal("f", nullptr, 0);
   EXPECT_EQ(Last().style, 16u);
   EXPECT_EQ(Last().owner, nullptr);
+  for (const ShownBox& box : boxes) EXPECT_EQ(box.caption, "") << box.text;
 }
 
-TEST_F(Messages, WarningAndInformationReturnTheButton) {
-  recorder.answer = 0;
-  EXPECT_EQ(warning("w", "c", 0, nullptr), 0);
-  recorder.answer = BRANT_IDOK;
-  EXPECT_EQ(information("i", "c", 0, nullptr), BRANT_IDOK);
-}
-
-TEST_F(Messages, QuestionIsNoOnlyForNo) {
-  recorder.answer = BRANT_IDNO;
-  EXPECT_EQ(question("q", "c", 0, nullptr), 0);
-  recorder.answer = BRANT_IDYES;
-  EXPECT_EQ(question("q", "c", 0, nullptr), 1);
-  recorder.answer = 0;  // the box failed to open
-  EXPECT_EQ(question("q", "c", 0, nullptr), 1);
+// warning and information return the button; question is No only for No,
+// even when the box failed to open (0).
+TEST_F(Messages, Answers) {
+  const std::pair<int32_t, std::vector<int32_t>> answers[] = {
+      {0, {0, 1, 0}},
+      {BRANT_IDOK, {BRANT_IDOK, 1, BRANT_IDOK}},
+      {BRANT_IDNO, {BRANT_IDNO, 0, BRANT_IDNO}}};
+  for (const auto& [button, results] : answers) {
+    answer = button;
+    EXPECT_EQ((std::vector<int32_t>{warning("w", "c", 0, nullptr), question("q", "c", 0, nullptr),
+                                    information("i", "c", 0, nullptr)}),
+              results) << button;
+  }
 }
 
 TEST_F(Messages, FatalPostsTheCodeEvenWithAText) {
   fatal("Tariff is damaged", "Rate", 224);
   EXPECT_EQ(Last().text, "Tariff is damaged");
-  ASSERT_EQ(recorder.quits.size(), 1u);
-  EXPECT_EQ(recorder.quits[0], 224);
+  EXPECT_EQ(quits, std::vector<int32_t>{224});
   EXPECT_EQ(GetLastQuitCode(), 224);
   warning("", "c", 101, nullptr);
-  EXPECT_EQ(recorder.quits.size(), 1u);  // only fatal ends the loop
-}
-
-TEST_F(Messages, OverlongTextIsCutToTheComposition) {
-  std::string longText(400, 'a');
-  warning(longText.c_str(), "c", 0, nullptr);
-  EXPECT_EQ(Last().text, std::string(179, 'a'));
+  EXPECT_EQ(quits.size(), 1u);  // only fatal ends the loop
 }
 
 TEST(MessageDefaults, NeverBlockAndRememberTheQuitCode) {

@@ -16,23 +16,19 @@ std::string Amount(double value, int width, int decimals = 2) {
   return field;
 }
 
-std::string Fixed(double value, int width, int decimals = 2) {
+std::string Fixed(double value, int width) {
   char field[64];
-  brant::FormatFixedText(field, sizeof field, value, width, decimals);
+  brant::FormatFixedText(field, sizeof field, value, width, 2);
   return field;
 }
 
+// Up from 0.49 of the last unit, from the single-precision value: 7.49 is
+// held as 7.4899998, just under the cut-off.
 TEST(Rndoff, CutsAtFortyNineHundredthsOfAUnit) {
   EXPECT_DOUBLE_EQ(rndoff(2.345f, 2), 2.35);
   EXPECT_DOUBLE_EQ(rndoff(2.3448f, 2), 2.34);
-  EXPECT_DOUBLE_EQ(rndoff(0.125f, 2), 0.13);
   EXPECT_DOUBLE_EQ(rndoff(7.495f, 0), 8.0);
-  EXPECT_DOUBLE_EQ(rndoff(7.48f, 0), 7.0);
   EXPECT_DOUBLE_EQ(rndoff(-2.5f, 0), -2.0);  // floor toward minus infinity
-}
-
-TEST(Rndoff, WorksFromTheSinglePrecisionValue) {
-  // 7.49 is held as 7.4899998, just under the cut-off.
   EXPECT_DOUBLE_EQ(rndoff(7.49f, 0), 7.0);
   EXPECT_DOUBLE_EQ(rndoff(7.4901f, 0), 8.0);
 }
@@ -43,7 +39,6 @@ TEST(ApplyRateFactor, MultipliesInSinglePrecisionOnlyWhenSwitchedOn) {
   brant::defaults::rateFactor.Set(*context, 1.075f);
   brant::ApplyRateFactor(*context, &value);
   EXPECT_EQ(value, 10.0f);
-
   brant::defaults::useRateFactor.Set(*context, 1);
   brant::ApplyRateFactor(*context, &value);
   EXPECT_EQ(value, static_cast<float>(10.75));
@@ -52,33 +47,25 @@ TEST(ApplyRateFactor, MultipliesInSinglePrecisionOnlyWhenSwitchedOn) {
   EXPECT_EQ(value, static_cast<float>(35.83));
 }
 
-TEST(FormatAmount, RightAlignsWithoutSignOrLeadingZero) {
+// Right-aligned, no sign, no leading zero; exact binary ties round away from
+// zero, values just below or above a half do not.
+TEST(FormatAmount, RightAlignsAndRoundsExactTiesAwayFromZero) {
   EXPECT_EQ(Amount(12.5, 7), "  12.50");
-  EXPECT_EQ(Amount(1234.567, 9), "  1234.57");
   EXPECT_EQ(Amount(-3.25, 7), "   3.25");
   EXPECT_EQ(Amount(0.05, 7), "    .05");
-  EXPECT_EQ(Amount(0.5, 7), "    .50");
   EXPECT_EQ(Amount(0.0, 7), "    .00");
   EXPECT_EQ(Amount(1500.0, 6, 0), " 1500");
-}
-
-TEST(FormatAmount, ExactBinaryTiesRoundAwayFromZero) {
   EXPECT_EQ(Amount(0.125, 7), "    .13");
-  EXPECT_EQ(Amount(0.375, 7), "    .38");
   EXPECT_EQ(Amount(2.5, 4, 0), "  3");
   EXPECT_EQ(Amount(-0.125, 7), "    .13");
-  // Not ties: the binary value lies below or above the half.
   EXPECT_EQ(Amount(2.675, 7), "   2.67");  // 2.67499999...
-  EXPECT_EQ(Amount(1.005, 7), "   1.00");  // 1.00499999...
   EXPECT_EQ(Amount(0.115, 7), "    .12");  // 0.11500000000000000499...
 }
 
 TEST(FormatAmount, WiderNumbersAreWrittenInFullOrCutToTheField) {
   EXPECT_EQ(Amount(123456.78, 7), "123456.78");
   char field[8];
-  std::memset(field, '#', sizeof field);
-  std::size_t full = brant::FormatAmountText(field, sizeof field, 123456.78, 7, 2);
-  EXPECT_EQ(full, 9u);
+  EXPECT_EQ(brant::FormatAmountText(field, sizeof field, 123456.78, 7, 2), 9u);
   EXPECT_STREQ(field, "123456.");
   char record[4][8];
   std::memset(record, '#', sizeof record);
@@ -88,7 +75,6 @@ TEST(FormatAmount, WiderNumbersAreWrittenInFullOrCutToTheField) {
 
 TEST(FormatFixed, KeepsPrintfShapeWithTiesAwayFromZero) {
   EXPECT_EQ(Fixed(5.5, 5), " 5.50");
-  EXPECT_EQ(Fixed(25.0, 6), " 25.00");
   EXPECT_EQ(Fixed(0.5, 5), " 0.50");
   EXPECT_EQ(Fixed(-1.125, 6), " -1.13");
   EXPECT_EQ(Fixed(100.0, 5), "100.00");
@@ -97,15 +83,11 @@ TEST(FormatFixed, KeepsPrintfShapeWithTiesAwayFromZero) {
   EXPECT_STREQ(field, "100.0");
 }
 
-TEST(ReadFixedNumber, LooksAtOnlyTheFirstCharacters) {
+TEST(ReadNumbers, LikeAtolFromTheFirstCharactersOnly) {
   EXPECT_EQ(brant::ReadFixedNumber("12345678", 3), 123);
   EXPECT_EQ(brant::ReadFixedNumber("  42", 3), 4);
   EXPECT_EQ(brant::ReadFixedNumber("-17x9", 9), -17);
   EXPECT_EQ(brant::ReadFixedNumber("7", 9), 7);  // stops at the terminator
-  EXPECT_EQ(brant::ReadFixedNumber("abc", 3), 0);
-}
-
-TEST(ParseLeadingInteger, ReadsLikeAtolAndSaturates) {
   EXPECT_EQ(brant::ParseLeadingInteger(" \t+15 kg"), 15);
   EXPECT_EQ(brant::ParseLeadingInteger("- 5"), 0);
   EXPECT_EQ(brant::ParseLeadingInteger("99999999999999999999999"), INT64_MAX);

@@ -41,14 +41,11 @@ TEST(SplitPath, GivesNameAndExtensionOrTheWholePath) {
   EXPECT_STREQ(SplitPath("/srv/tariffs/README"), "/srv/tariffs/README");
   EXPECT_STREQ(SplitPath("/srv/v1.2/README"), "/srv/v1.2/README");
   EXPECT_STREQ(SplitPath("/srv/.profile"), "/srv/.profile");
+  EXPECT_STREQ(SplitPath("dir/.a.b"), ".a.b");  // the name ends at the last dot
   EXPECT_STREQ(SplitPath(""), "");
-}
-
-TEST(SplitPath, OverwritesItsOneBuffer) {
-  char* first = SplitPath("a/b.c");
-  char* second = SplitPath("d/e.f");
-  EXPECT_EQ(first, second);
-  EXPECT_STREQ(second, "e.f");
+  char* first = SplitPath("a/b.c");  // one buffer, overwritten by each call
+  EXPECT_EQ(SplitPath("d/e.f"), first);
+  EXPECT_STREQ(first, "e.f");
 }
 
 TEST(ForceFileNameExtension, ReplacesFromTheFirstDot) {
@@ -59,12 +56,7 @@ TEST(ForceFileNameExtension, ReplacesFromTheFirstDot) {
   EXPECT_EQ(Force(".profile", ".BAK"), ".profile.BAK");
   EXPECT_EQ(Force("", ".BAK"), ".BAK");
   EXPECT_EQ(Force("TARF", ".LONGER"), "TARF.LON");  // extensions hold 4
-}
-
-TEST(ForceFileNameExtension, NeverWritesMoreThanAPath) {
-  std::string longest(259, 'p');
-  std::string result = Force(longest, ".BAK");
-  EXPECT_EQ(result.size(), 259u);
+  EXPECT_EQ(Force(std::string(259, 'p'), ".BAK").size(), 259u);  // never more than a path
 }
 
 }  // namespace

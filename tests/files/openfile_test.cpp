@@ -74,6 +74,14 @@ TEST_F(OpenfileTest, FallsBackToAFileNameInAnotherCase) {
   Write(".RTE", "exact");
   EXPECT_EQ(Opened(".RTE"), "exact");
   EXPECT_EQ(Opened(".RT"), kNotOpened);
+  // Every letter folds, "A" and "Z" included, whichever side is in upper case.
+  for (std::string name : {"ABCDEFGH", "IJKLMNOP", "QRSTUVWX", "yzabcdef"}) {
+    std::string other = name;
+    for (char& letter : other) letter ^= 'a' - 'A';
+    dir_.WriteFile(other + ".zyx", other);
+    PutText(c_.tariffName, name);
+    EXPECT_EQ(Opened(".ZYX"), other);
+  }
 }
 
 TEST_F(OpenfileTest, RefusesUnterminatedFieldsAndPathsLongerThan259) {

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <tuple>
 
-#include "support/host_bytes.h"
 #include "support/tariff_dir.h"
 #include "tariffkit/tariffkit.h"
 
@@ -48,7 +47,6 @@ TEST_F(TariffOpenTest, FacLayoutLoadsEveryTableAndCloseReleasesEverything) {
     content.settings.optionFlags = {'Y', 'y', ' ', 'N', '\0', 'Y', 'x', 'N', 'Q'};
     kit::TariffFiles files = kit::RenderTariff(content);
     kit::WriteTariff(dir_.path(), "TARF", files);
-    FillHostBytes(c_);
     for (int i = 0; i < 4; ++i) c_.openTimeCounters[i] = 7;
     c_.wantTransitDays = 1;
     ASSERT_EQ(Open(), 1);
@@ -89,25 +87,30 @@ TEST_F(TariffOpenTest, FacLayoutLoadsEveryTableAndCloseReleasesEverything) {
     EXPECT_EQ((Ints{c_.auxHandle, c_.altFactorHandle, c_.classCount}), (Ints{-1, -1, 18}));
     EXPECT_TRUE(c_.cozTable == nullptr && c_.lvlTable == nullptr && c_.efcTable == nullptr);
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(c_.reservedTables[i] == nullptr);
-    EXPECT_EQ(ChangedHostBytes(c_), "");
   }
 }
 
 // Without the optional .SC (its status stays behind) and .ZMC; .ACC is needed
-// only when the first option flag asks for it.
+// only when the first option flag asks for it. useFacTables (byte 271) is
+// anything but "Y": a blank, a NUL or a lower-case letter count as No.
 TEST_F(TariffOpenTest, PostalLayoutLoadsItsTablesAndLeavesTheFacFilesShut) {
-  kit::TariffFiles files =
-      kit::RenderTariff(kit::DescribeSmallTariff({.useFacTables = 'N', .loadAccessorials = false}));
-  kit::WriteTariff(dir_.path(), "TARF", files, {".ACC", ".SC", ".ZMC"});
-  c_.zmcCount = 5;
-  loaded_ = 42;
-  ASSERT_EQ(Open(), 1);
-  EXPECT_EQ(Holdings(c_), "mch fc1 fc2 scc zp6");
-  EXPECT_EQ((Ints{c_.errorCode, loaded_, c_.zmcCount, c_.zf1Count, c_.accCount, c_.sccCount,
-                  c_.zp6Count, c_.facHandle, c_.bseHandle, c_.zf1Handle, c_.rteHandle}),
-            (Ints{360, 42, 0, 0, 0, 3, 2, -1, -1, -1, -1}));
-  EXPECT_EQ(Bytes(c_.sccTable, files[".SCC"].size()), files[".SCC"]);
-  EXPECT_EQ(Bytes(c_.zp6Table, files[".ZP6"].size()), files[".ZP6"]);
+  kit::TariffFiles files = kit::RenderTariff(kit::DescribeSmallTariff({.loadAccessorials = false}));
+  for (char notYes : {'N', 'y', ' ', '\0'}) {
+    SCOPED_TRACE(int{notYes});
+    files[".SET"][271] = notYes;
+    kit::WriteTariff(dir_.path(), "TARF", files, {".ACC", ".SC", ".ZMC"});
+    Prepare(dir_.Slashed());
+    c_.zmcCount = 5;
+    loaded_ = 42;
+    ASSERT_EQ(Open(), 1);
+    EXPECT_EQ(Holdings(c_), "mch fc1 fc2 scc zp6");
+    EXPECT_EQ((Ints{c_.errorCode, loaded_, c_.zmcCount, c_.zf1Count, c_.accCount, c_.sccCount,
+                    c_.zp6Count, c_.facHandle, c_.bseHandle, c_.zf1Handle, c_.rteHandle}),
+              (Ints{360, 42, 0, 0, 0, 3, 2, -1, -1, -1, -1}));
+    EXPECT_EQ(Bytes(c_.sccTable, files[".SCC"].size()), files[".SCC"]);
+    EXPECT_EQ(Bytes(c_.zp6Table, files[".ZP6"].size()), files[".ZP6"]);
+    CloseAllFiles(context_.get());
+  }
 }
 
 // A state table cut short is refused with its status, and the tariff opens.
@@ -148,9 +151,11 @@ TEST_F(TariffOpenTest, StopsAtTheFirstFileThatFailsAndCloseReleasesTheRest) {
     EXPECT_EQ(OpenDescriptors(), openAtStart_);
   }
   ASSERT_TRUE(fcntl(0, F_GETFD) != -1 || open("/dev/null", O_RDONLY) == 0);
-  std::memset(context_.get(), 0, sizeof(RateContext));  // every handle 0
+  std::memset(context_.get(), 0, sizeof(RateContext));  // every handle 0: never closed
   EXPECT_EQ(CloseAllFiles(context_.get()), 1);
   EXPECT_NE(fcntl(0, F_GETFD), -1);
+  EXPECT_EQ((Ints{c_.zf1Handle, c_.auxHandle, c_.bseHandle, c_.facHandle, c_.fc1Handle,
+                  c_.fc2Handle, c_.altFactorHandle}), Ints(7, 0));
 }
 
 }  // namespace

@@ -7,35 +7,24 @@
 
 namespace {
 
-std::set<std::string> ExpectedExports() {
+// The defined dynamic symbols of the shared library, as a host's loader sees
+// them, against the list of exports built so far.
+TEST(SharedLibrary, ExportsExactlyTheFunctionsAndHooks) {
   std::ifstream list(BRANTFUNC_EXPORT_LIST);
-  std::set<std::string> names;
+  std::set<std::string> expected, actual;
   for (std::string line; std::getline(list, line);) {
-    if (!line.empty() && line[0] != '#') names.insert(line);
+    if (!line.empty() && line[0] != '#') expected.insert(line);
   }
-  return names;
-}
-
-// The defined dynamic symbols of the shared library, as a host's loader
-// sees them.
-std::set<std::string> ActualExports() {
-  std::string command = std::string("nm -D --defined-only ") + BRANTFUNC_SHARED_LIBRARY;
-  std::set<std::string> names;
+  const std::string command = std::string("nm -D --defined-only ") + BRANTFUNC_SHARED_LIBRARY;
   FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) return names;
-  char line[512];
+  ASSERT_NE(pipe, nullptr);
+  char line[512], address[64], type[8], name[256];
   while (std::fgets(line, sizeof line, pipe)) {
-    char address[64], type[8], name[256];
-    if (std::sscanf(line, "%63s %7s %255s", address, type, name) == 3) names.insert(name);
+    if (std::sscanf(line, "%63s %7s %255s", address, type, name) == 3) actual.insert(name);
   }
   pclose(pipe);
-  return names;
-}
-
-TEST(SharedLibrary, ExportsExactlyTheFunctionsAndHooks) {
-  std::set<std::string> expected = ExpectedExports();
   ASSERT_FALSE(expected.empty());
-  EXPECT_EQ(ActualExports(), expected);
+  EXPECT_EQ(actual, expected);
 }
 
 }  // namespace

@@ -16,21 +16,19 @@ inline uint8_t HostPattern(std::size_t offset) {
 }
 
 inline void FillHostBytes(RateContext& context) {
-  auto* bytes = reinterpret_cast<uint8_t*>(&context);
   for (const FieldPlace& place : StretchesTheLibraryLeavesAlone()) {
     for (std::size_t i = place.offset; i < place.offset + place.width; ++i) {
-      bytes[i] = HostPattern(i);
+      reinterpret_cast<uint8_t*>(&context)[i] = HostPattern(i);
     }
   }
 }
 
 // The names of the stretches whose bytes changed; empty when all survived.
 inline std::string ChangedHostBytes(const RateContext& context) {
-  const auto* bytes = reinterpret_cast<const uint8_t*>(&context);
   std::string changed;
   for (const FieldPlace& place : StretchesTheLibraryLeavesAlone()) {
     for (std::size_t i = place.offset; i < place.offset + place.width; ++i) {
-      if (bytes[i] != HostPattern(i)) {
+      if (reinterpret_cast<const uint8_t*>(&context)[i] != HostPattern(i)) {
         changed += std::string(place.name) + " ";
         break;
       }

@@ -15,6 +15,20 @@ int16_t I16(const std::string& s, std::size_t at) { return LoadI16(s.data() + at
 uint32_t U24(const std::string& s, std::size_t at) { return LoadU24(s.data() + at); }
 uint32_t U32(const std::string& s, std::size_t at) { return LoadU32(s.data() + at); }
 
+// Every named byte of the .SET record at its own offset; the rest is zero.
+TEST(TariffKit, SettingsRecordPlacesEachField) {
+  const std::string set = SettingsRecord(
+      {"A0.32", "6", 'a', {'1', '2', '3', '4', '5', '6', '7', '8', '9'}, 'e', 'w', "WEST1", "ACCT2",
+       'm', 'f', 'r'});
+  std::string expected(373, '\0');
+  const std::pair<std::size_t, std::string> fields[] = {
+      {4, "A0.32"}, {163, "6"}, {168, "a"}, {215, "e"}, {234, "w"}, {255, "WEST1ACCT2m"},
+      {271, "f"}, {275, "r"},
+      {197, std::string("1\0" "2\0" "3\0" "4\0" "5\0" "6\0" "7\0" "8\0" "9", 17)}};
+  for (const auto& [at, bytes] : fields) expected.replace(at, bytes.size(), bytes);
+  EXPECT_EQ(set, expected);
+}
+
 TEST(TariffKit, FactorDirectoryPointsAtEachEntrysPackedGroups) {
   std::string file = FactorFile({{"000100", "000199", {{10000, 9}, {5000, 0}}, {}, {}},
                                  {"000200", "000299", {{12345, 63}}, {}, {}}});

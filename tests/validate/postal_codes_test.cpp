@@ -34,7 +34,8 @@ class PostalCodeTest : public ::testing::Test {
                           {.prefix = 6, .state = "YY"}, {.prefix = 7, .state = "XX"},
                           {.prefix = 967, .state = "HI", .region = 'P'}};
     content.postalRanges = {{"ON", "K1A", "K9Z"}, {"XX", "L0A", "L9Z"}, {"YY", "M0A", "M9Z"}};
-    tariffkit::WriteTariff(data_.path(), "POST", tariffkit::RenderTariff(content));
+    files_ = tariffkit::RenderTariff(content);
+    tariffkit::WriteTariff(data_.path(), "POST", files_);
     data_.WriteFile("POST.HIB", tariffkit::HawaiiPointFile({{"96701", "HNL", "01", "HON"},
                         {"967ab", "LIH", "03", "KAU"}, {"967CD", "OGG", "04", "KAH"}}));
     PutFixedText(c().dataDir, sizeof c().dataDir, data_.Slashed());
@@ -64,6 +65,7 @@ class PostalCodeTest : public ::testing::Test {
   }
 
   test_support::TempDir data_;
+  tariffkit::TariffFiles files_;
   std::unique_ptr<RateContext> context_ = std::make_unique<RateContext>();
 };
 
@@ -71,7 +73,7 @@ TEST_F(PostalCodeTest, OriginVerdicts) {
   struct Case {
     std::string zip;
     int32_t status;  // kKept when accepted; 101 the origin refused, 107 a code too short
-    std::string state, flags, hawaii = kOld, length = "5", domesticOnly = "N";
+    std::string state, flags, hawaii = kOld, length = "5";
   };
   const Case cases[] = {
       {"10001", kKept, "NY", kRow},      {"1000A", 101, "??", kNone},
@@ -89,17 +91,31 @@ TEST_F(PostalCodeTest, OriginVerdicts) {
       {"10001", 101, "??", kNone, kOld, "6"},     {"K1A0B", 107, "??", kNone, kOld, "6"},
       {"K1A0B1", kKept, "ON", kDefault, kOld, "6"}, {"K1A", kKept, "ON", kDefault, kOld, ""},
       {"K1A0B1", 107, "??", kNone, kOld, "7"},    {"K1A0B1Z", kKept, "ON", kDefault, kOld, "12"},
-      {"K1A0B1", 101, "??", kNone, kOld, "5", "Y"}, {"10001", kKept, "NY", kRow, kOld, "5", "Y"},
   };
   for (const Case& k : cases) {
-    SCOPED_TRACE(k.zip + " length " + k.length + " domestic " + k.domesticOnly);
+    SCOPED_TRACE(k.zip + " length " + k.length);
     settings::postalCodeLength.Set(c(), k.length);
-    settings::domesticOnly.Set(c(), k.domesticOnly[0]);
     EXPECT_EQ(Origin(k.zip), std::to_string(k.status == kKept) + " " + std::to_string(k.status) +
                                  " " + k.state + " " + k.flags + " " + k.hawaii);
   }
+  settings::postalCodeLength.Set(c(), "5");
   ASSERT_EQ(std::remove(data_.PathOf("POST.HIB").c_str()), 0);
   EXPECT_EQ(Origin("96701"), "0 101 HI NBNNNP //");  // no Hawaiian point without the file
+}
+
+// The sixth option flag, byte 207 of the tariff's .SET, refuses postal codes
+// that begin with a letter; only "Y" counts.
+TEST_F(PostalCodeTest, DomesticOnlyComesFromTheSettingsFile) {
+  files_[".SET"][207] = 'Y';
+  data_.WriteFile("POST.SET", files_[".SET"]);
+  CloseAllFiles(&c());
+  ASSERT_EQ(OpenAllFiles(&c(), nullptr), 1);
+  EXPECT_EQ(Origin("K1A0B1"), "0 101 ?? " + kNone + " " + kOld);
+  EXPECT_EQ(Origin("10001"), "1 384 NY " + kRow + " " + kOld);
+  for (char notYes : {'y', ' ', '\0', 'N'}) {
+    c().settings[207] = notYes;
+    EXPECT_EQ(Origin("K1A0B1"), "1 384 ON " + kDefault + " " + kOld) << int{notYes};
+  }
 }
 
 TEST_F(PostalCodeTest, DestinationUsesItsOwnFieldsAndStatus) {
