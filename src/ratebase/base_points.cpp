@@ -43,10 +43,9 @@ int32_t LookupBasePoint(RateContext& context, const char* postalCode, char (&bas
   ScopedDescriptor file(Openfile(&context, extension));
   if (!file.ok()) return FailWith(context, kBasePointOpen);
   uint8_t record[kPointRecordSize];
-  const SearchResult found = SearchRecordFile(file.get(), kPointRecordSize, record,
-                                              [&key](const uint8_t* candidate) {
-                                                return std::memcmp(candidate, key, sizeof key);
-                                              });
+  const SearchResult found = SearchRecordFile(
+      file.get(), kPointRecordSize, record,
+      [&key](const uint8_t* candidate) { return std::memcmp(candidate, key, sizeof key); });
   if (found.outcome != Probe::kFound) return 0;
 
   const PointSide& side = direction == 1 ? kOriginSide : kDestinationSide;
@@ -66,10 +65,9 @@ int32_t LookupPointMatrix(RateContext& context, const char* origBasePoint,
   ScopedDescriptor file(Openfile(&context, ".MTX"));
   if (!file.ok()) return FailWith(context, kMatrixOpen);
   uint8_t record[kPairRecordSize];
-  const SearchResult found = SearchRecordFile(file.get(), kPairRecordSize, record,
-                                              [&key](const uint8_t* candidate) {
-                                                return std::memcmp(candidate, key, sizeof key);
-                                              });
+  const SearchResult found = SearchRecordFile(
+      file.get(), kPairRecordSize, record,
+      [&key](const uint8_t* candidate) { return std::memcmp(candidate, key, sizeof key); });
   if (found.outcome != Probe::kFound) return 0;
   Rating().matrixResult = LoadI32(record + kPairValueAt);
   return 1;

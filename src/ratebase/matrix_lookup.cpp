@@ -173,7 +173,8 @@ int32_t LookupBaseZip(RateContext& context, int32_t kind, int32_t zip) {
     const uint32_t bounds = LoadU24(records + at);
     // The highest ZIP shares the lowest's hundred-block.
     const int32_t lowest = static_cast<int32_t>(bounds & kLowestZipMask);
-    const int32_t highest = lowest / 100 * 100 + static_cast<int32_t>(bounds >> kHighestDigitsShift);
+    const int32_t highest =
+        lowest / 100 * 100 + static_cast<int32_t>(bounds >> kHighestDigitsShift);
     if (zip < lowest || zip > highest) continue;
     RatingState& state = Rating();
     state.rbnoAdjustment = static_cast<int32_t>(static_cast<uint32_t>(state.rbnoAdjustment) +

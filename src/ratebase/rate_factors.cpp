@@ -130,12 +130,11 @@ int32_t ExpandFactors(RateContext& context) {
 
 int32_t ExpandGroupFactors(RateContext& context) {
   const int32_t group = Rating().factorGroup;
-  const SearchResult found =
-      SearchRecordFile(context.fc1Handle, sizeof context.fc1Scratch, context.fc1Scratch,
-                       [group](const uint8_t* range) {
-                         if (LoadI32(range + 4) < group) return -1;
-                         return LoadI32(range) > group ? 1 : 0;
-                       });
+  const SearchResult found = SearchRecordFile(context.fc1Handle, sizeof context.fc1Scratch,
+                                              context.fc1Scratch, [group](const uint8_t* range) {
+                                                if (LoadI32(range + 4) < group) return -1;
+                                                return LoadI32(range) > group ? 1 : 0;
+                                              });
   if (found.outcome != Probe::kFound || !ClassCellsFit(context, kGroupCellRoom)) {
     return FailWith(context, kFacRead);
   }
@@ -145,7 +144,8 @@ int32_t ExpandGroupFactors(RateContext& context) {
     return FailWith(context, kFacRead);
   }
   std::size_t k = 0;
-  WidenBaseRecord(context, [&] { return LoadU32(factors + 4 * k++); }, UnsignedCell);
+  WidenBaseRecord(
+      context, [&] { return LoadU32(factors + 4 * k++); }, UnsignedCell);
   return 1;
 }
 

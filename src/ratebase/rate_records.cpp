@@ -35,7 +35,8 @@ void TakeMinimumCharge(RateContext& context) {
 
 void CopyToBaseRates(RateContext& context, std::size_t firstCell, const uint8_t* values,
                      std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) context.baseRates[firstCell + i] = LoadI32(values + 4 * i);
+  for (std::size_t i = 0; i < count; ++i)
+    context.baseRates[firstCell + i] = LoadI32(values + 4 * i);
 }
 
 void CopyToBaseRecord(const uint8_t* values) {
@@ -107,8 +108,8 @@ int32_t ReadNarrowRecords(RateContext& context, uint8_t* buffer) {
   }
   if (context.mexicanLeg) {
     // The Mexican record's one minimum serves every level.
-    const uint8_t* record = ReadLegRecord(context, ".RMX", kRteOpen, kRteRead, buffer,
-                                          NotBelowDigits(context));
+    const uint8_t* record =
+        ReadLegRecord(context, ".RMX", kRteOpen, kRteRead, buffer, NotBelowDigits(context));
     if (record == nullptr) return 0;
     const int32_t minimum = LoadI32(record + kKeyWidth);
     for (std::size_t cell = 0; cell < 4; ++cell) context.baseRates[cell] = minimum;

@@ -1,84 +1,114 @@
-// Base points of postal codes (.BSF, .BSC) and the point matrix (.MTX), as
-// the kit writes them.
+// Base points of postal codes (.BSF, .BSC) and the point matrix (.MTX), on
+// the small tariff of the kit.
+#include <map>
+
+#include "context/record_fields.h"
+#include "files/loaders.h"
 #include "ratebase/lookups.h"
 #include "ratebase/rating_state.h"
 #include "support/tariff_dir.h"
-#include "tariffkit/base_point_files.h"
+#include "tariffkit/tariffkit.h"
 
 namespace brant::test_support {
 namespace {
 
 namespace kit = tariffkit;
+using Found = std::tuple<Ints, std::string, std::string>;
 
 class BasePointTest : public TariffDirTest {
  protected:
-  // Result, status, base point, adjustment code and point adjustment.
-  std::tuple<Ints, std::string, std::string> Find(const std::string& code, int32_t direction,
-                                                  const char* extension = ".BSF") {
-    char zip[7] = {};
-    std::memcpy(zip, code.data(), std::min<std::size_t>(code.size(), 6));
-    char point[7] = {};
-    char adjustmentCode[7] = {};
+  void WriteSmall(const kit::TariffContent& tariff) {
+    for (const auto& [extension, bytes] : kit::RenderTariff(tariff)) Write(extension, bytes);
+  }
+  // Result, status and point adjustment; base point; adjustment code.
+  Found Find(const std::string& code, int32_t direction, const char* extension = ".BSF") {
+    char point[7] = {}, adjustmentCode[7] = {};
     int32_t adjustment = -9;
     c_.errorCode = 0;
     const int32_t found =
-        LookupBasePoint(c_, zip, point, adjustmentCode, adjustment, direction, extension);
+        LookupBasePoint(c_, code.c_str(), point, adjustmentCode, adjustment, direction, extension);
     return {{found, c_.errorCode, adjustment}, point, adjustmentCode};
   }
+  kit::TariffContent tariff_ = kit::DescribeSmallTariff({});
 };
 
-// Both ends of the first, a middle and the last record; codes below, between
-// and above them are missing. An alphabetic code is keyed by its first 5
-// characters.
+// The first, a middle and the last code from either end; codes below,
+// between and above them are missing. An alphabetic code is keyed by its
+// first 5 characters.
 TEST_F(BasePointTest, PostalCodesFindBothEndsByHalving) {
-  Write(".BSF", kit::BasePointFile({{"10001", "NYC001", "NYC002", 1, 125, 2, 0},
-                                    {"30301", "ATL001", "ATL002", 3, -1, 4, -100000},
-                                    {"60601", "CHI001", "CHI002", 5, 7, 6, 8},
-                                    {"90001", "LAX001", "LAX002", 7, 999999, 8, 9}}));
-  Write(".BSC", kit::BasePointFile({{"H2X1Y", "MTL001", "MTL002", 0, 0, 0, 0}}));
-  using Found = std::tuple<Ints, std::string, std::string>;
+  tariff_.basePoints.push_back({"99999", "BPNEG0", "BPNEG1", -3, -1, 4, -100000});
+  WriteSmall(tariff_);
   const std::tuple<std::string, int32_t, Found> cases[] = {
-      {"10001", 1, {{1, 0, 1}, "NYC001", "000125"}},
-      {"10001", 2, {{1, 0, 2}, "NYC002", "000000"}},
-      {"30301", 1, {{1, 0, 3}, "ATL001", "-00001"}},
-      {"30301", 2, {{1, 0, 4}, "ATL002", "-10000"}},  // cut to the field
-      {"90001", 1, {{1, 0, 7}, "LAX001", "999999"}},
-      {"90001", 3, {{1, 0, 8}, "LAX002", "000009"}},
+      {"02101", 1, {{1, 0, 0}, "BP0210", "000000"}},
+      {"30301", 1, {{1, 0, 0}, "BP3030", "000125"}},
+      {"75001", 2, {{1, 0, 10}, "BP7500", "000000"}},
+      {"99999", 1, {{1, 0, -3}, "BPNEG0", "-00001"}},
+      {"99999", 3, {{1, 0, 4}, "BPNEG1", "-10000"}},  // cut to its field
       {"00000", 1, {{0, 0, -9}, "", ""}},
-      {"50000", 1, {{0, 0, -9}, "", ""}},
-      {"99999", 2, {{0, 0, -9}, "", ""}}};
+      {"50000", 1, {{0, 0, -9}, "", ""}}};
   for (const auto& [code, direction, expected] : cases) {
     EXPECT_EQ(Find(code, direction), expected) << code << " " << direction;
   }
-  EXPECT_EQ(Find("H2X1Y4", 1, ".BSC"), (Found{{1, 0, 0}, "MTL001", "000000"}));
+  EXPECT_EQ(Find("H2X1Y4", 1, ".BSC"), (Found{{1, 0, 0}, "BPH2X0", "000000"}));
   std::filesystem::remove(dir_.PathOf("TARF.BSF"));
-  EXPECT_EQ(Find("10001", 1), (Found{{0, 576, -9}, "", ""}));
+  EXPECT_EQ(Find("02101", 1), (Found{{0, 576, -9}, "", ""}));
   EXPECT_EQ(OpenDescriptors(), openAtStart_);
 }
 
-// The matrix is directional; a pair not in it, or an empty matrix, finds
-// nothing.
-TEST_F(BasePointTest, PointPairsFindTheirValue) {
-  Write(".MTX", kit::PointMatrixFile({{"ATL001", "NYC002", 11},
-                                      {"CHI001", "LAX002", 69995},
-                                      {"LAX001", "CHI002", 22},
-                                      {"NYC001", "ATL002", 33}}));
-  auto find = [this](const char* orig, const char* dest) {
-    Rating().matrixResult = -1;
-    c_.errorCode = 0;
-    return Ints{LookupPointMatrix(c_, orig, dest), c_.errorCode, Rating().matrixResult};
-  };
-  EXPECT_EQ(find("ATL001", "NYC002"), (Ints{1, 0, 11}));
-  EXPECT_EQ(find("CHI001", "LAX002"), (Ints{1, 0, 69995}));
-  EXPECT_EQ(find("NYC001", "ATL002"), (Ints{1, 0, 33}));
-  EXPECT_EQ(find("NYC002", "ATL001"), (Ints{0, 0, -1}));
-  EXPECT_EQ(find("AAAAAA", "AAAAAA"), (Ints{0, 0, -1}));
-  EXPECT_EQ(find("ZZZZZZ", "ZZZZZZ"), (Ints{0, 0, -1}));
+// Every pair of the small tariff's points names a rate record by halving
+// .MTX and .RTF, and a narrow record widened through its group's factors
+// equals the wide one.
+TEST_F(BasePointTest, EveryPointPairRatesInEitherShape) {
+  const kit::TariffContent narrow = tariff_;
+  const kit::TariffContent wide = kit::DescribeSmallTariff({.wideRteRecords = 'Y'});
+  std::map<int32_t, Ints> wideRates;
+  for (const kit::RtfRecord& record : wide.rtfRates) wideRates[record.rbno] = record.values;
+  RatingState& state = Rating();
+  for (const kit::TariffContent* tariff : {&narrow, &wide}) {
+    WriteSmall(*tariff);
+    settings::wideRteRecords.Set(c_, tariff->settings.wideRteRecords);
+    c_.classCount = 18;
+    c_.weightRecordCount = 9;
+    ASSERT_EQ(OpenFactorFiles(c_), 1);
+    for (const kit::BasePoint& o : tariff->basePoints) {
+      for (const kit::BasePoint& d : tariff->basePoints) {
+        ASSERT_EQ(LookupBasePoint(c_, o.postalCode.c_str(), state.origBasePoint,
+                                  c_.origAdjustmentCode, state.origPointAdjustment, 1, ".BSF") +
+                      LookupBasePoint(c_, d.postalCode.c_str(), state.destBasePoint,
+                                      c_.destAdjustmentCode, state.destPointAdjustment, 2, ".BSF") +
+                      LookupPointMatrix(c_, state.origBasePoint, state.destBasePoint),
+                  3);
+        const int32_t n =
+            state.matrixResult + state.origPointAdjustment + state.destPointAdjustment;
+        std::snprintf(c_.rbno, sizeof c_.rbno, " %06u", static_cast<unsigned>(n) % 1000000u);
+        ASSERT_EQ(ReadRtfRecord(c_) + (tariff == &wide || ExpandGroupFactors(c_)), 2) << n;
+        Ints cells;
+        for (int cell = 0; cell < 166; ++cell) cells.push_back(c_.baseRates[cell]);
+        ASSERT_EQ(cells, wideRates.at(n));
+      }
+    }
+    // The first and last records are found by halving; a number below,
+    // between or above the keys is not there, and no status says so.
+    const char* digits[] = {" 001000", " 002190", " 000990", " 001005", " 002200"};
+    for (int i = 0; i < 5; ++i) {
+      PutText(c_.rbno, digits[i]);
+      EXPECT_EQ((Ints{ReadRtfRecord(c_), c_.errorCode, c_.rteHandle}), (Ints{i < 2, 0, -1}));
+    }
+  }
+  std::filesystem::remove(dir_.PathOf("TARF.RTF"));
+  EXPECT_EQ((Ints{ReadRtfRecord(c_), c_.errorCode, c_.rteHandle}), (Ints{0, 350, -1}));
+
+  // The last pair is found too; pairs outside the matrix, or in an empty
+  // one, are not.
+  EXPECT_EQ(LookupPointMatrix(c_, "BPV6B0", "BPV6B0"), 1);
+  for (const char* pair : {"AAAAAAAAAAAA", "BP0210BP0211", "ZZZZZZZZZZZZ"}) {
+    EXPECT_EQ(LookupPointMatrix(c_, pair, pair + 6), 0) << pair;
+  }
   Write(".MTX", "");
-  EXPECT_EQ(find("ATL001", "NYC002"), (Ints{0, 0, -1}));
+  EXPECT_EQ(LookupPointMatrix(c_, "BP0210", "BP0210"), 0);
   std::filesystem::remove(dir_.PathOf("TARF.MTX"));
-  EXPECT_EQ(find("ATL001", "NYC002"), (Ints{0, 330, -1}));
-  EXPECT_EQ(OpenDescriptors(), openAtStart_);
+  EXPECT_EQ((Ints{LookupPointMatrix(c_, "BP0210", "BP0210"), c_.errorCode}), (Ints{0, 330}));
+  EXPECT_EQ(OpenDescriptors(), openAtStart_ + 2);  // .FC1 and .FC2 stay open
 }
 
 }  // namespace

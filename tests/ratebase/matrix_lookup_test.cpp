@@ -24,12 +24,14 @@ std::string Basis(int i) {
 
 class MatrixLookupTest : public TariffDirTest {
  protected:
-  // .ZF1 and .MX1 from encoded rows with their start columns; keys 100 r.
+  // Row r's key: the rows of up to 41 keys span every kind.
+  static int32_t Key(int r) { return 100000 + 15000 * r; }
+  // .ZF1 and .MX1 from encoded rows with their start columns.
   void WriteMatrix(const std::vector<int16_t>& starts, const std::vector<std::string>& rows,
                    int records = 20) {
     kit::MatrixRows mx1 = kit::MatrixFile(rows);
     kit::Zf1Tables zf1{starts, mx1.places, {}, {}, {}};
-    for (std::size_t r = 0; r < rows.size(); ++r) zf1.keys.push_back(100 * (r + 1));
+    for (std::size_t r = 0; r < rows.size(); ++r) zf1.keys.push_back(Key(static_cast<int>(r)));
     for (int i = 0; i < records; ++i) zf1.basisRecords.push_back(Basis(i));
     Write(".ZF1", kit::Zf1File(zf1));
     Write(".MX1", mx1.mx1);
@@ -38,20 +40,18 @@ class MatrixLookupTest : public TariffDirTest {
   // Result, status, matrixResult (7 before) and the .MX1 handle after the
   // pair's lookup.
   Ints Lookup(int32_t orig, int32_t dest, int32_t adjustment = 0) {
-    Rating() = {};
-    Rating().matrixResult = 7;
-    Rating().origMatrixRow = orig;
-    Rating().destMatrixRow = dest;
-    Rating().rbnoAdjustment = adjustment;
+    Rating() = {.matrixResult = 7,
+                .origMatrixRow = orig,
+                .destMatrixRow = dest,
+                .rbnoAdjustment = adjustment};
     c_.errorCode = 0;
-    int32_t found = LookupMatrixRbno(c_);
-    return {found, c_.errorCode, Rating().matrixResult, c_.mx1Handle};
+    return {LookupMatrixRbno(c_), c_.errorCode, Rating().matrixResult, c_.mx1Handle};
   }
 };
 
 // Any matrix the kit encodes reads back cell by cell, whichever end of the
 // pair is the origin: rows from their diagonal or from a start column left
-// or right of it, with runs of empty cells.
+// or right of it, with runs of empty cells. Keys find their rows by halving.
 TEST_F(MatrixLookupTest, RandomRowsDecodeToTheirCells) {
   std::mt19937 random(20261206);
   for (int trial = 0; trial < 6; ++trial) {
@@ -67,6 +67,7 @@ TEST_F(MatrixLookupTest, RandomRowsDecodeToTheirCells) {
     }
     WriteMatrix(starts, rows);
     for (int r = 0; r < n; ++r) {
+      ASSERT_EQ((Ints{FindMatrixKey(c_, Key(r)), FindMatrixKey(c_, Key(r) + 1)}), (Ints{r, -1}));
       const int from = starts[r] < 0 ? r : starts[r];
       for (int column = r; column < n; ++column) {
         const std::size_t at = static_cast<std::size_t>(column - from);
@@ -85,6 +86,7 @@ TEST_F(MatrixLookupTest, RandomRowsDecodeToTheirCells) {
   WriteMatrix({-1}, {kit::EncodeMatrixRow({4})});
   EXPECT_EQ(Lookup(0, 0, 10), (Ints{1, 0, 3, -1}));
   EXPECT_EQ(std::string(c_.rbno), "D001013");
+  EXPECT_EQ(FindMatrixKey(c_, Key(-1)), -1);
 }
 
 // Rows that break the format fail with the .ZF1 status; nothing is read
@@ -109,31 +111,13 @@ TEST_F(MatrixLookupTest, RowsOutsideTheFormatFail) {
   EXPECT_EQ(OpenDescriptors(), openAtStart_ + 1);  // .ZF1 alone stays open
 }
 
-// Every key of every kind is found at its row; a key next to one, or
-// beyond the first or last, is not.
-TEST_F(MatrixLookupTest, KeysAreFoundByHalving) {
-  const kit::TariffContent tariff = kit::DescribeSmallTariff({});
-  const kit::TariffFiles files = kit::RenderTariff(tariff);
-  Write(".ZF1", files.at(".ZF1"));
-  ASSERT_EQ(LoadZf1Tables(c_), 1);
-  const auto& keys = tariff.matrixKeys;
-  ASSERT_EQ(keys.front() / 100000 * 10 + keys.back() / 100000, 16u);  // kinds 1 to 6 present
-  for (std::size_t r = 0; r < keys.size(); ++r) {
-    const auto key = static_cast<int32_t>(keys[r]);
-    EXPECT_EQ((Ints{FindMatrixKey(c_, key), FindMatrixKey(c_, key - 1), FindMatrixKey(c_, key + 1)}),
-              (Ints{static_cast<int32_t>(r), -1, -1}));
-  }
-  EXPECT_EQ(FindMatrixKey(c_, 0), -1);
-  c_.zf1Count = 0;
-  EXPECT_EQ(FindMatrixKey(c_, static_cast<int32_t>(keys[0])), -1);
-}
-
 // Kind 0 has a full block and a partial one, kind 1 exactly one full block
 // (its last block is empty), kind 2 none. A range covers its lowest ZIP to
 // the stored last two digits.
 TEST_F(MatrixLookupTest, BaseZipRangesAcrossBlocks) {
   kit::BaseZipKinds kinds;
-  for (int i = 0; i < 150; ++i) kinds.kind0.push_back({10000 + 100 * i, 10045 + 100 * i, 20000 + i, i});
+  for (int i = 0; i < 150; ++i)
+    kinds.kind0.push_back({10000 + 100 * i, 10045 + 100 * i, 20000 + i, i});
   for (int i = 0; i < 100; ++i) kinds.kind1.push_back({30000 + 100 * i, 30099 + 100 * i, 7, 0});
   const std::string bse = kit::BaseZipFile(kinds);
   Write(".BSE", bse);
@@ -144,17 +128,17 @@ TEST_F(MatrixLookupTest, BaseZipRangesAcrossBlocks) {
       {0, 24946, 0, ""},      {1, 39999, 1, "00007"}, {1, 40000, 0, ""},
       {2, 0, 0, ""},          {3, 10000, 0, ""}};
   for (const auto& [kind, zip, found, base] : cases) {
-    Rating() = {};
-    Rating().rbnoAdjustment = 5;
+    Rating() = {.rbnoAdjustment = 5};
     c_.errorCode = 0;
-    EXPECT_EQ((Ints{LookupBaseZip(c_, kind, zip), c_.errorCode, Rating().rbnoAdjustment}),
-              (Ints{found, kind == 3 ? 501 : 0, 5 + (found && kind == 0 ? (zip - 10000) / 100 : 0)}))
+    EXPECT_EQ(
+        (Ints{LookupBaseZip(c_, kind, zip), c_.errorCode, Rating().rbnoAdjustment}),
+        (Ints{found, kind == 3 ? 501 : 0, 5 + (found && kind == 0 ? (zip - 10000) / 100 : 0)}))
         << kind << " " << zip;
     EXPECT_EQ(std::string(Rating().foundBaseZip), base);
   }
   // A header whose records leave the file, or more blocks than keys.
-  const std::pair<int, int32_t> broken[] = {{0, static_cast<int32_t>(bse.size())}, {20, 45001},
-                                            {4, 45000}};
+  const std::pair<int, int32_t> broken[] = {
+      {0, static_cast<int32_t>(bse.size())}, {20, 45001}, {4, 45000}};
   for (const auto& [at, value] : broken) {
     StoreI32(c_.bseHeader + at, value);
     EXPECT_EQ((Ints{LookupBaseZip(c_, at / 8, 10000), c_.errorCode}), (Ints{0, 224}));

@@ -112,8 +112,7 @@ std::string RtfFile(const std::vector<RtfRecord>& records, bool wide) {
     char group[8];
     std::snprintf(group, sizeof group, "%06d", static_cast<int>(record.factorGroup));
     out.append(group, kKeySize);
-    AppendValues(out, record.values, wide ? kWideRateValues : kNarrowRateValues,
-                 "an .RTF record");
+    AppendValues(out, record.values, wide ? kWideRateValues : kNarrowRateValues, "an .RTF record");
   }
   return out;
 }
