@@ -26,7 +26,8 @@ constexpr std::size_t kRbnoWidth = 7;
 // The rows the loaded tables hold; a count past their room names rows that
 // are not there.
 int32_t MatrixRowCount(const RateContext& context) {
-  return std::clamp<int32_t>(context.zf1Count, 0, BRANT_ZF1_ROWS);
+  const int32_t count = context.zf1Count;  // a copy: the record's fields sit at any byte
+  return std::clamp<int32_t>(count, 0, BRANT_ZF1_ROWS);
 }
 
 // Decodes a stored row into `cells` from column `start`: a word with bit 0

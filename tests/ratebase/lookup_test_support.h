@@ -21,10 +21,10 @@ class LookupTest : public TariffDirTest {
   template <typename Lookup>
   Ints With(const std::string& digits, Lookup lookup, std::initializer_list<int> cells = {}) {
     PutText(c_.rbno, "X" + digits);
-    for (int32_t& cell : c_.baseRates) cell = -7;
+    for (int cell = 0; cell < 175; ++cell) c_.baseRates[cell] = -7;
     c_.errorCode = 0;
     Ints got{lookup(c_), c_.errorCode, c_.rteHandle};
-    for (int cell : cells) got.push_back(c_.baseRates[cell]);
+    for (int cell : cells) got.push_back(int32_t{c_.baseRates[cell]});
     return got;
   }
   void Remove(const std::string& extension) {

@@ -43,14 +43,14 @@ TEST_F(RateRecordTest, LegRecords) {
   std::iota(values.begin(), values.end(), 1000);  // the minimum, then cells 4 to 165
   for (const char* leg : {".RMX", ".AKR"})
     Write(leg, kit::LegRateFile({{"000100", {5}}, {"000200", values}}));
-  int32_t* legs[] = {&c_.mexicanLeg, &c_.alaskaShipment};
   const std::tuple<int, std::string, Ints> cases[] = {
       {0, "000150", {1, 0, -1, 1000, 1000, 1000, 1000, 1001, 1162}},
       {0, "000201", {0, 354, -1, -7, -7, -7, -7, -7, -7}},
       {1, "000200", {1, 0, -1, 1000, 1000, 0, 0, 1001, 1162}},
       {1, "000150", {0, 578, -1, -7, -7, -7, -7, -7, -7}}};
   for (const auto& [leg, digits, expected] : cases) {
-    for (int32_t* flag : legs) *flag = flag == legs[leg];
+    c_.mexicanLeg = leg == 0;
+    c_.alaskaShipment = leg == 1;
     EXPECT_EQ(With(digits, ReadRateRecord, {0, 1, 2, 3, 4, 165}), expected) << digits;
     EXPECT_EQ(c_.rbno, expected[0] && leg == 0 ? "X000200" : "X" + digits);
   }
