@@ -30,6 +30,18 @@ struct PointSide {
 constexpr PointSide kOriginSide = {5, 17, 21};
 constexpr PointSide kDestinationSide = {11, 25, 29};
 
+// Opens the file of `extension` for this lookup and halves it for the
+// `size`-byte record that begins with `key`: 1 with it in `record`, 0 when
+// it is not there, 0 with `openStatus` when the file will not open.
+int32_t FindKeyedRecord(RateContext& context, const char* extension, int32_t openStatus,
+                        const uint8_t* key, std::size_t keyWidth, uint8_t* record,
+                        std::size_t size) {
+  ScopedDescriptor file(Openfile(&context, extension));
+  if (!file.ok()) return FailWith(context, openStatus);
+  auto order = [&](const uint8_t* candidate) { return std::memcmp(candidate, key, keyWidth); };
+  return SearchRecordFile(file.get(), size, record, order).outcome == Probe::kFound;
+}
+
 }  // namespace
 
 int32_t LookupBasePoint(RateContext& context, const char* postalCode, char (&basePoint)[7],
@@ -40,13 +52,11 @@ int32_t LookupBasePoint(RateContext& context, const char* postalCode, char (&bas
   const std::string_view code = FixedText(postalCode, kPostalKeyWidth);
   std::memcpy(key, code.data(), code.size());
 
-  ScopedDescriptor file(Openfile(&context, extension));
-  if (!file.ok()) return FailWith(context, kBasePointOpen);
   uint8_t record[kPointRecordSize];
-  const SearchResult found = SearchRecordFile(
-      file.get(), kPointRecordSize, record,
-      [&key](const uint8_t* candidate) { return std::memcmp(candidate, key, sizeof key); });
-  if (found.outcome != Probe::kFound) return 0;
+  if (!FindKeyedRecord(context, extension, kBasePointOpen, key, sizeof key, record,
+                       sizeof record)) {
+    return 0;
+  }
 
   const PointSide& side = direction == 1 ? kOriginSide : kDestinationSide;
   std::memcpy(basePoint, record + side.basePointAt, kPointWidth);
@@ -62,13 +72,10 @@ int32_t LookupPointMatrix(RateContext& context, const char* origBasePoint,
   std::memcpy(key, origBasePoint, kPointWidth);
   std::memcpy(key + kPointWidth, destBasePoint, kPointWidth);
 
-  ScopedDescriptor file(Openfile(&context, ".MTX"));
-  if (!file.ok()) return FailWith(context, kMatrixOpen);
   uint8_t record[kPairRecordSize];
-  const SearchResult found = SearchRecordFile(
-      file.get(), kPairRecordSize, record,
-      [&key](const uint8_t* candidate) { return std::memcmp(candidate, key, sizeof key); });
-  if (found.outcome != Probe::kFound) return 0;
+  if (!FindKeyedRecord(context, ".MTX", kMatrixOpen, key, sizeof key, record, sizeof record)) {
+    return 0;
+  }
   Rating().matrixResult = LoadI32(record + kPairValueAt);
   return 1;
 }
