@@ -27,9 +27,6 @@ class LookupTest : public TariffDirTest {
     for (int cell : cells) got.push_back(int32_t{c_.baseRates[cell]});
     return got;
   }
-  void Remove(const std::string& extension) {
-    std::filesystem::remove(dir_.PathOf("TARF" + extension));
-  }
 };
 
 }  // namespace brant::test_support

@@ -104,6 +104,11 @@ std::string LegRateFile(const std::vector<RateRecord>& records) {
 }
 
 std::string RtfFile(const std::vector<RtfRecord>& records, bool wide) {
+  // The lookup halves the file: the numbers must ascend.
+  for (std::size_t i = 1; i < records.size(); ++i) {
+    Require(records[i - 1].rbno < records[i].rbno,
+            ".RTF record " + std::to_string(records[i].rbno) + " is out of order");
+  }
   std::string out;
   for (const RtfRecord& record : records) {
     Require(record.factorGroup >= 0 && record.factorGroup <= 999999,
@@ -129,6 +134,12 @@ std::string MexicanFactorFile(const std::vector<FactorEntry>& entries,
 }
 
 std::string FactorRangeFile(const std::vector<FactorGroupRange>& ranges) {
+  // The lookup halves the file: ranges must ascend without overlapping.
+  for (std::size_t i = 0; i < ranges.size(); ++i) {
+    Require(ranges[i].lowest <= ranges[i].highest &&
+                (i == 0 || ranges[i - 1].highest < ranges[i].lowest),
+            ".FC1 range from " + std::to_string(ranges[i].lowest) + " is out of order");
+  }
   std::string out;
   for (const FactorGroupRange& range : ranges) {
     AppendI32(out, range.lowest);

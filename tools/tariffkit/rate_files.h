@@ -31,7 +31,8 @@ inline constexpr std::size_t kLegRateValues = 163;
 inline constexpr std::size_t kLegRateRecordSize = 6 + 4 * kLegRateValues;  // 658
 std::string LegRateFile(const std::vector<RateRecord>& records);
 
-// .RTF, the base-point method's rates, ascending by RBNO: the RBNO as an
+// .RTF, the base-point method's rates, ascending by RBNO (records out of
+// order are refused, as the lookup halves the file): the RBNO as an
 // i32, 6 characters (a narrow record's factor group number as six digits;
 // not read in a wide one), then 166 (wide) or 13 (narrow) values.
 inline constexpr std::size_t kWideRtfRecordSize = 10 + 4 * kWideRateValues;      // 674
@@ -82,8 +83,9 @@ inline constexpr std::size_t kMexicanFactorDirectoryEntries = 10;
 std::string MexicanFactorFile(const std::vector<FactorEntry>& entries,
                               const FactorDirectoryLayout& layout = {});
 
-// .FC1: 8-byte records {lowest, highest factor group number}, ascending;
-// record p's factors are .FC2 record p.
+// .FC1: 8-byte records {lowest, highest factor group number}, ascending
+// and apart (refused otherwise, as the lookup halves the file); record p's
+// factors are .FC2 record p.
 struct FactorGroupRange {
   int32_t lowest = 0;
   int32_t highest = 0;
