@@ -31,6 +31,10 @@ struct RatingState {
   char savedHawaiiZip[6] = {};
   // The 13 values of the last narrow rate record.
   int32_t baseRecordValues[13] = {};
+  // The factor group number of the last narrow .RTF record.
+  int32_t factorGroup = 0;
+  // The base ZIP found by the last .BSE range lookup: five digits and NUL.
+  char foundBaseZip[6] = {};
   // Days found in .SRV.
   int32_t transitDayCount = 0;
   // Entries added to laneAdjustmentCodes since the lane lookups began.

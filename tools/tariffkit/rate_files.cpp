@@ -1,6 +1,7 @@
 #include "tariffkit/rate_files.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include "tariffkit/record_image.h"
 
@@ -63,10 +64,7 @@ void AppendDirectoryEntry(std::string& directory, const FactorEntry& entry, std:
   AppendU16(directory, DirectoryLength(entry, length));
 }
 
-}  // namespace
-
-std::string RateFile(const std::vector<RateRecord>& records, bool wide) {
-  const std::size_t count = wide ? kWideRateValues : kNarrowRateValues;
+std::string RateRecords(const std::vector<RateRecord>& records, std::size_t count) {
   std::string out;
   for (const RateRecord& record : records) {
     RequireKey(record.key, "rate record key");
@@ -76,23 +74,72 @@ std::string RateFile(const std::vector<RateRecord>& records, bool wide) {
   return out;
 }
 
-std::string FactorFile(const std::vector<FactorEntry>& entries,
-                       const FactorDirectoryLayout& layout) {
-  Require(entries.size() <= kFactorDirectoryEntries, "a .FAC directory holds at most 50 entries");
+// A directory of `room` entries in `size` bytes, then the entries' data.
+std::string FactorDirectoryFile(const std::vector<FactorEntry>& entries,
+                                const FactorDirectoryLayout& layout, std::size_t room,
+                                std::size_t size) {
+  Require(entries.size() <= room,
+          "a factor directory holds at most " + std::to_string(room) + " entries");
   std::string directory;
   std::string data;
   const auto last = static_cast<int16_t>(static_cast<int>(entries.size()) - 1);
   AppendI16(directory, layout.declaredLastEntry.value_or(last));
   for (const FactorEntry& entry : entries) {
     std::string bytes = FactorData(entry, layout.allowLongEntries);
-    AppendDirectoryEntry(directory, entry, kFactorDirectorySize + data.size(), bytes.size());
+    AppendDirectoryEntry(directory, entry, size + data.size(), bytes.size());
     data += bytes;
   }
-  directory.resize(kFactorDirectorySize, '\0');
+  directory.resize(size, '\0');
   return directory + data;
 }
 
+}  // namespace
+
+std::string RateFile(const std::vector<RateRecord>& records, bool wide) {
+  return RateRecords(records, wide ? kWideRateValues : kNarrowRateValues);
+}
+
+std::string LegRateFile(const std::vector<RateRecord>& records) {
+  return RateRecords(records, kLegRateValues);
+}
+
+std::string RtfFile(const std::vector<RtfRecord>& records, bool wide) {
+  // The lookup halves the file: the numbers must ascend.
+  for (std::size_t i = 1; i < records.size(); ++i) {
+    Require(records[i - 1].rbno < records[i].rbno,
+            ".RTF record " + std::to_string(records[i].rbno) + " is out of order");
+  }
+  std::string out;
+  for (const RtfRecord& record : records) {
+    Require(record.factorGroup >= 0 && record.factorGroup <= 999999,
+            "factor group number " + std::to_string(record.factorGroup) + " is not six digits");
+    AppendI32(out, record.rbno);
+    char group[8];
+    std::snprintf(group, sizeof group, "%06d", static_cast<int>(record.factorGroup));
+    out.append(group, kKeySize);
+    AppendValues(out, record.values, wide ? kWideRateValues : kNarrowRateValues, "an .RTF record");
+  }
+  return out;
+}
+
+std::string FactorFile(const std::vector<FactorEntry>& entries,
+                       const FactorDirectoryLayout& layout) {
+  return FactorDirectoryFile(entries, layout, kFactorDirectoryEntries, kFactorDirectorySize);
+}
+
+std::string MexicanFactorFile(const std::vector<FactorEntry>& entries,
+                              const FactorDirectoryLayout& layout) {
+  return FactorDirectoryFile(entries, layout, kMexicanFactorDirectoryEntries,
+                             kMexicanFactorDirectorySize);
+}
+
 std::string FactorRangeFile(const std::vector<FactorGroupRange>& ranges) {
+  // The lookup halves the file: ranges must ascend without overlapping.
+  for (std::size_t i = 0; i < ranges.size(); ++i) {
+    Require(ranges[i].lowest <= ranges[i].highest &&
+                (i == 0 || ranges[i - 1].highest < ranges[i].lowest),
+            ".FC1 range from " + std::to_string(ranges[i].lowest) + " is out of order");
+  }
   std::string out;
   for (const FactorGroupRange& range : ranges) {
     AppendI32(out, range.lowest);

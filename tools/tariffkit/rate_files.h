@@ -10,7 +10,7 @@
 
 namespace brant::tariffkit {
 
-// .RTE: a 6-character key (the RBNO digits) and its values. Wide records
+// .RTE (and .RMX, .AKR below): a 6-character key (the RBNO digits) and its values. Wide records
 // carry the whole rate table (4 minimum charges, then class by class, break
 // by break); narrow ones the 4 minimum charges and the base rate of each of
 // up to 9 breaks. Fewer values than the shape holds are padded with 0.
@@ -24,6 +24,25 @@ struct RateRecord {
   std::vector<int32_t> values{};
 };
 std::string RateFile(const std::vector<RateRecord>& records, bool wide);
+
+// .RMX (Mexican legs) and .AKR (Alaskan legs): a key and 163 values, the
+// minimum charge and then class cells 4 to 165.
+inline constexpr std::size_t kLegRateValues = 163;
+inline constexpr std::size_t kLegRateRecordSize = 6 + 4 * kLegRateValues;  // 658
+std::string LegRateFile(const std::vector<RateRecord>& records);
+
+// .RTF, the base-point method's rates, ascending by RBNO (records out of
+// order are refused, as the lookup halves the file): the RBNO as an
+// i32, 6 characters (a narrow record's factor group number as six digits;
+// not read in a wide one), then 166 (wide) or 13 (narrow) values.
+inline constexpr std::size_t kWideRtfRecordSize = 10 + 4 * kWideRateValues;      // 674
+inline constexpr std::size_t kNarrowRtfRecordSize = 10 + 4 * kNarrowRateValues;  // 62
+struct RtfRecord {
+  int32_t rbno = 0;
+  int32_t factorGroup = 0;  // 0 to 999999
+  std::vector<int32_t> values{};
+};
+std::string RtfFile(const std::vector<RtfRecord>& records, bool wide);
 
 // .FAC: an 802-byte directory of up to 50 entries, each naming a key range
 // and where its factor data lies, followed by the entries' data. The data is
@@ -56,8 +75,17 @@ inline constexpr std::size_t kMaxFactorEntryData = 516;
 std::string FactorFile(const std::vector<FactorEntry>& entries,
                        const FactorDirectoryLayout& layout = {});
 
-// .FC1: 8-byte records {lowest, highest factor group number}, ascending;
-// record p's factors are .FC2 record p.
+// The factors of Mexican legs, which the host keeps: the same layout with a
+// directory of 10 entries (162 bytes, what the host loads into
+// altFacDirectory), then the data that altFactorHandle reads.
+inline constexpr std::size_t kMexicanFactorDirectorySize = 162;
+inline constexpr std::size_t kMexicanFactorDirectoryEntries = 10;
+std::string MexicanFactorFile(const std::vector<FactorEntry>& entries,
+                              const FactorDirectoryLayout& layout = {});
+
+// .FC1: 8-byte records {lowest, highest factor group number}, ascending
+// and apart (refused otherwise, as the lookup halves the file); record p's
+// factors are .FC2 record p.
 struct FactorGroupRange {
   int32_t lowest = 0;
   int32_t highest = 0;

@@ -164,6 +164,56 @@ void DescribeMatrix(const SmallTariff& t, TariffContent& c) {
   }
 }
 
+// ---- Base points --------------------------------------------------------
+
+// The .FC1 group of a rate key: its .FC2 record holds the factors of the
+// key's .FAC entry.
+constexpr int32_t kFactorGroupOfEntry[2] = {100, 700};
+
+// Each matrix prefix's first ZIP and three Canadian codes, each its own
+// base point. Dallas adds one key step to the RBNO as destination, and
+// Atlanta names adjustment 125 as origin.
+void DescribeBasePoints(TariffContent& c) {
+  char text[16];
+  for (const PrefixPoint& p : kMatrixPrefixes) {
+    std::snprintf(text, sizeof text, "%03d01", p.prefix);
+    const std::string point = "BP" + std::string(text, 3) + "0";
+    c.basePoints.push_back(
+        {text, point, point, 0, p.prefix == 303 ? 125 : 0, p.prefix == 750 ? 10 : 0, 0});
+  }
+  for (const char* code : {"H2X1Y", "M5V2T", "V6B1A"}) {
+    const std::string point = "BP" + std::string(code, 3) + "0";
+    c.canadianBasePoints.push_back({code, point, point, 0, 0, 0, 0});
+  }
+}
+
+// Every ordered pair of base points, each naming a rate key that stays a
+// key after the largest adjustment (given two rate records or more).
+void DescribePointMatrix(const SmallTariff& t, TariffContent& c) {
+  std::vector<std::string> points;
+  for (const auto* list : {&c.basePoints, &c.canadianBasePoints}) {
+    for (const BasePoint& p : *list) points.push_back(p.origBasePoint);
+  }
+  std::sort(points.begin(), points.end());
+  const int spread = std::max(1, t.rateRecords - 1);
+  for (const std::string& orig : points) {
+    for (const std::string& dest : points) {
+      const int record = static_cast<int>(c.pointPairs.size()) % spread;
+      c.pointPairs.push_back({orig, dest, std::stoi(SmallTariffKey(record))});
+    }
+  }
+}
+
+std::vector<RtfRecord> RtfRates(const SmallTariff& t) {
+  std::vector<RtfRecord> rates;
+  for (int i = 0; i < t.rateRecords; ++i) {
+    const std::string key = SmallTariffKey(i);
+    rates.push_back({std::stoi(key), kFactorGroupOfEntry[FactorEntryOf(key)],
+                     t.wideRteRecords == 'Y' ? WideValues(i) : NarrowValues(i)});
+  }
+  return rates;
+}
+
 // ---- Tables -------------------------------------------------------------
 
 std::vector<StateCodeRow> StateCodes() {
@@ -225,6 +275,9 @@ TariffContent DescribeSmallTariff(const SmallTariff& t) {
   c.groupFactors = {CellFactors(0), CellFactors(1)};
   c.baseZips = kBaseZips;
   DescribeMatrix(t, c);
+  DescribeBasePoints(c);
+  DescribePointMatrix(t, c);
+  c.rtfRates = RtfRates(t);
   return c;
 }
 
@@ -242,6 +295,10 @@ TariffFiles RenderTariff(const TariffContent& c) {
   files[".FC2"] = GroupFactorFile(c.groupFactors);
   files[".BSE"] = BaseZipFile(c.baseZips);
   AddMatrixFiles(c, files);
+  files[".BSF"] = BasePointFile(c.basePoints);
+  files[".BSC"] = BasePointFile(c.canadianBasePoints);
+  files[".MTX"] = PointMatrixFile(c.pointPairs);
+  files[".RTF"] = RtfFile(c.rtfRates, c.settings.wideRteRecords == 'Y');
   files[".SCC"] = PostalRangeFile(c.postalRanges);
   files[".ZP6"] = Zp6File(c.zp6Records);
   files[".ZMC"] = ZoneMinimumFile(c.zoneMinimums);

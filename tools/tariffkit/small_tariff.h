@@ -1,12 +1,16 @@
 // A small, complete and self-consistent tariff for tests: six ZIP prefixes
-// on the matrix (with base ZIP refinements for territories A, F and I), 18
-// classes, 9 weight breaks, rate records in either shape with the factors
-// that widen narrow ones, and every other file a tariff opens.
+// on the matrix (with base ZIP refinements for territories A, F and I), the
+// same points and three Canadian ones on base points, 18 classes, 9 weight
+// breaks, rate records in either shape with the factors that widen narrow
+// ones, and every other file a tariff opens.
 //
 // Its parts hold together: every matrix cell names a rate basis record
 // whose digits are a .RTE key; a wide record holds exactly the cells that
 // the narrow record of the same key expands to through the .FAC factors;
-// the .SC rows of the matrix prefixes allow the matrix (point flag 3 "Y").
+// the .SC rows of the matrix prefixes allow the matrix (point flag 3 "Y");
+// every pair of base points, with the adjustments of its two ends, names an
+// .RTF record, whose factor group's .FC2 factors are those of the .FAC
+// entry of the same key.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "tariffkit/base_point_files.h"
 #include "tariffkit/matrix_files.h"
 #include "tariffkit/postal_files.h"
 #include "tariffkit/rate_files.h"
@@ -50,6 +55,10 @@ struct TariffContent {
   std::vector<uint32_t> matrixKeys{};                // ascending
   std::vector<std::vector<uint16_t>> matrixRows{};   // row r from its diagonal
   std::vector<std::string> basisRecords{};
+  std::vector<BasePoint> basePoints{};          // .BSF, five-digit ZIPs
+  std::vector<BasePoint> canadianBasePoints{};  // .BSC
+  std::vector<PointPair> pointPairs{};          // .MTX
+  std::vector<RtfRecord> rtfRates{};            // in the shape of settings.wideRteRecords
   std::vector<PostalRange> postalRanges{};
   std::vector<std::string> zp6Records{};
   std::vector<ZoneMinimum> zoneMinimums{};

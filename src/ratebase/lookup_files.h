@@ -1,0 +1,88 @@
+// What the rate base lookups share in reading their files: the halving
+// search of a sorted record file, the forward scan of one, and the texts
+// they write into fixed fields.
+#pragma once
+
+#include <brantfunc/brantfunc.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "context/byte_coding.h"
+#include "files/record_access.h"
+#include "platform/file_io.h"
+
+namespace brant {
+
+inline int32_t FailWith(RateContext& context, int32_t status) {
+  context.errorCode = status;
+  return 0;
+}
+
+// The six digits of the RBNO, behind its letter.
+inline const char* RbnoDigits(const RateContext& context) { return context.rbno + 1; }
+
+// A number as "%0<digits>ld" into a field of `room` bytes that keeps its
+// terminator: a longer text (a negative or too large number) is cut.
+inline void PutZeroPadded(char* field, std::size_t room, int64_t value, int digits) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%0*lld", digits, static_cast<long long>(value));
+  PutTerminatedText(field, room, text);
+}
+
+enum class Probe { kFound, kMissing, kShortRead };
+struct SearchResult {
+  Probe outcome = Probe::kMissing;
+  int64_t position = -1;  // of the record found
+};
+
+// Halving search of a file of `size`-byte records, one read of a whole
+// record into `record` per probe. `order(record)` is below 0 when the
+// record lies before the wanted one, above 0 after it. A record that comes
+// short reads as zeros past what arrived, unless `stopOnShortRead`.
+template <typename Order>
+SearchResult SearchRecordFile(int fd, std::size_t size, uint8_t* record, Order order,
+                              bool stopOnShortRead = false) {
+  int64_t lower = 0;
+  int64_t upper = static_cast<int64_t>(RecordCount(FileSize(fd), static_cast<int64_t>(size))) - 1;
+  while (lower <= upper) {
+    const int64_t middle = (lower + upper) / 2;
+    std::memset(record, 0, size);
+    if (ReadFullyAt(fd, middle * static_cast<int64_t>(size), record, size) != size &&
+        stopOnShortRead) {
+      return {Probe::kShortRead, middle};
+    }
+    const int o = order(static_cast<const uint8_t*>(record));
+    if (o == 0) return {Probe::kFound, middle};
+    if (o < 0) {
+      lower = middle + 1;
+    } else {
+      upper = middle - 1;
+    }
+  }
+  return {};
+}
+
+// Rate records are read forward fifty at a time: the block of the .RTE
+// index in one read.
+inline constexpr std::size_t kScanRecords = 50;
+
+// Reads `size`-byte records forward from byte `from`, `kScanRecords` per
+// read into `buffer` (room for that many), and returns the first for which
+// `wanted(record)` holds; null when the file ends before one does.
+template <typename Wanted>
+const uint8_t* ScanRecordFile(int fd, int64_t from, std::size_t size, uint8_t* buffer,
+                              Wanted wanted) {
+  for (;;) {
+    const std::size_t got = ReadFullyAt(fd, from, buffer, kScanRecords * size);
+    for (std::size_t at = 0; at + size <= got; at += size) {
+      if (wanted(static_cast<const uint8_t*>(buffer + at))) return buffer + at;
+    }
+    if (got < kScanRecords * size) return nullptr;
+    from += static_cast<int64_t>(got);
+  }
+}
+
+}  // namespace brant
