@@ -28,9 +28,11 @@ constexpr std::size_t kRtfGroupAt = 4;
 constexpr std::size_t kWideRtfRecord = kRtfValuesAt + 4 * kWideValues;      // 674
 constexpr std::size_t kNarrowRtfRecord = kRtfValuesAt + 4 * kNarrowValues;  // 62
 
-// The minimum charge in dollars comes from the last narrow record read.
-void TakeMinimumCharge(RateContext& context) {
-  context.minimumCharge = static_cast<float>(Rating().baseRecordValues[0]) / 100.0f;
+// The minimum charge in dollars: the first value of the record just read.
+// A wide, Mexican or Alaskan record fills no narrow values, so the minimum
+// of a narrow record read earlier must not stand in for its own.
+void TakeMinimumCharge(RateContext& context, int32_t firstValue) {
+  context.minimumCharge = static_cast<float>(firstValue) / 100.0f;
 }
 
 void CopyToBaseRates(RateContext& context, std::size_t firstCell, const uint8_t* values,
@@ -100,11 +102,13 @@ const uint8_t* ReadLegRecord(RateContext& context, const char* extension, int32_
 
 // Narrow tariffs: the .RTE record on a plain shipment, then the legs.
 int32_t ReadNarrowRecords(RateContext& context, uint8_t* buffer) {
+  int32_t firstValue = Rating().baseRecordValues[0];
   if (!context.alphaPostalShipment && !context.mexicanLeg && !context.alaskaShipment) {
     const uint8_t* record = ReadRteRecord(context, kNarrowRteRecord, buffer);
     if (record == nullptr) return 0;
     CopyToBaseRecord(record + kKeyWidth);
     std::memcpy(context.rbno + 1, record, kKeyWidth);
+    firstValue = Rating().baseRecordValues[0];
   }
   if (context.mexicanLeg) {
     // The Mexican record's one minimum serves every level.
@@ -115,6 +119,7 @@ int32_t ReadNarrowRecords(RateContext& context, uint8_t* buffer) {
     for (std::size_t cell = 0; cell < 4; ++cell) context.baseRates[cell] = minimum;
     CopyToBaseRates(context, 4, record + kKeyWidth + 4, kLegValues - 1);
     std::memcpy(context.rbno + 1, record, kKeyWidth);
+    firstValue = minimum;
   }
   if (context.alaskaShipment) {
     // Only the exact key serves; the first two levels share its minimum.
@@ -127,8 +132,9 @@ int32_t ReadNarrowRecords(RateContext& context, uint8_t* buffer) {
     context.baseRates[0] = context.baseRates[1] = minimum;
     context.baseRates[2] = context.baseRates[3] = 0;
     CopyToBaseRates(context, 4, record + kKeyWidth + 4, kLegValues - 1);
+    firstValue = minimum;
   }
-  TakeMinimumCharge(context);
+  TakeMinimumCharge(context, firstValue);
   return 1;
 }
 
@@ -141,7 +147,7 @@ int32_t ReadRateRecord(RateContext& context) {
   if (record == nullptr) return 0;
   CopyToBaseRates(context, 0, record + kKeyWidth, kWideValues);
   std::memcpy(context.rbno + 1, record, kKeyWidth);
-  TakeMinimumCharge(context);
+  TakeMinimumCharge(context, LoadI32(record + kKeyWidth));
   return 1;
 }
 
@@ -174,7 +180,7 @@ int32_t ReadRtfRecord(RateContext& context) {
         ReadFixedNumber(reinterpret_cast<const char*>(record + kRtfGroupAt), kKeyWidth);
     CopyToBaseRecord(record + kRtfValuesAt);
   }
-  TakeMinimumCharge(context);
+  TakeMinimumCharge(context, LoadI32(record + kRtfValuesAt));
   return 1;
 }
 

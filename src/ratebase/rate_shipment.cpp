@@ -1,0 +1,27 @@
+// RateShipment: the rating entry a host calls once a shipment is validated
+// and its tariff open.
+#include <brantfunc/brantfunc.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr int32_t kRated = 1;
+constexpr int32_t kNotRated = 9999;
+
+}  // namespace
+
+extern "C" int32_t RateShipment(RateContext* context, int32_t /*engineArgument*/,
+                                int32_t /*reserved*/) {
+  if (context == nullptr) return kNotRated;
+  RateContext& c = *context;
+  // Rating through a tariff engine is not available in this build: such a
+  // shipment is reported as not rated rather than rated from our own files.
+  if (c.useTariffEngine != 0) return kNotRated;
+  if (GetRbnoAndRates(&c) == 0) return kNotRated;
+  RateBill(&c, 0);
+  // A Mexican shipment is billed twice; the second bill's weight stands.
+  if (c.mexicanLeg != 0) RateBill(&c, 1);
+  std::memcpy(c.billedWeightCopy, c.billedWeight, sizeof c.billedWeightCopy);
+  return kRated;
+}
