@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <random>
 #include <string>
 
 #include "context/numbers.h"
@@ -81,6 +84,25 @@ TEST(FormatFixed, KeepsPrintfShapeWithTiesAwayFromZero) {
   char field[6];
   brant::FormatFixed(field, 100.0, 5, 2);  // a percentage above 99.99
   EXPECT_STREQ(field, "100.0");
+}
+
+// Away from exact ties, every digit is the one printf gives, for amounts of
+// every size and for the tiny and huge values that leave the integer path.
+TEST(FormatFixed, AgreesWithPrintfWhereNoTieIsInvolved) {
+  std::mt19937_64 random(20261206);
+  std::uniform_int_distribution<int> exponent(-40, 70);
+  std::uniform_real_distribution<double> unit(1.0, 2.0);
+  for (int i = 0; i < 200000; ++i) {
+    const double value = std::ldexp(unit(random), exponent(random)) * (i % 2 ? -1 : 1);
+    const int decimals = i % 4;
+    char ours[400], theirs[400];
+    brant::FormatFixedText(ours, sizeof ours, value, 0, decimals);
+    std::snprintf(theirs, sizeof theirs, "%.*f", decimals, value);
+    // |value| × 10^d needs at most 60 bits of mantissa: exact in long double.
+    const long double scaled = std::fabs(static_cast<long double>(value)) * std::pow(10.0L, decimals);
+    if (scaled - std::floor(scaled) == 0.5L) continue;  // a tie: rounded away, tested above
+    ASSERT_STREQ(ours, theirs) << std::hexfloat << value << " " << decimals;
+  }
 }
 
 TEST(ReadNumbers, LikeAtolFromTheFirstCharactersOnly) {
