@@ -72,6 +72,9 @@ TEST(HostBytes, SurviveEveryExportOverARealTariff) {
     Expect("VerWeight", VerWeight(&c, "1500", line), 1);
   }
   Expect("ValidWeight", ValidWeight(&c, 3), 1);
+  Expect("RateShipment", RateShipment(&c, 0, 0), 1);
+  Expect("GetRbnoAndRates", GetRbnoAndRates(&c), 1);
+  Expect("RateBill", RateBill(&c, 0), 1);
 
   // The engine, bound from the stand-in library, opened and closed.
   c.engineModule = engine;
@@ -86,6 +89,7 @@ TEST(HostBytes, SurviveEveryExportOverARealTariff) {
   Expect("VerOrigZip refused", VerOrigZip(&c), 0);
   Expect("VerClass refused", VerClass(&c, "57", 8, 0), 0);
   Expect("VerWeight refused", VerWeight(&c, "-1", 0), 0);
+  Expect("RateShipment refused", RateShipment(&c, 0, 0), 9999);
   dir.WriteFile("TARF.DIS", "short");
   Expect("ReadDiscFile refused", ReadDiscFile(&c), 0);
   std::filesystem::remove(dir.PathOf("TARF.DEF"));
