@@ -9,12 +9,12 @@
 #include "bill/bill.h"
 #include "bill/bill_tables.h"
 #include "context/numbers.h"
+#include "context/status_codes.h"
 #include "platform/file_io.h"
 
 namespace brant {
 namespace {
 
-constexpr int32_t kAdjustmentReadFailed = 214;
 constexpr std::size_t kAdjustmentRecordSize = sizeof(RateContext::classAdjRecord);
 constexpr std::size_t kAdjustmentModeAt = 7;
 constexpr std::size_t kAdjustmentValueAt = 9;
@@ -121,7 +121,7 @@ bool AdjustForLaneCode(RateContext& c, const char* code, int64_t* amount) {
     const int64_t offset = static_cast<int64_t>(j) * kAdjustmentRecordSize;
     if (fd <= 0 ||
         ReadFullyAt(fd, offset, c.classAdjRecord, kAdjustmentRecordSize) != kAdjustmentRecordSize) {
-      c.errorCode = kAdjustmentReadFailed;
+      c.errorCode = kAdfRead;
       return false;
     }
     if (!applies) continue;

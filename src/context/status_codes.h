@@ -50,6 +50,22 @@ enum Status : int32_t {
   kAccRead = 494,
   kAccCreate = 520,
   kRteIndexAllocation = 564,  // no text
+  // Rate base lookups.
+  kAdfOpen = 210,
+  kAdfRead = 214,               // also the host's class minimum adjustments
+  kAdjustmentPointsOpen = 280,  // .FBA, .TBA, .FCA, .TCA
+  kLaneFileOpen = 290,          // .LMA
+  kMatrixOpen = 330,            // .MX1, .MTX, .MMX
+  kSrvOpen = 375,
+  kZipCombination = 501,
+  kMmxRead = 569,         // no text
+  kAkbOpen = 570,         // no text
+  kAkbRead = 571,         // no text
+  kAkmOpen = 572,         // no text
+  kAkmRead = 573,         // no text
+  kBasePointOpen = 576,   // no text
+  kAlaskaRateOpen = 577,  // no text
+  kAlaskaRateRead = 578,  // no text
 };
 
 }  // namespace brant

@@ -102,7 +102,7 @@ int32_t LookupMexicanRbno(RateContext& c) {
     }
     return true;
   };
-  if (!ReadLegFile(c, ".MMX", kMmxRecord, kMmxOpen, kMmxRead, visit)) return 0;
+  if (!ReadLegFile(c, ".MMX", kMmxRecord, kMatrixOpen, kMmxRead, visit)) return 0;
   return state.matrixResult >= 0 ? 1 : 0;
 }
 

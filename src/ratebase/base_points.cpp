@@ -13,7 +13,6 @@
 namespace brant {
 namespace {
 
-using namespace lookup_status;
 
 constexpr std::size_t kPostalKeyWidth = 5;
 constexpr std::size_t kPointWidth = 6;

@@ -9,16 +9,9 @@
 
 #include <cstdint>
 
-namespace brant {
+#include "context/status_codes.h"
 
-// Statuses of these lookups that the shared table does not name.
-namespace lookup_status {
-inline constexpr int32_t kMatrixOpen = 330;  // .MX1, and .MTX on the base-point method
-inline constexpr int32_t kZipCombination = 501;
-inline constexpr int32_t kBasePointOpen = 576;   // no text
-inline constexpr int32_t kAlaskaRateOpen = 577;  // no text
-inline constexpr int32_t kAlaskaRateRead = 578;  // no text
-}  // namespace lookup_status
+namespace brant {
 
 // ---- The ZIP-pair matrix (.ZF1, .MX1, .BSE) -----------------------------
 

@@ -14,7 +14,6 @@
 namespace brant {
 namespace {
 
-using namespace lookup_status;
 
 constexpr int32_t kRowCells = 2800;
 constexpr std::size_t kMaxRowBytes = 2000;

@@ -14,7 +14,6 @@
 namespace brant {
 namespace {
 
-using namespace lookup_status;
 
 constexpr std::size_t kKeyWidth = 6;
 constexpr std::size_t kWideValues = 166;

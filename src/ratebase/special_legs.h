@@ -12,25 +12,10 @@
 #include <string_view>
 
 #include "context/byte_coding.h"
+#include "context/status_codes.h"
 #include "platform/file_io.h"
 
 namespace brant {
-
-// Statuses of these lookups beyond the shared ones (the .BMX lookup reports
-// the .BSE statuses; an impossible pair is BRANT_INVALID_ZIP_COMBINATION).
-enum LegStatus : int32_t {
-  kAdfOpen = 210,
-  kAdfRead = 214,
-  kAdjustmentPointsOpen = 280,  // .FBA, .TBA, .FCA, .TCA
-  kLaneFileOpen = 290,          // .LMA
-  kMmxOpen = 330,
-  kSrvOpen = 375,
-  kMmxRead = 569,  // no text
-  kAkbOpen = 570,  // no text
-  kAkbRead = 571,  // no text
-  kAkmOpen = 572,  // no text
-  kAkmRead = 573,  // no text
-};
 
 // ---- Hawaii --------------------------------------------------------------
 
