@@ -1,0 +1,103 @@
+// Binding the service guide library by name, starting it on the tariff's
+// data directory and ending it.
+#include <brantfunc/brantfunc.h>
+#include <dlfcn.h>
+
+#include <cstring>
+#include <string_view>
+
+#include "context/byte_coding.h"
+#include "servguide/servguide_state.h"
+
+namespace brant {
+
+ServiceGuideState& ServiceGuide() {
+  static ServiceGuideState state;
+  return state;
+}
+
+namespace {
+
+// Looks one function up; a module handle of null has no functions (dlsym
+// would otherwise search the whole process).
+template <typename Fn>
+bool Bind(void* module, const char* name, Fn& function) {
+  void* symbol = module ? dlsym(module, name) : nullptr;
+  if (symbol == nullptr) return false;
+  function = reinterpret_cast<Fn>(symbol);
+  return true;
+}
+
+bool BindAll(void* module, ServiceGuideFunctions& f) {
+  return Bind(module, "ServGd_Initialize", f.initialize) &&
+         Bind(module, "ServGd_GetServGuideData", f.getServGuideData) &&
+         Bind(module, "ServGd_GetTerminals", f.getTerminals) &&
+         Bind(module, "ServGd_GetTermToTermDays", f.getTermToTermDays) &&
+         Bind(module, "ServGd_Terminate", f.terminate);
+}
+
+// The data directory as the library wants it: without its trailing
+// separator. False when it does not fit the block's room: a directory cut
+// short would name another one.
+bool PutDataDirectory(const RateContext& context, uint8_t* block) {
+  std::string_view dir = FixedText(context.dataDir, sizeof context.dataDir);
+  if (!dir.empty() && (dir.back() == '/' || dir.back() == '\\')) dir.remove_suffix(1);
+  if (dir.size() > SERVGD_DATA_DIR_SIZE) return false;
+  std::memcpy(block + SERVGD_DATA_DIR_AT, dir.data(), dir.size());
+  return true;
+}
+
+}  // namespace
+
+// The order is the order of lookup, so the status matches the binding's.
+int32_t FirstUnboundServiceGuideFunction() {
+  const ServiceGuideFunctions& f = ServiceGuide().functions;
+  if (!f.initialize) return 525;
+  if (!f.getServGuideData) return 527;
+  if (!f.getTerminals || !f.getTermToTermDays) return 528;
+  if (!f.terminate) return 529;
+  return 0;
+}
+
+}  // namespace brant
+
+extern "C" {
+
+int32_t GetSGAddresses(RateContext* context, int32_t /*unused*/) {
+  using namespace brant;
+  if (context == nullptr) return 0;
+  ServiceGuideFunctions& functions = ServiceGuide().functions;
+  functions = {};
+  if (BindAll(context->serviceGuideModule, functions)) return 1;
+  context->errorCode = FirstUnboundServiceGuideFunction();
+  return 0;
+}
+
+int32_t InitializeSGdll(RateContext* context) {
+  using namespace brant;
+  if (context == nullptr) return 0;
+  if (context->useServiceGuide == 0) return 1;
+  // A library that is not fully bound is never called.
+  if (int32_t missing = FirstUnboundServiceGuideFunction()) {
+    context->errorCode = missing;
+    return 0;
+  }
+  ServiceGuideState& guide = ServiceGuide();
+  std::memset(guide.block, 0, sizeof guide.block);
+  if (!PutDataDirectory(*context, guide.block)) return 0;
+  guide.functions.initialize(guide.block, guide.block + SERVGD_START_AREA_AT);
+  return StatusIs(guide.block, "1001") ? 1 : 0;
+}
+
+int32_t EndSGdll(RateContext* context) {
+  using namespace brant;
+  if (context == nullptr) return 0;
+  if (context->useServiceGuide == 0) return 1;
+  if (int32_t missing = FirstUnboundServiceGuideFunction()) {
+    context->errorCode = missing;
+    return 0;
+  }
+  return (ServiceGuide().functions.terminate() & 0xFF) != 0 ? 1 : 0;
+}
+
+}  // extern "C"

@@ -1,0 +1,186 @@
+// Reading GUIDE.TXT: one entry per line, its first word saying what it
+// holds.
+#include "guide_data.h"
+
+#include <charconv>
+#include <fstream>
+#include <iterator>
+
+namespace brantguide {
+
+const DetailField kDetailFields[kDetailCount] = {
+    {"name", 50},  {"code", 5},   {"address", 50}, {"address2", 50}, {"city", 30},
+    {"state", 2},  {"zip", 10},   {"phone", 12},   {"fax", 12},      {"tollfree", 12},
+    {"email", 100}, {"manager", 50}, {"hours", 50},
+};
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+
+// Hands out a line's blank-separated words, and what is left after them.
+class Words {
+ public:
+  explicit Words(std::string_view line) : rest_(line) {}
+  std::string_view Next() {
+    SkipBlanks();
+    std::size_t end = 0;
+    while (end < rest_.size() && !IsBlank(rest_[end])) ++end;
+    std::string_view word = rest_.substr(0, end);
+    rest_.remove_prefix(end);
+    return word;
+  }
+  // The remainder of the line without its surrounding blanks.
+  std::string_view Rest() {
+    SkipBlanks();
+    std::string_view text = rest_;
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+  }
+  bool AtEnd() { return Rest().empty(); }
+
+ private:
+  void SkipBlanks() {
+    while (!rest_.empty() && IsBlank(rest_.front())) rest_.remove_prefix(1);
+  }
+  std::string_view rest_;
+};
+
+bool ParseDays(std::string_view word, int& days) {
+  const char* end = word.data() + word.size();
+  auto [stop, error] = std::from_chars(word.data(), end, days);
+  return !word.empty() && error == std::errc() && stop == end && days >= 0 && days <= kMaxDays;
+}
+
+// A word of 1 to `longest` characters, in upper case; empty when it is not.
+std::string Key(std::string_view word, std::size_t longest) {
+  return word.size() > longest ? std::string() : UpperCase(word);
+}
+
+bool IsStatus(std::string_view word) { return word.size() == kStatusLength; }
+
+// serves PREFIX TERMINAL
+bool ParseServes(Words& words, GuideData& data) {
+  std::string prefix = Key(words.Next(), kMaxPrefixLength);
+  std::string terminal = Key(words.Next(), kMaxTerminalLength);
+  if (prefix.empty() || terminal.empty() || !words.AtEnd()) return false;
+  data.terminalByPrefix[prefix] = terminal;
+  return true;
+}
+
+// terminal CODE DAYS [STATUS]
+bool ParseTerminal(Words& words, GuideData& data) {
+  std::string code = Key(words.Next(), kMaxTerminalLength);
+  int days = 0;
+  if (code.empty() || !ParseDays(words.Next(), days)) return false;
+  Terminal& terminal = data.terminals[code];
+  terminal.extraDays = days;
+  if (std::string_view status = words.Next(); !status.empty()) {
+    if (!IsStatus(status)) return false;
+    terminal.status = std::string(status);
+  }
+  return words.AtEnd();
+}
+
+// detail CODE FIELD TEXT...
+bool ParseDetail(Words& words, GuideData& data) {
+  std::string code = Key(words.Next(), kMaxTerminalLength);
+  std::string field = UpperCase(words.Next());
+  std::string_view text = words.Rest();
+  if (code.empty()) return false;
+  for (std::size_t i = 0; i < kDetailCount; ++i) {
+    if (i == kCodeDetail || field != UpperCase(kDetailFields[i].name)) continue;
+    if (text.size() > kDetailFields[i].width) return false;
+    data.terminals[code].details[i] = std::string(text);
+    return true;
+  }
+  return false;
+}
+
+// days ORIG DEST DAYS
+bool ParseTransitDays(Words& words, GuideData& data) {
+  std::string orig = Key(words.Next(), kMaxTerminalLength);
+  std::string dest = Key(words.Next(), kMaxTerminalLength);
+  int days = 0;
+  if (orig.empty() || dest.empty() || !ParseDays(words.Next(), days) || !words.AtEnd()) {
+    return false;
+  }
+  data.days[{orig, dest}] = days;
+  return true;
+}
+
+// lanestatus ORIG DEST STATUS
+bool ParseLaneStatus(Words& words, GuideData& data) {
+  LaneStatus lane{Key(words.Next(), kMaxPrefixLength), Key(words.Next(), kMaxPrefixLength),
+                  std::string(words.Next())};
+  if (lane.origPrefix.empty() || lane.destPrefix.empty() || !IsStatus(lane.status)) return false;
+  data.laneStatuses.push_back(std::move(lane));
+  return words.AtEnd();
+}
+
+// startstatus STATUS
+bool ParseStartStatus(Words& words, GuideData& data) {
+  std::string_view status = words.Next();
+  if (!IsStatus(status) || !words.AtEnd()) return false;
+  data.startStatus = std::string(status);
+  return true;
+}
+
+bool ParseLine(std::string_view line, GuideData& data) {
+  Words words(line);
+  std::string keyword = UpperCase(words.Next());
+  if (keyword.empty() || keyword[0] == '#') return true;
+  if (keyword == "SERVES") return ParseServes(words, data);
+  if (keyword == "TERMINAL") return ParseTerminal(words, data);
+  if (keyword == "DETAIL") return ParseDetail(words, data);
+  if (keyword == "DAYS") return ParseTransitDays(words, data);
+  if (keyword == "LANESTATUS") return ParseLaneStatus(words, data);
+  if (keyword == "STARTSTATUS") return ParseStartStatus(words, data);
+  return false;
+}
+
+}  // namespace
+
+std::string UpperCase(std::string_view text) {
+  std::string upper(text);
+  for (char& c : upper) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return upper;
+}
+
+bool ParseGuideData(std::string_view text, GuideData& data, int& badLine) {
+  badLine = 0;
+  while (!text.empty()) {
+    ++badLine;
+    std::size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    if (!ParseLine(line, data)) return false;
+  }
+  badLine = 0;
+  return true;
+}
+
+bool LoadGuideData(std::string_view dir, GuideData& data) {
+  data = GuideData{};
+  if (dir.empty()) return true;  // no directory, not the current one
+  std::ifstream file(std::string(dir) + "/GUIDE.TXT", std::ios::binary);
+  if (!file) return true;
+  std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  int badLine = 0;
+  if (ParseGuideData(text, data, badLine)) return true;
+  data = GuideData{};
+  return false;
+}
+
+const std::string* TerminalServing(const GuideData& data, std::string_view postalCode) {
+  std::string code = UpperCase(postalCode.substr(0, kMaxPrefixLength));
+  for (std::size_t length = code.size(); length > 0; --length) {
+    auto found = data.terminalByPrefix.find(code.substr(0, length));
+    if (found != data.terminalByPrefix.end()) return &found->second;
+  }
+  return nullptr;
+}
+
+}  // namespace brantguide
