@@ -235,7 +235,8 @@ TEST_F(RateBaseTest, RateScaleAndBasePointLetters) {
     std::memcpy(c_.defRecord, kit::DefaultsRecord({.rateScale = scale}).data(), sizeof c_.defRecord);
     Ship("02101", "10001");
     ASSERT_EQ(GetRbnoAndRates(&c_), 1);
-    std::vector<int32_t> rates(std::begin(c_.baseRates), std::end(c_.baseRates));
+    std::vector<int32_t> rates(sizeof c_.baseRates / sizeof(int32_t));
+    std::memcpy(rates.data(), c_.baseRates, sizeof c_.baseRates);
     if (unscaled.empty()) unscaled = rates;
     if (scale != 1.1f) {
       EXPECT_EQ(rates, unscaled) << scale;
