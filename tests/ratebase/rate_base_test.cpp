@@ -135,7 +135,8 @@ TEST_F(RateBaseTest, StatusesOfResolution) {
       {&matrix, "02101", "30301", 104},    // territory B
       {&matrix, "02101", "10001", 375},    // transit days wanted, no .SRV
   };
-  Write(".HIB", kit::HawaiiPointFile({{"96763", "LAN", "01", "LNY"}, {"96813", "HON", "01", "HNL"}}));
+  Write(".HIB",
+        kit::HawaiiPointFile({{"96763", "LAN", "01", "LNY"}, {"96813", "HON", "01", "HNL"}}));
   const kit::TariffContent* open = nullptr;
   for (const Case& k : cases) {
     if (k.tariff != open) Open(*(open = k.tariff));
@@ -232,7 +233,8 @@ TEST_F(RateBaseTest, RateScaleAndBasePointLetters) {
   Open(t);
   std::vector<int32_t> unscaled;
   for (float scale : {1.0f, 0.0f, 1.1f}) {
-    std::memcpy(c_.defRecord, kit::DefaultsRecord({.rateScale = scale}).data(), sizeof c_.defRecord);
+    const std::string defaults = kit::DefaultsRecord({.rateScale = scale});
+    std::memcpy(c_.defRecord, defaults.data(), sizeof c_.defRecord);
     Ship("02101", "10001");
     ASSERT_EQ(GetRbnoAndRates(&c_), 1);
     std::vector<int32_t> rates(sizeof c_.baseRates / sizeof(int32_t));
