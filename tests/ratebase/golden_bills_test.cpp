@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -213,6 +214,8 @@ TEST(GoldenBills, EveryTextOfEachBillAsAHostSeesIt) {
   // a cent), the last entry's alternative after it; one adjustment record of
   // 95 % (mode "1" at byte 7, value at byte 9).
   const int32_t minimums[] = {100, 99999, 111111, 1000, 1000, 600000, 1000, 99999, 900000, 0};
+  uint8_t minimumTable[sizeof minimums];
+  for (std::size_t i = 0; i < std::size(minimums); ++i) StoreI32(minimumTable + 4 * i, minimums[i]);
   std::string adjustment(673, ' ');
   adjustment[7] = '1';
   StoreI32(&adjustment[9], 9500);
@@ -227,7 +230,7 @@ TEST(GoldenBills, EveryTextOfEachBillAsAHostSeesIt) {
         c.rteHandle = c.bseHandle = c.altFactorHandle = -1;
     c.classAdjHandle = adjustments;
     c.classAdjCount = 1;
-    c.classMinimumTable = reinterpret_cast<uint8_t*>(const_cast<int32_t*>(minimums));
+    c.classMinimumTable = minimumTable;
     c.classMinimumCount = 3;
     PutText(c.dataDir, dir.Slashed());
     PutText(c.tariffName, bill.tariff);
