@@ -180,7 +180,7 @@ TEST(TariffSource, CompileErrorsNameTheirPlaceAndWriteNothing) {
                             "10000,19999,60000,69999,A00000,A99999,55.0.0,1\n",
        "zone_minimums.csv:2:7", "minimum_charge must be an amount in cents"},
       {"factors.csv", "low_key,high_key,factor,repeat\n000000,999999,10000,9,5000\n",
-       "factors.csv:2:4", "a line holds 2 fields and then up to 172 groups of 2"},
+       "factors.csv:2:5", "a line holds 2 fields and then up to 172 groups of 2"},
       {"tariff.toml", std::string(kManifest) + "wide = \"Y\"\n", "tariff.toml:7:8",
        "settings have no key \"wide\""},
       {"tariff.toml", "[settings\n", "tariff.toml:1:10", ""},

@@ -126,7 +126,7 @@ bool RowFields::Shape(const Columns& columns) {
     const std::size_t fixed = all - columns.repeat;
     if (n < fixed || (n - fixed) % columns.repeat != 0 ||
         (n - fixed) / columns.repeat > columns.maxRepeats) {
-      Fail(n < fixed ? n : all - 1,
+      Fail(n < fixed ? n : n - 1,
            "a line holds " + std::to_string(fixed) + " fields and then up to " +
                std::to_string(columns.maxRepeats) + " groups of " +
                std::to_string(columns.repeat));
@@ -147,7 +147,7 @@ bool RowFields::Shape(const Columns& columns) {
 
 const std::string& RowFields::Name(std::size_t col) const {
   if (col < table_.header.size()) return table_.header[col];
-  const_cast<std::string&>(fallbackName_) = "field " + std::to_string(col + 1);
+  fallbackName_ = "field " + std::to_string(col + 1);
   return fallbackName_;
 }
 

@@ -85,7 +85,7 @@ class RowFields {
   const CsvRow& row_;
   std::vector<SourceError>& errors_;
   std::size_t errorsAtStart_;
-  std::string fallbackName_;
+  mutable std::string fallbackName_;
 };
 
 // Parses a whole number (optional "-", then digits) within its bounds.
