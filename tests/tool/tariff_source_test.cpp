@@ -185,6 +185,29 @@ TEST(TariffSource, CompileErrorsNameTheirPlaceAndWriteNothing) {
        "settings have no key \"wide\""},
       {"tariff.toml", "[settings\n", "tariff.toml:1:10", ""},
       {"rate.csv", "key\n", "rate.csv:0:0", "no table of a tariff source has this name"},
+      {"tariff.toml", "[settings]\noption_flags = \"YN\"\n", "tariff.toml:2:16",
+       "option_flags must be exactly 9 characters"},
+      {"tariff.toml", "weight_breaks = [{ label = \"L5C\", minimum = -1, maximum = 9 }]\n"
+                      "[settings]\n", "tariff.toml:1:45", "minimum must be a whole number from 0"},
+      {"matrix.csv", "origin,destination,record\n1:02100,1:02100,0\n", "matrix.csv:1:3",
+       "cells named by record need matrix_records.csv"},
+      {"matrix_records.csv", "rate_basis\nA001000\n", "matrix_records.csv:0:0",
+       "is read only beside matrix.csv"},
+      {"state_codes.csv", "prefix,state,intrastate,direction,point_flag1,point_flag2,"
+                          "point_flag3,region\n21,MA,N,B,N,N,Y,E\n21,MA,N,B,N,N,Y,E\n",
+       "state_codes.csv:3:1", "prefix 21 is already given on line 2"},
+      {"base_zips.csv", "territory,lowest,highest,base_zip,adjustment\nA,10050,10150,10001,0\n",
+       "base_zips.csv:2:3", "highest must lie from lowest to the end of its hundred-block"},
+      {"base_zips.csv", "territory,lowest,highest,base_zip,adjustment\nB,10050,10060,10001,0\n",
+       "base_zips.csv:2:1", "territory must be A, F or I"},
+      {"alaska_points.csv", "lowest,highest,point,point_flag\n99501,99601,ANC,Y\n",
+       "alaska_points.csv:2:2", "highest must share the lowest ZIP's first three digits"},
+      {"group_factors.csv", "lowest,highest\n1,10\n10,20\n", "group_factors.csv:1:3",
+       "column 3 must be named \"factor1\""},
+      {"origin_adjustment_points.csv", "zip,point1,point3\n", "origin_adjustment_points.csv:1:3",
+       "column 3 must be named \"point2\""},
+      {"postal_ranges.csv", "province,lowest,highest\nON,M1A,M9Z\nQC,M5A,M5Z\n",
+       "postal_ranges.csv:3:2", "ranges must ascend without overlapping the line before"},
   };
   for (const BadSource& c : cases) {
     SCOPED_TRACE(c.where);
