@@ -1,0 +1,229 @@
+// The tariff source: compile errors point at their file, line and column and
+// write nothing; a dumped tariff compiles back to its own bytes; a source
+// written by hand compiles to what the kit writes for the same content.
+#include "source/tariff_source.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+#include "tariffkit/tariffkit.h"
+
+namespace brant::tool {
+namespace {
+
+namespace kit = tariffkit;
+namespace fs = std::filesystem;
+using test_support::TempDir;
+
+std::map<std::string, std::string> FilesIn(const std::string& dir) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::directory_iterator(dir)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    files[entry.path().filename().string()] = {std::istreambuf_iterator<char>(in), {}};
+  }
+  return files;
+}
+
+// Dumps the tariff in `tariffDir`, compiles the dump and expects every file
+// back byte for byte (the user's .ACC is no part of a source). Returns the
+// number of source files the dump wrote.
+std::size_t ExpectRoundTrip(const TempDir& tariffDir, const std::string& name) {
+  TempDir source, again;
+  std::string error;
+  EXPECT_TRUE(DumpTariff(tariffDir.path(), name, source.path(), error)) << error;
+  std::vector<SourceError> errors;
+  EXPECT_TRUE(CompileTariff(source.path(), again.path(), name, errors));
+  for (const SourceError& e : errors) ADD_FAILURE() << e.file << ":" << e.line << ": " << e.rule;
+  auto original = FilesIn(tariffDir.path());
+  original.erase(name + ".ACC");
+  EXPECT_EQ(FilesIn(again.path()), original);
+  return FilesIn(source.path()).size();
+}
+
+TEST(TariffSource, DumpedSmallTariffsCompileToTheirOwnBytes) {
+  for (char layout : {'Y', 'N'}) {
+    for (char wide : {'N', 'Y'}) {
+      SCOPED_TRACE(std::string("useFacTables ") + layout + ", wide " + wide);
+      TempDir dir;
+      kit::WriteSmallTariff(dir.path(), {.name = "SMALL", .useFacTables = layout,
+                                         .wideRteRecords = wide, .rateRecords = 60});
+      ExpectRoundTrip(dir, "SMALL");
+    }
+  }
+}
+
+// Every other file a tariff may hold, with matrix cells that share a rate
+// basis record, which the dump must keep as shared.
+TEST(TariffSource, DumpedSpecialLegsAndAdjustmentsCompileToTheirOwnBytes) {
+  kit::TariffContent c = kit::DescribeSmallTariff({.rateRecords = 20});
+  c.matrixRows[0][1] = c.matrixRows[0][0];
+  kit::TariffFiles files = kit::RenderTariff(c);
+  files[".HIM"] = kit::HawaiiGatewayFile({{"021", "967", "HNL"}, {"MEX", "968", "OGG"}});
+  files[".HIF"] = kit::GatewayZipFile({{"HNL", "90001"}, {"OGG", "90210"}});
+  files[".HID"] = kit::HawaiiTableFile({{"A01", "AA", 5000, {900, 800, 700, 600, 500, 400}}});
+  files[".HIW"] = kit::HawaiiTableFile({{"B02", "", -1, {}}});
+  files[".HIB"] = kit::HawaiiPointFile({{"96701", "A01", "AA", "HN"}, {"96801", "A01", "", "HNL"}});
+  files[".BMX"] = kit::MexicanPointFile({{"01000", "MX1"}, {"64000", "MTY"}});
+  files[".MMX"] = kit::MexicanRbnoFile({{"MX1", "750", "001010"}});
+  files[".RMX"] = kit::LegRateFile({{"001000", {12000, 1, 2}}, {"001010", {-5}}});
+  files[".MXF"] = kit::MexicanFactorFile({{"000000", "999999", {{5000, 0}, {10000, 3}}}});
+  files[".AKB"] = kit::AlaskaPointFile({{"99501", "99", "ANC", 'Y'}, {"99701", "50", "FAI", 'N'}});
+  files[".AKM"] = kit::AlaskaRbnoFile({{"ANC", "980", "001020"}});
+  files[".AKR"] = kit::LegRateFile({{"001020", {7000}}});
+  files[".FBA"] = kit::ZipAdjustmentPointFile({3, {{2101, {"P0001", "P0002"}}, {2105, {}}}});
+  files[".TBA"] = kit::ZipAdjustmentPointFile({1, {{10001, {"Q1"}}}});
+  files[".FCA"] = kit::PostalAdjustmentPointFile({{"H1A", "H9Z", "PQC01"}});
+  files[".TCA"] = kit::PostalAdjustmentPointFile({});
+  files[".LMA"] = kit::LaneAdjustmentFile({{"P0001", "Q1", "000125"}, {"P0001", "Q1", "000126"}});
+  files[".ADF"] = kit::AdjustmentFile({{125, '1', {10500, 10500}}, {126, 'A', {0, 0, 0, 0, 250}}});
+  files[".SRV"] = kit::TerminalDaysFile({{"BOS", "CHI", 3}, {"BOS", "LAX", 5}});
+  files[".COZ"] = kit::CozFile({"AB12", "C"});
+  TempDir dir;
+  kit::WriteTariff(dir.path(), "LEGS", files);
+  // 39 tariff files (no .ACC) come from 36 source files, matrix_records.csv among them.
+  EXPECT_EQ(ExpectRoundTrip(dir, "LEGS"), 36u);
+}
+
+// The dump refuses what its source could not give back: a host byte of the
+// settings record that the source has no key for.
+TEST(TariffSource, DumpRefusesBytesTheSourceCannotHold) {
+  kit::TariffFiles files = kit::RenderTariff(kit::DescribeSmallTariff({.rateRecords = 5}));
+  files[".SET"][0] = 'H';
+  TempDir dir, out;
+  kit::WriteTariff(dir.path(), "HOST", files);
+  std::string error;
+  EXPECT_FALSE(DumpTariff(dir.path(), "HOST", out.path(), error));
+  EXPECT_EQ(error, "HOST.SET holds bytes that the tariff source cannot express");
+  EXPECT_TRUE(fs::is_empty(out.path()));
+}
+
+const char kManifest[] =
+    "classes = [\"100\", \"50\"]\n"
+    "weight_breaks = [ { label = \"L5C\", minimum = 0, maximum = 499 },\n"
+    "                  { label = \"M5C  \", minimum = 500, maximum = 9999999 } ]\n"
+    "[settings]\n"
+    "issue = \" 7\"\n"
+    "option_flags = \"NNNNNYNNN\"\n";
+const char kRatesHeader[] =
+    "key,min1,min2,min3,min4,rate1,rate2,rate3,rate4,rate5,rate6,rate7,rate8,rate9\n";
+
+TEST(TariffSource, HandWrittenSourceCompilesToTheKitsBytes) {
+  TempDir source, out;
+  source.WriteFile("tariff.toml", kManifest);
+  source.WriteFile("rates.csv", std::string(kRatesHeader) + "001000,4500,4000\n001010,1,2,3,4,5\n");
+  source.WriteFile("matrix.csv",
+                   "origin,destination,rate_basis\n1:90000,1:02100,A001000\n"
+                   "1:02100,1:02100,G001010\n3:10001,3:10001,\n");
+  source.WriteFile("minimum_charges.csv",
+                   "letter,lowest,highest,kind,label,value\n\" \",0,999999,R,MINIMUM,0\n"
+                   "A,1000,1999,S,MIN 1,5000,\"MIN, 2\",7500\n");
+  source.WriteFile("state_codes.csv", "prefix,state,intrastate,direction,point_flag1,"
+                                      "point_flag2,point_flag3,region\n21,MA,N,B,N,N,Y,E\n");
+  std::vector<SourceError> errors;
+  ASSERT_TRUE(CompileTariff(source.path(), out.path(), "HAND", errors)) << errors.front().rule;
+
+  kit::Settings settings;
+  settings.issueText = " 7";
+  settings.optionFlags[5] = 'Y';
+  const std::vector<std::string> rows = {kit::EncodeMatrixRow({1, 2, 0}),
+                                         kit::EncodeMatrixRow({0, 0}), kit::EncodeMatrixRow({0})};
+  const kit::MatrixRows mx1 = kit::MatrixFile(rows);
+  const std::map<std::string, std::string> expected = {
+      {"HAND.SET", kit::SettingsRecord(settings)},
+      {"HAND.CLS", "100  50   "},
+      {"HAND.WGT", kit::WeightFile({{"L5C", 0, 499}, {"M5C  ", 500, 9999999}})},
+      {"HAND.RTE", kit::RateFile({{"001000", {4500, 4000}}, {"001010", {1, 2, 3, 4, 5}}}, false)},
+      {"HAND.MX1", mx1.mx1},
+      {"HAND.ZF1", kit::Zf1File({{-1, -1, -1}, mx1.places, {102100, 190000, 310001},
+                                 {"G001010", "A001000"}, {}})},
+      {"HAND.MCH", "\\  0;999999;01 R;MINIMUM;0\r\\A 1000;1999;02 S;MIN 1;5000;MIN, 2;7500\r"},
+      {"HAND.SC", kit::StateCodeFile({{.prefix = 21, .state = "MA", .pointFlag3 = 'Y'}})},
+  };
+  EXPECT_EQ(FilesIn(out.path()), expected);
+}
+
+struct BadSource {
+  const char* file;
+  std::string text;
+  const char* where;  // file:line:column
+  const char* rule;
+};
+
+TEST(TariffSource, CompileErrorsNameTheirPlaceAndWriteNothing) {
+  const std::string rates = kRatesHeader;
+  const BadSource cases[] = {
+      {"rates.csv", rates + "001000,1\n001010,1,2.5\n", "rates.csv:3:3",
+       "min2 must be a whole number of cents"},
+      {"rates.csv", rates + "001010,1\n001000,1\n", "rates.csv:3:1",
+       "lines must be in ascending order without repeats of key"},
+      {"rates.csv", rates + "01000,1\n", "rates.csv:2:1", "key must be exactly 6 characters"},
+      {"rates.csv", "key,min2\n", "rates.csv:1:2", "column 2 must be named \"min1\""},
+      {"rates.csv", rates + "001000,\"1\n", "rates.csv:2:2", "not well-formed CSV"},
+      {"matrix.csv", "origin,destination,rate_basis\n1:021,1:02100,A1\n", "matrix.csv:2:1",
+       "origin must be a matrix key, KIND:ZIP such as 1:02100"},
+      {"matrix.csv", "origin,destination,rate_basis\n1:02100,1:10000,A1\n1:10000,1:02100,A2\n",
+       "matrix.csv:3:2", "this pair of keys is already given on line 2"},
+      {"state_codes.csv", "prefix,state,intrastate,direction,point_flag1,point_flag2,"
+                          "point_flag3,region\n\n1000,NY,N,B,N,N,N,E\n",
+       "state_codes.csv:3:1", "prefix must be from 1 to 999"},
+      {"base_points.csv", "postal_code,origin_point,destination_point,origin_rbno_adjustment,"
+                          "origin_adjustment_number,destination_rbno_adjustment,"
+                          "destination_adjustment_number\n02101,BP021,BP0210,0,0,0,0\n",
+       "base_points.csv:2:2", "origin_point must be exactly 6 characters"},
+      {"zone_minimums.csv", "first_lowest,first_highest,second_lowest,second_highest,"
+                            "rbno_lowest,rbno_highest,minimum_charge,zone_charge\n"
+                            "10000,19999,60000,69999,A00000,A99999,55.0.0,1\n",
+       "zone_minimums.csv:2:7", "minimum_charge must be an amount in cents"},
+      {"factors.csv", "low_key,high_key,factor,repeat\n000000,999999,10000,9,5000\n",
+       "factors.csv:2:5", "a line holds 2 fields and then up to 172 groups of 2"},
+      {"tariff.toml", std::string(kManifest) + "wide = \"Y\"\n", "tariff.toml:7:8",
+       "settings have no key \"wide\""},
+      {"tariff.toml", "[settings\n", "tariff.toml:1:10", ""},
+      {"rate.csv", "key\n", "rate.csv:0:0", "no table of a tariff source has this name"},
+      {"tariff.toml", "[settings]\noption_flags = \"YN\"\n", "tariff.toml:2:16",
+       "option_flags must be exactly 9 characters"},
+      {"tariff.toml", "weight_breaks = [{ label = \"L5C\", minimum = -1, maximum = 9 }]\n"
+                      "[settings]\n", "tariff.toml:1:45", "minimum must be a whole number from 0"},
+      {"matrix.csv", "origin,destination,record\n1:02100,1:02100,0\n", "matrix.csv:1:3",
+       "cells named by record need matrix_records.csv"},
+      {"matrix_records.csv", "rate_basis\nA001000\n", "matrix_records.csv:0:0",
+       "is read only beside matrix.csv"},
+      {"state_codes.csv", "prefix,state,intrastate,direction,point_flag1,point_flag2,"
+                          "point_flag3,region\n21,MA,N,B,N,N,Y,E\n21,MA,N,B,N,N,Y,E\n",
+       "state_codes.csv:3:1", "prefix 21 is already given on line 2"},
+      {"base_zips.csv", "territory,lowest,highest,base_zip,adjustment\nA,10050,10150,10001,0\n",
+       "base_zips.csv:2:3", "highest must lie from lowest to the end of its hundred-block"},
+      {"base_zips.csv", "territory,lowest,highest,base_zip,adjustment\nB,10050,10060,10001,0\n",
+       "base_zips.csv:2:1", "territory must be A, F or I"},
+      {"alaska_points.csv", "lowest,highest,point,point_flag\n99501,99601,ANC,Y\n",
+       "alaska_points.csv:2:2", "highest must share the lowest ZIP's first three digits"},
+      {"group_factors.csv", "lowest,highest\n1,10\n10,20\n", "group_factors.csv:1:3",
+       "column 3 must be named \"factor1\""},
+      {"origin_adjustment_points.csv", "zip,point1,point3\n", "origin_adjustment_points.csv:1:3",
+       "column 3 must be named \"point2\""},
+      {"postal_ranges.csv", "province,lowest,highest\nON,M1A,M9Z\nQC,M5A,M5Z\n",
+       "postal_ranges.csv:3:2", "ranges must ascend without overlapping the line before"},
+  };
+  for (const BadSource& c : cases) {
+    SCOPED_TRACE(c.where);
+    TempDir source, out;
+    source.WriteFile("tariff.toml", kManifest);
+    source.WriteFile(c.file, c.text);
+    out.WriteFile("OLD.RTE", "kept");
+    std::vector<SourceError> errors;
+    EXPECT_FALSE(CompileTariff(source.path(), out.path(), "OLD", errors));
+    ASSERT_EQ(errors.size(), 1u);
+    const SourceError& e = errors.front();
+    EXPECT_EQ(e.file + ":" + std::to_string(e.line) + ":" + std::to_string(e.column), c.where);
+    EXPECT_EQ(e.rule.substr(0, std::string(c.rule).size()), c.rule);
+    EXPECT_EQ(FilesIn(out.path()), (std::map<std::string, std::string>{{"OLD.RTE", "kept"}}));
+  }
+}
+
+}  // namespace
+}  // namespace brant::tool

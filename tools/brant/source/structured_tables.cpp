@@ -1,0 +1,337 @@
+// Tables whose tariff files are more than a run of records: the .MCH text,
+// the .SC table of every prefix, the factor directories, the paired group
+// factor files and the ZIP-addressed adjustment points.
+#include <map>
+
+#include "source/source_tables.h"
+#include "tariffkit/tariffkit.h"
+
+namespace brant::tool {
+namespace {
+
+namespace kit = tariffkit;
+using Row = std::vector<std::string>;
+
+// ---- .MCH ------------------------------------------------------------------
+
+const Columns kChargeColumns{{"letter", "lowest", "highest", "kind", "label", "value"}, 0, 2, 16};
+
+std::string ChargeText(RowFields& f, std::size_t col) {
+  std::string text = f.Text(col, std::string::npos);
+  if (text.find_first_of(";\\\r") != std::string::npos) {
+    f.Fail(col, f.Name(col) + " must not hold ';', '\\' or a carriage return");
+  }
+  return text;
+}
+
+kit::MinimumChargeEntry ParseCharge(RowFields& f) {
+  kit::MinimumChargeEntry e{f.Flag(0), static_cast<int32_t>(f.Whole(1, 0, 999999)),
+                            static_cast<int32_t>(f.Whole(2, 0, 999999)), f.Flag(3)};
+  for (std::size_t col = 4; col + 1 < f.Count(); col += 2) {
+    e.levels.push_back({ChargeText(f, col), ChargeText(f, col + 1)});
+  }
+  return e;
+}
+
+// Reads the entries back from the text the kit writes:
+// "\L low;high;NN K" then ";label;value" per level, then CR.
+class ChargeTextReader {
+ public:
+  explicit ChargeTextReader(const std::string& text) : text_(text) {}
+
+  std::vector<kit::MinimumChargeEntry> Entries() {
+    std::vector<kit::MinimumChargeEntry> entries;
+    while (at_ < text_.size()) {
+      kit::MinimumChargeEntry e;
+      Expect('\\');
+      e.letter = Next();
+      Expect(' ');
+      e.lowest = Number(Until(";"));
+      Expect(';');
+      e.highest = Number(Until(";"));
+      Expect(';');
+      const int32_t count = Number(std::string{Next(), Next()});
+      Expect(' ');
+      e.kind = Next();
+      for (int32_t i = 0; i < count; ++i) {
+        Expect(';');
+        kit::MinimumChargeLevel level{Until(";")};
+        Expect(';');
+        level.value = Until(";\r");
+        e.levels.push_back(level);
+      }
+      Expect('\r');
+      entries.push_back(e);
+    }
+    return entries;
+  }
+
+ private:
+  char Next() {
+    if (at_ >= text_.size()) throw DumpFailure("an entry is cut short");
+    return text_[at_++];
+  }
+  void Expect(char ch) {
+    if (Next() != ch) throw DumpFailure("byte " + Str(at_ - 1) + " is not an entry's separator");
+  }
+  std::string Until(const char* stops) {
+    const std::size_t end = text_.find_first_of(stops, at_);
+    if (end == std::string::npos) throw DumpFailure("an entry is cut short");
+    std::string part = text_.substr(at_, end - at_);
+    at_ = end;
+    return part;
+  }
+  static int32_t Number(const std::string& digits) {
+    int64_t value = 0;
+    if (!ParseWhole(digits, 0, 999999, value)) throw DumpFailure("\"" + digits + "\" is no number");
+    return static_cast<int32_t>(value);
+  }
+
+  const std::string& text_;
+  std::size_t at_ = 0;
+};
+
+SourceTable MinimumCharges() {
+  SourceTable t{"minimum_charges.csv", {}, {".MCH"}};
+  t.compile = [](const SourceSet& set, std::vector<SourceError>& errors, TariffFiles& out) {
+    std::vector<kit::MinimumChargeEntry> entries;
+    if (ReadLines<kit::MinimumChargeEntry>(set.at("minimum_charges.csv"), kChargeColumns, errors,
+                                           ParseCharge, entries)) {
+      out[".MCH"] = kit::MinimumChargeFile(entries);
+    }
+  };
+  t.dump = [](const TariffFiles& files, SourceTexts& texts) {
+    CsvWriter csv;
+    csv.Row(kChargeColumns.names);
+    for (const kit::MinimumChargeEntry& e : ChargeTextReader(files.at(".MCH")).Entries()) {
+      Row row{std::string(1, e.letter), Str(e.lowest), Str(e.highest), std::string(1, e.kind)};
+      for (const kit::MinimumChargeLevel& level : e.levels) {
+        row.push_back(level.label);
+        row.push_back(level.value);
+      }
+      csv.Row(row);
+    }
+    texts["minimum_charges.csv"] = csv.Text();
+  };
+  return t;
+}
+
+// ---- .SC -------------------------------------------------------------------
+
+const Columns kStateColumns{{"prefix", "state", "intrastate", "direction", "point_flag1",
+                             "point_flag2", "point_flag3", "region"}};
+
+SourceTable StateCodes() {
+  SourceTable t{"state_codes.csv", {}, {".SC"}};
+  t.compile = [](const SourceSet& set, std::vector<SourceError>& errors, TariffFiles& out) {
+    std::vector<kit::StateCodeRow> rows;
+    std::map<int, int> lineOf;
+    auto parse = [&](RowFields& f) {
+      kit::StateCodeRow r{static_cast<int>(f.Whole(0, 1, 999)), f.Text(1, 2), f.Flag(2),
+                          f.Flag(3),  f.Flag(4), f.Flag(5), f.Flag(6), f.Flag(7)};
+      if (f.Ok() && !lineOf.emplace(r.prefix, f.Line()).second) {
+        f.Fail(0, "prefix " + Str(r.prefix) + " is already given on line " +
+                      Str(lineOf[r.prefix]));
+      }
+      return r;
+    };
+    if (ReadLines<kit::StateCodeRow>(set.at("state_codes.csv"), kStateColumns, errors, parse,
+                                     rows)) {
+      out[".SC"] = kit::StateCodeFile(rows);
+    }
+  };
+  // Prefixes that hold the kit's record of an unknown prefix are left out.
+  t.dump = [](const TariffFiles& files, SourceTexts& texts) {
+    const std::string unknown = kit::StateCodeFile({}).substr(0, 8);
+    const std::string& bytes = files.at(".SC");
+    RecordReader r(bytes);
+    CsvWriter csv;
+    csv.Row(kStateColumns.names);
+    for (int prefix = 1; prefix <= 999; ++prefix) {
+      r.Seek(static_cast<std::size_t>(prefix - 1) * 8);
+      if (bytes.compare(r.At(), 8, unknown) == 0) continue;
+      Row row{Str(prefix), r.Spaced(2)};
+      for (int i = 0; i < 6; ++i) row.push_back(std::string(1, r.Char()));
+      csv.Row(row);
+    }
+    texts["state_codes.csv"] = csv.Text();
+  };
+  return t;
+}
+
+// ---- .FAC and the Mexican factor directory ---------------------------------
+
+const Columns kFactorColumns{{"low_key", "high_key", "factor", "repeat"}, 0, 2,
+                             kit::kMaxFactorEntryData / 3};
+
+SourceTable Factors(const char* source, const char* extension, std::size_t room,
+                    std::string (*write)(const std::vector<kit::FactorEntry>&,
+                                         const kit::FactorDirectoryLayout&)) {
+  SourceTable t{source, {}, {extension}};
+  t.compile = [=](const SourceSet& set, std::vector<SourceError>& errors, TariffFiles& out) {
+    std::vector<kit::FactorEntry> entries;
+    std::size_t count = 0;
+    auto parse = [&](RowFields& f) {
+      if (++count > room) f.Fail(0, "a directory holds at most " + Str(room) + " entries");
+      kit::FactorEntry e{f.Exact(0, 6), f.Exact(1, 6)};
+      for (std::size_t col = 2; col + 1 < f.Count(); col += 2) {
+        e.groups.push_back({static_cast<uint32_t>(f.Whole(col, 0, (1 << 18) - 1)),
+                            static_cast<uint32_t>(f.Whole(col + 1, 0, 63))});
+      }
+      return e;
+    };
+    if (ReadLines<kit::FactorEntry>(set.at(source), kFactorColumns, errors, parse, entries)) {
+      out[extension] = write(entries, {});
+    }
+  };
+  t.dump = [=](const TariffFiles& files, SourceTexts& texts) {
+    RecordReader r(files.at(extension));
+    const int last = r.I16();
+    if (last < -1 || last >= static_cast<int>(room)) {
+      throw DumpFailure("the directory's last entry " + Str(last) + " lies outside it");
+    }
+    CsvWriter csv;
+    csv.Row(kFactorColumns.names);
+    for (int k = 0; k <= last; ++k) {
+      r.Seek(2 + 16 * static_cast<std::size_t>(k));
+      Row row{r.Raw(6), r.Raw(6)};
+      const int16_t offset = r.I16();
+      const uint16_t length = r.U16();
+      if (offset < 0 || length % 3 != 0) throw DumpFailure("entry " + Str(k) + " has no groups");
+      r.Seek(static_cast<std::size_t>(offset));
+      for (int g = 0; g < length / 3; ++g) {
+        const uint32_t word = r.U24();
+        row.push_back(Str(word >> 6));
+        row.push_back(Str(word & 63));
+      }
+      csv.Row(row);
+    }
+    texts[source] = csv.Text();
+  };
+  return t;
+}
+
+// ---- .FC1 and .FC2 ---------------------------------------------------------
+
+const Columns kGroupColumns{
+    Join({"lowest", "highest"}, Numbered("factor", 1, kit::kGroupFactorCells)), 2};
+
+SourceTable GroupFactors() {
+  SourceTable t{"group_factors.csv", {}, {".FC1", ".FC2"}};
+  t.compile = [](const SourceSet& set, std::vector<SourceError>& errors, TariffFiles& out) {
+    std::vector<kit::FactorGroupRange> ranges;
+    std::vector<std::vector<int32_t>> factors;
+    auto parse = [&](RowFields& f) {
+      kit::FactorGroupRange r{static_cast<int32_t>(f.Whole(0, INT32_MIN, INT32_MAX)),
+                              static_cast<int32_t>(f.Whole(1, INT32_MIN, INT32_MAX))};
+      if (f.Ok() && r.highest < r.lowest) f.Fail(1, "highest is below lowest");
+      if (f.Ok() && !ranges.empty() && !(ranges.back().highest < r.lowest)) {
+        f.Fail(0, "ranges must ascend without overlapping the line before");
+      }
+      factors.push_back(f.Values(2, false));
+      return r;
+    };
+    if (ReadLines<kit::FactorGroupRange>(set.at("group_factors.csv"), kGroupColumns, errors,
+                                         parse, ranges)) {
+      out[".FC1"] = kit::FactorRangeFile(ranges);
+      out[".FC2"] = kit::GroupFactorFile(factors);
+    }
+  };
+  t.dump = [](const TariffFiles& files, SourceTexts& texts) {
+    if (!files.contains(".FC1") || !files.contains(".FC2")) {
+      throw DumpFailure("the group factor files come in pairs: .FC1 and .FC2");
+    }
+    RecordReader ranges(files.at(".FC1"));
+    RecordReader factors(files.at(".FC2"));
+    const std::size_t count = ranges.Size() / 8;
+    if (factors.Size() / (4 * kit::kGroupFactorCells) != count) {
+      throw DumpFailure(".FC1 and .FC2 hold different numbers of records");
+    }
+    CsvWriter csv;
+    csv.Row(kGroupColumns.names);
+    for (std::size_t p = 0; p < count; ++p) {
+      Row row{Str(ranges.I32()), Str(ranges.I32())};
+      for (int32_t v : factors.I32s(kit::kGroupFactorCells)) row.push_back(Str(v));
+      csv.Row(row);
+    }
+    texts["group_factors.csv"] = csv.Text();
+  };
+  return t;
+}
+
+// ---- .FBA and .TBA ---------------------------------------------------------
+
+// The header names the points a record holds: zip,point1,...,pointP.
+bool PointsHeader(const CsvTable& table, std::vector<SourceError>& errors, Columns& columns) {
+  const std::size_t points = table.header.empty() ? 0 : table.header.size() - 1;
+  columns = {Join({"zip"}, Numbered("point", 1, static_cast<int>(points))), 2};
+  if (points < 1 || points > 100) {
+    errors.push_back({table.file, table.headerLine, 1,
+                      "the header is zip and then point1 to pointP, 1 to 100 points"});
+    return false;
+  }
+  return CheckHeader(table, columns, errors);
+}
+
+SourceTable ZipAdjustmentPoints(const char* source, const char* extension) {
+  SourceTable t{source, {}, {extension}};
+  t.compile = [=](const SourceSet& set, std::vector<SourceError>& errors, TariffFiles& out) {
+    const CsvTable& table = set.at(source);
+    Columns columns;
+    if (!PointsHeader(table, errors, columns)) return;
+    kit::ZipAdjustmentPoints file{static_cast<int32_t>(columns.names.size() - 1)};
+    int32_t previous = 0;
+    auto parse = [&](RowFields& f) {
+      const auto zip = static_cast<int32_t>(f.Whole(0, 1, 99999));
+      if (f.Ok() && zip <= previous) f.Fail(0, "lines must be in ascending order of zip");
+      previous = zip;
+      std::vector<std::string> points;
+      for (std::size_t col = 1; col < f.Count(); ++col) points.push_back(f.Text(col, 5));
+      file.points[zip] = points;
+      return zip;
+    };
+    std::vector<int32_t> zips;
+    if (ReadLines<int32_t>(table, columns, errors, parse, zips)) {
+      out[extension] = kit::ZipAdjustmentPointFile(file);
+    }
+  };
+  // Every ZIP with a point, and the last record, which sets the file's end.
+  t.dump = [=](const TariffFiles& files, SourceTexts& texts) {
+    RecordReader r(files.at(extension));
+    int64_t points = 0;
+    std::string count = r.Raw(5);
+    count.erase(0, count.find_first_not_of(' '));
+    if (!ParseWhole(count, 1, 100, points)) throw DumpFailure("the points per record are not 1 to 100");
+    const std::size_t size = 5 * static_cast<std::size_t>(points) + 3;
+    const std::size_t records = r.Size() / size;
+    CsvWriter csv;
+    csv.Row(Join({"zip"}, Numbered("point", 1, static_cast<int>(points))));
+    for (std::size_t zip = 1; zip < records; ++zip) {
+      r.Seek(zip * size);
+      Row row{Str(static_cast<int64_t>(zip))};
+      bool any = false;
+      for (int64_t i = 0; i < points; ++i) {
+        row.push_back(r.Spaced(5));
+        any = any || !row.back().empty();
+      }
+      if (any || zip + 1 == records) csv.Row(row);
+    }
+    texts[source] = csv.Text();
+  };
+  return t;
+}
+
+}  // namespace
+
+void AddStructuredTables(std::vector<SourceTable>& tables) {
+  tables.push_back(MinimumCharges());
+  tables.push_back(StateCodes());
+  tables.push_back(Factors("factors.csv", ".FAC", kit::kFactorDirectoryEntries, kit::FactorFile));
+  tables.push_back(Factors("mexican_factors.csv", ".MXF", kit::kMexicanFactorDirectoryEntries,
+                           kit::MexicanFactorFile));
+  tables.push_back(GroupFactors());
+  tables.push_back(ZipAdjustmentPoints("origin_adjustment_points.csv", ".FBA"));
+  tables.push_back(ZipAdjustmentPoints("destination_adjustment_points.csv", ".TBA"));
+}
+
+}  // namespace brant::tool
