@@ -211,8 +211,9 @@ def narrow_rates(distance, premium=10000, minimum_extra=0):
     `premium` (hundredths of a percent) raises a leg's rates, `minimum_extra`
     its minimum charge.
     """
+    distance = int(round(distance))
     l5c = (4500 + 9 * distance) * premium // 10000
-    minimum = 8500 + int(3 * min(distance, 3000)) + minimum_extra
+    minimum = 8500 + 3 * min(distance, 3000) + minimum_extra
     return [minimum, 0, 0, 0] + [(l5c * s + 5000) // 10000 for s in BREAK_SHARES]
 
 
@@ -317,12 +318,12 @@ weight_breaks = [
 [settings]
 issue = "    1"
 postal_code_length = "5"
-use_adjustments = "N"
-option_flags = "NNNNNNNNN"
-engine_mode = "N"
-weight_tier_on_gross = "N"
 service_guide_account_west = ""
 service_guide_account = ""
+option_flags = "NNNNNNNNN"
+use_adjustments = "N"
+engine_mode = "N"
+weight_tier_on_gross = "N"
 service_guide_mode = "0"
 use_fac_tables = "Y"
 wide_rte_records = "N"
@@ -337,14 +338,14 @@ def state_codes(geo):
     for prefix in sorted(geo.prefix_states):
         state = geo.prefix_states[prefix]
         if state in OUT_OF_SCOPE_STATES:
-            rows.append((prefix, "YY", "N", "B", "N", "N", "N", "E"))
+            rows.append((int(prefix), "YY", "N", "B", "N", "N", "N", "E"))
             continue
         if state in ("AK", "HI"):
-            rows.append((prefix, state, "Y", "B", "N", "N", "Y", "W"))
+            rows.append((int(prefix), state, "Y", "B", "N", "N", "Y", "W"))
             continue
         letter = REGIONS[geo.region[prefix]][3]
         on_matrix = "N" if prefix in remote else "Y"
-        rows.append((prefix, state, "Y", "B", "N", "N", on_matrix, letter))
+        rows.append((int(prefix), state, "Y", "B", "N", "N", on_matrix, letter))
     return rows
 
 
