@@ -12,8 +12,8 @@ What the sample holds:
   rate basis of its pair of regions;
 - remote points (Cape Cod and the islands, Downeast Maine, the Outer Banks,
   Michigan's Upper Peninsula) off the matrix, rated on base points to and from
-  the 20 regional hub cities; the hubs' ZIPs and 20 Canadian city areas are
-  base points for cross-border lanes too;
+  the 20 regional hub cities; the hubs' ZIPs and 22 areas of 11 Canadian
+  cities are base points for cross-border lanes too;
 - Canadian postal prefixes by province, Hawaiian ZIPs by island with their
   gateways and island charges, Alaskan points and Mexican points with rates of
   their own, transit days between terminals and a few zone charges.
@@ -49,7 +49,7 @@ BREAK_SHARES = [10000, 8000, 6600, 5200, 4000, 3000, 2400, 2000, 1700]
 # ---- Regions --------------------------------------------------------------
 
 # code, centre (latitude, longitude), miles of a typical lane inside it,
-# service guide region letter (E or W), hub prefix, hub base point and ZIP
+# service guide region letter (E or W), hub prefix and hub base point
 REGIONS = [
     ("NEN", (42.4, -71.6), 110, "E", "021", "BOS-MA"),
     ("NYC", (40.75, -74.1), 45, "E", "100", "NYC-NY"),
