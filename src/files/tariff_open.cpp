@@ -17,6 +17,17 @@ void NormaliseOptionFlags(RateContext& context) {
   }
 }
 
+// A tariff on the indexed layout may carry Canadian postal ranges as well,
+// so that its letter-first postal codes validate; they are loaded when the
+// file is there, and a tariff without them opens as before.
+void LoadOptionalPostalRanges(RateContext& c) {
+  const int16_t probe = Openfile(&c, ".SCC");
+  if (probe <= 0) return;
+  CloseHandle(probe);
+  const int32_t kept = c.errorCode;
+  if (!LoadSccTable(c)) c.errorCode = kept;
+}
+
 int32_t OpenTariff(RateContext& c, int32_t* stateTableLoaded) {
   if (!LoadSettings(c)) return 0;
   NormaliseOptionFlags(c);
@@ -33,6 +44,7 @@ int32_t OpenTariff(RateContext& c, int32_t* stateTableLoaded) {
   if (!OpenFactorFiles(c)) return 0;
   if (facLayout) {
     if (!LoadBseHeader(c) || !LoadZf1Tables(c)) return 0;
+    LoadOptionalPostalRanges(c);
   } else {
     if (!LoadSccTable(c)) {
       c.errorCode = kSccOpen;

@@ -46,11 +46,13 @@ TEST_F(TariffOpenTest, FacLayoutLoadsEveryTableAndCloseReleasesEverything) {
     kit::TariffContent content = kit::DescribeSmallTariff({.wideRteRecords = wide});
     content.settings.optionFlags = {'Y', 'y', ' ', 'N', '\0', 'Y', 'x', 'N', 'Q'};
     kit::TariffFiles files = kit::RenderTariff(content);
-    kit::WriteTariff(dir_.path(), "TARF", files);
+    // Postal ranges are optional on this layout: loaded when present.
+    kit::WriteTariff(dir_.path(), "TARF", files, {wide == 'N' ? ".SCC" : ""});
     for (int i = 0; i < 4; ++i) c_.openTimeCounters[i] = 7;
     c_.wantTransitDays = 1;
     ASSERT_EQ(Open(), 1);
-    EXPECT_EQ(Holdings(c_), "rteIndex mch fac fc1 fc2 bse zf1");
+    EXPECT_EQ(Holdings(c_), wide == 'N' ? "rteIndex mch fac fc1 fc2 bse zf1"
+                                        : "rteIndex mch fac fc1 fc2 bse zf1 scc");
     const auto rows = static_cast<int32_t>(content.matrixKeys.size());
     // Status, state table, issue, counts, the .ZF1 header, then what opening resets.
     EXPECT_EQ((Ints{c_.errorCode, loaded_, c_.tariffIssue, c_.accCount, c_.classCount,

@@ -65,7 +65,7 @@ TEST(HostBytes, SurviveEveryExportOverARealTariff) {
   Expect("VerDestZip", VerDestZip(&c), 1);
   Expect("GetStateCode", GetStateCode(&c, "60601", state, &flags[0], &flags[1], &flags[2],
                                       &flags[3], &flags[4], &flags[5]), 1);
-  Expect("GetZipcIndex", GetZipcIndex(&c, "H2X"), -1);  // no postal table in this layout
+  Expect("GetZipcIndex", GetZipcIndex(&c, "H2X") >= 0, 1);
   Expect("VerTerritory", VerTerritory(&c), 1);
   for (uint32_t line = 0; line < 8; ++line) {
     Expect("VerClass", VerClass(&c, "100", line, 0), 1);
