@@ -19,28 +19,32 @@ constexpr std::size_t kRecord = 493165;
 class ProfileFileTest : public TariffDirTest {
  protected:
   ProfileFileTest() { PutText(c_.profileDir, user_.Slashed()); }
-  std::string Result(int32_t r) { return std::to_string(r) + "/" + std::to_string(c_.errorCode); }
+  // A call's result and status, from a status cleared before it.
+  template <typename Call>
+  std::string Result(Call call) {
+    c_.errorCode = 0;
+    const int32_t r = call();
+    return std::to_string(r) + "/" + std::to_string(c_.errorCode);
+  }
   std::string UserFile() {
     std::ifstream in(user_.PathOf("PROFILE.FIL"), std::ios::binary);
     return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<missing>";
   }
   std::string Key(int32_t position) {
-    char key[31] = {};
-    c_.errorCode = 0;
-    const int32_t r = GetProfileKey(&c_, position, key);
-    return Result(r) + " " + std::string(key, strnlen(key, 31));
+    char key[32] = {};
+    return Result([&] { return GetProfileKey(&c_, position, key); }) + " " + key;
   }
   std::string Load(const std::string& name) {
     std::memset(c_.profileRecord, 0, 31);
     std::memcpy(c_.profileRecord, name.data(), name.size());
-    c_.errorCode = 0;
-    const int32_t r = GetProfileRecord(&c_);
-    return Result(r) + " @" + std::to_string(int16_t(c_.defRecord[266] | c_.defRecord[267] << 8));
+    const std::string result = Result([&] { return GetProfileRecord(&c_); });
+    return result + " @" + std::to_string(c_.defRecord[266]);
   }
+  std::size_t UserFiles() { return std::distance(fs::directory_iterator(user_.path()), {}); }
   TempDir user_;
 };
 
-TEST_F(ProfileFileTest, DefaultProfileIsWrittenWholeOrNotAtAll) {
+TEST_F(ProfileFileTest, MadeWholeFromTheTariffsFileOrTheDefault) {
   for (std::size_t i = 0; i < sizeof c_.defRecord; ++i) c_.defRecord[i] = 1 + i % 250;
   std::memcpy(c_.classTable[0], "92.5X", 6);
   rlimit saved{};
@@ -48,23 +52,20 @@ TEST_F(ProfileFileTest, DefaultProfileIsWrittenWholeOrNotAtAll) {
   const rlimit small{100000, saved.rlim_max};  // the disk fills mid-record
   std::signal(SIGXFSZ, SIG_IGN);
   setrlimit(RLIMIT_FSIZE, &small);
-  EXPECT_EQ(Result(ReadProfileFile(&c_)), "0/121");
+  EXPECT_EQ(Result([&] { return ReadProfileFile(&c_); }), "0/121");
   setrlimit(RLIMIT_FSIZE, &saved);
-  EXPECT_EQ(std::distance(fs::directory_iterator(user_.path()), {}), 0);  // nothing half-made
+  EXPECT_EQ(UserFiles(), 0u);  // nothing half-made
 
-  c_.errorCode = 0;
-  EXPECT_EQ(Result(ReadProfileFile(&c_)), "1/0");
+  EXPECT_EQ(Result([&] { return ReadProfileFile(&c_); }), "1/0");
   const std::string made = UserFile();
   ASSERT_EQ(made.size(), kRecord);
-  EXPECT_EQ(made.substr(0, 31), std::string("Default") + std::string(24, '\0'));
-  EXPECT_EQ(made.substr(35, 8), std::string("92.5") + std::string(4, '\0'));
-  // Record offset: .DEF offset, width.
-  const std::pair<std::size_t, std::pair<std::size_t, std::size_t>> copied[] = {
-      {107, {12, 2}}, {109, {41, 4}},  {113, {256, 4}}, {117, {179, 2}}, {119, {172, 5}},
-      {124, {181, 5}}, {129, {159, 2}}, {131, {150, 7}}, {138, {170, 2}}, {140, {161, 7}},
-      {147, {31, 1}}};
-  for (const auto& [at, from] : copied) {
-    EXPECT_EQ(made.substr(at, from.second), Bytes(c_.defRecord + from.first, from.second)) << at;
+  EXPECT_EQ(made.substr(0, 43), "Default" + std::string(28, '\0') + "92.5" + std::string(4, '\0'));
+  // Record offset, .DEF offset, width: each from the .DEF pattern.
+  const std::size_t copied[][3] = {{107, 12, 2},  {109, 41, 4},  {113, 256, 4}, {117, 179, 2},
+                                   {119, 172, 5}, {124, 181, 5}, {129, 159, 2}, {131, 150, 7},
+                                   {138, 170, 2}, {140, 161, 7}, {147, 31, 1}};
+  for (const auto& [at, from, width] : copied) {
+    EXPECT_EQ(made.substr(at, width), Bytes(c_.defRecord + from, width)) << at;
   }
   // Nothing else: 7 name bytes, 4 of the substitute and the 41 copied are not zero.
   EXPECT_EQ(kRecord - std::count(made.begin(), made.end(), '\0'), 52u);
@@ -75,38 +76,30 @@ TEST_F(ProfileFileTest, DefaultProfileIsWrittenWholeOrNotAtAll) {
   EXPECT_EQ(ReadProfileFile(&c_), 1);
   EXPECT_EQ(UserFile().substr(35, 12), std::string("500\0" "400\0" "300\0", 12));
   user_.WriteFile("PROFILE.FIL", "mine");
-  EXPECT_EQ(ReadProfileFile(&c_), 1);
-  EXPECT_EQ(UserFile(), "mine");
-}
+  EXPECT_EQ(std::to_string(ReadProfileFile(&c_)) + UserFile(), "1mine");
 
-TEST_F(ProfileFileTest, TheTariffsFileIsCopiedAndNeverChanged) {
+  // The tariff's file, on read-only media, is copied as it is.
   const std::string delivered = kit::ProfileFile({{.name = "Tariff"}}) + "tail";
-  const std::string path = dir_.WriteFile("PROFILE.FIL", delivered);
-  fs::permissions(path, fs::perms::owner_read);  // read-only media
-  EXPECT_EQ(Result(ReadProfileFile(&c_)), "1/0");
-  EXPECT_EQ(UserFile(), delivered);
+  fs::permissions(dir_.WriteFile("PROFILE.FIL", delivered), fs::perms::owner_read);
+  fs::remove(user_.PathOf("PROFILE.FIL"));
+  EXPECT_EQ(Result([&] { return ReadProfileFile(&c_); }), "1/0");
   EXPECT_EQ(Key(0), "1/0 Tariff");
-  EXPECT_EQ(std::distance(fs::directory_iterator(user_.path()), {}), 1);
+  EXPECT_EQ(UserFile() + std::to_string(UserFiles()), delivered + "1");
 }
 
 TEST_F(ProfileFileTest, ProfilesByPositionAndByName) {
-  for (const char* op : {"size", "key", "record"}) {  // no file yet
-    c_.errorCode = 0;
-    int32_t r = op[0] == 's' ? GetProfileSize(&c_) : op[0] == 'k' ? GetProfileKey(&c_, 0, nullptr)
-                                                                   : GetProfileRecord(&c_);
-    EXPECT_EQ(Result(r), "0/125") << op;
-  }
+  EXPECT_EQ(Result([&] { return GetProfileSize(&c_); }) + "," + Key(0) + "," + Load("A"),
+            "0/125,0/125 ,0/125 @0");  // no file yet; independent calls
   // Two profiles named Alpha (told apart by classSubstitution) and a partial fourth.
   user_.WriteFile("PROFILE.FIL", kit::ProfileFile({{.name = "Alpha", .classSubstitution = 1},
                                                     {.name = "Beta"},
                                                     {.name = "Alpha", .classSubstitution = 3}}) +
                                      kit::ProfileRecord({.name = "Gamma"}).substr(0, 5000));
   EXPECT_EQ(GetProfileSize(&c_), 3);
-  EXPECT_EQ(Key(0) + "," + Key(1) + "," + Key(2), "1/0 Alpha,1/0 Beta,1/0 Alpha");
+  EXPECT_EQ(Key(1) + "," + Key(2), "1/0 Beta,1/0 Alpha");  // independent calls
   for (int32_t outside : {3, -1, INT32_MAX}) EXPECT_EQ(Key(outside), "0/126 ") << outside;
   EXPECT_EQ(Load("Beta"), "1/0 @1");
-  EXPECT_EQ(Load("Alpha"), "1/0 @0");
-  EXPECT_EQ(c_.profileRecord[31], 1);
+  EXPECT_EQ(Load("Alpha"), "1/0 @0");  // the first of two
   std::memset(c_.profileRecord + 31, 0x5A, kRecord - 31);
   for (const char* missing : {"Gamma", "Alph"}) EXPECT_EQ(Load(missing), "0/127 @0") << missing;
   FailAllocation(1);
@@ -120,26 +113,18 @@ TEST_F(ProfileFileTest, ProfileZp6ReplacesTheTariffsTable) {
   c_.defRecord[16] = 1;  // discounts on
   c_.zp6Table = static_cast<uint8_t*>(AllocateBlock(12));  // the tariff's, to be released
   c_.zp6Count = 1;
-  EXPECT_EQ(Result(LoadProfileZP6(&c_)), "1/436");
+  EXPECT_EQ(Result([&] { return LoadProfileZP6(&c_); }), "1/436");
   EXPECT_EQ((Ints{c_.zp6Table == nullptr, c_.zp6Count}), (Ints{1, 0}));
   dir_.WriteFile("EAST.ZP6", "H2X1Y4QC0001M5V2T6ON0002xx");
-  c_.errorCode = 0;
-  EXPECT_EQ(Result(LoadProfileZP6(&c_)), "1/0");
+  EXPECT_EQ(Result([&] { return LoadProfileZP6(&c_); }), "1/0");
   EXPECT_EQ(Bytes(c_.zp6Table, 26) + std::to_string(c_.zp6Count), "H2X1Y4QC0001M5V2T6ON0002xx2");
-  c_.defRecord[16] = 0;  // discounts off: the table stays
-  dir_.WriteFile("EAST.ZP6", "");
-  EXPECT_EQ(LoadProfileZP6(&c_) + c_.zp6Count, 3);
 
-  // Effectivity: name, then three parts after separators at key bytes 8, 13, 16.
-  std::string table = std::string("TARIFF01200601150") + "TARIFF02200701150";
-  c_.efcTable = static_cast<uint8_t*>(AllocateBlock(table.size()));
-  std::memcpy(c_.efcTable, table.data(), table.size());
-  c_.efcCount = 2;
-  EXPECT_EQ(GetCurrentEfcRec(&c_, "TARIFF02-2007-01-15"), c_.efcTable + 17);
-  EXPECT_EQ(GetCurrentEfcRec(&c_, "TARIFF02 2007/01/15"), c_.efcTable + 17);
+  // Name, then three parts after separators at key bytes 8, 13 and 16.
+  uint8_t table[] = "TARIFF01200601150TARIFF02200701150";
+  c_.efcTable = table, c_.efcCount = 2;
+  EXPECT_EQ(GetCurrentEfcRec(&c_, "TARIFF02-2007/01.15"), c_.efcTable + 17);
   EXPECT_EQ(GetCurrentEfcRec(&c_, "TARIFF02-2007-01-16"), nullptr);
-  c_.efcCount = 1;
-  EXPECT_EQ(GetCurrentEfcRec(&c_, "TARIFF02-2007-01-15"), nullptr);
+  c_.efcTable = nullptr;
 }
 
 }  // namespace
