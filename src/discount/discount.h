@@ -39,7 +39,7 @@ int32_t ApplyZipRangeFloor(RateContext& c);
 // discCount as far as the record's nine .DIS entries reach.
 inline std::size_t EntriesInUse(const RateContext& c) {
   constexpr int32_t kMaxEntries = 9;
-  return static_cast<std::size_t>(c.discCount < 0 ? 0
+  return static_cast<std::size_t>(c.discCount < 0             ? 0
                                   : c.discCount > kMaxEntries ? kMaxEntries
                                                               : c.discCount);
 }

@@ -49,8 +49,10 @@ EndMatch MatchEnd(const char* zip, const char* state, const uint8_t* low, const 
 
 // ZIP range to ZIP range, ZIP range to state, state to ZIP range, state to state.
 bool EntryMatches(const RateContext& c, const uint8_t* entry) {
-  const EndMatch o = MatchEnd(c.origZip, c.origState, entry + zr::kOrigLowAt, entry + zr::kOrigHighAt);
-  const EndMatch d = MatchEnd(c.destZip, c.destState, entry + zr::kDestLowAt, entry + zr::kDestHighAt);
+  const EndMatch o =
+      MatchEnd(c.origZip, c.origState, entry + zr::kOrigLowAt, entry + zr::kOrigHighAt);
+  const EndMatch d =
+      MatchEnd(c.destZip, c.destState, entry + zr::kDestLowAt, entry + zr::kDestHighAt);
   return (o.inRange && d.inRange && !o.blankLow && !d.blankLow) ||
          (o.inRange && d.sameState && !o.blankLow) || (o.sameState && d.inRange && !d.blankLow) ||
          (o.sameState && d.sameState && o.blankLow && d.blankLow);
@@ -72,7 +74,8 @@ int32_t ApplyZipRangeDiscount(RateContext& c) {
   c.discountSource = 'Z';
   static_assert(sizeof c.discountPercent / sizeof c.discountPercent[0] == zr::kPercentCount);
   for (std::size_t j = 0; j < zr::kPercentCount; ++j) {
-    c.discountPercent[j] = FieldValue(entry + zr::kPercentsAt + j * zr::kPercentWidth, zr::kPercentWidth);
+    c.discountPercent[j] =
+        FieldValue(entry + zr::kPercentsAt + j * zr::kPercentWidth, zr::kPercentWidth);
   }
   return 1;
 }

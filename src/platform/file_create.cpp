@@ -43,7 +43,7 @@ void SyncDirectoryOf(const PathText& path) {
   std::string_view full = path.view();
   std::size_t slash = full.rfind('/');
   PathText directory(slash == std::string_view::npos ? std::string_view(".")
-                                                      : full.substr(0, slash + 1));
+                                                     : full.substr(0, slash + 1));
   int fd = open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return;
   fsync(fd);

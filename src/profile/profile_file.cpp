@@ -58,8 +58,8 @@ int32_t ReadProfileFile(RateContext* context) {
     made = CreateFileCopy(target, delivered.get());
   } else {
     BuildDefaultProfile(c);
-    made = CreateFileWhole(target, {reinterpret_cast<const char*>(c.profileRecord),
-                                    sizeof c.profileRecord});
+    made = CreateFileWhole(
+        target, {reinterpret_cast<const char*>(c.profileRecord), sizeof c.profileRecord});
   }
   return made == CreateResult::kFailed ? Fail(c, kProfileCreate) : 1;
 }

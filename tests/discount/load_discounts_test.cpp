@@ -37,30 +37,28 @@ class DiscountTest : public TariffDirTest {
   // Sources, percentages 0 to 3, floor and both texts up to their NULs.
   std::string Loaded() {
     LoadDiscounts(&c_, 0, 0);
+    const RateContext& c = c_;
     char out[200];
-    std::snprintf(out, sizeof out, "%c/%c %g %g %g %g %g [%.6s][%.7s]", c_.discountSource,
-                  c_.floorSource, c_.discountPercent[0], c_.discountPercent[1],
-                  c_.discountPercent[2], c_.discountPercent[3], c_.discountFloor, c_.discountText,
-                  c_.floorText);
+    std::snprintf(out, sizeof out, "%c/%c %g %g %g %g %g [%.6s][%.7s]", c.discountSource,
+                  c.floorSource, c.discountPercent[0], c.discountPercent[1], c.discountPercent[2],
+                  c.discountPercent[3], c.discountFloor, c.discountText, c.floorText);
     return out;
   }
 };
 
 TEST_F(DiscountTest, LaterSourcesOverrideEarlierOnes) {
   const kit::Defaults on{.discountsEnabled = 1, .zipDiscountsEnabled = 1};
-  const kit::Defaults off{.zipDiscountsEnabled = 1};
   kit::Profile all{.useUserDiscount = 1, .useDisFile = 1, .useZipFloors = 1};
   all.zipDiscounts = {{kit::ZipSpan("10000", "10099"), kit::StateEnd("CA"),
                        {"61", "62", "63", "64", "65", "66", "67", "68", "69", "70"}}};
   all.zipFloors = {{kit::StateEnd("NY"), kit::StateEnd("CA"), "444.00"}};
-  const std::string zero = " [ 0.00][  0.00]", none = "x/x 0 0 0 77 0 [][]";
+  const std::string none = "x/x 0 0 0 77 0 [][]";
   struct Case { kit::Defaults d; kit::Profile p; std::string want, ship = ""; int alaska = 0; };
   const Case cases[] = {
       {on, {.useDisFile = 1}, "C/C 50 1 2 77 100.5 [50.00 ][100.50 ]"},
-      {off, {.useDisFile = 1}, "x/x 0 1 2 77 0" + zero},
+      {{.zipDiscountsEnabled = 1}, {.useDisFile = 1}, "x/x 0 1 2 77 0 [ 0.00][  0.00]"},
       {on, {.useUserDiscount = 1, .useDisFile = 1}, "P/P 20 5 5 77 300 [20.00][300.00]"},
       {on, all, "Z/Z 61 62 63 64 444 [20.00][444.00]"},  // ten percentages, whatever discCount
-      {off, all, "Z/Z 61 62 63 64 444 [ 0.00][444.00]"},
       // To or from Alaska: cleared, nothing chosen.
       {on, all, none, "10001 AK 90001 CA"}, {on, all, none, "10001 NY 90001 AK"},
       {on, all, none, "", 1}};
@@ -73,33 +71,29 @@ TEST_F(DiscountTest, LaterSourcesOverrideEarlierOnes) {
 }
 
 TEST_F(DiscountTest, EveryBlockSelector) {
-  struct Case { char selector; int alpha; const char* ship; char point; int block; };
+  struct Case { char selector; int alpha, sameState; char point; int block; };
   const Case cases[] = {
-      {'1', 1, "10001 NY 90001 CA", 'D', 0}, {'2', 1, "", 'D', 1}, {'2', 0, "", 'D', 0},
-      {'3', 0, "10001 NY 10002 NY", 'D', 0}, {'3', 0, "", 'D', 1},
-      {'4', 0, "10001 NY 10002 NY", 'D', 1}, {'4', 0, "", 'D', 0},
-      {'4', 0, "10001 NY 10002 NY", 'I', 3}, {'4', 0, "", 'I', 3},
-      {'5', 0, "10001 NY 10002 NY", 'D', 2}, {'5', 0, "", 'D', 0},
-      {'5', 0, "10001 NY 10002 NY", 'I', 3}, {'5', 0, "", 'I', 1}, {'9', 1, "", 'I', 0}};
+      {'1', 1, 0, 'D', 0}, {'2', 1, 0, 'D', 1}, {'2', 0, 0, 'D', 0}, {'3', 0, 1, 'D', 0},
+      {'3', 0, 0, 'D', 1}, {'4', 0, 1, 'D', 1}, {'4', 0, 0, 'D', 0}, {'4', 0, 1, 'I', 3},
+      {'4', 0, 0, 'I', 3}, {'5', 0, 1, 'D', 2}, {'5', 0, 0, 'D', 0}, {'5', 0, 1, 'I', 3},
+      {'5', 0, 0, 'I', 1}, {'9', 1, 1, 'I', 0}};
   for (const Case& k : cases) {
     Set({.discountsEnabled = 1}, {.useDisFile = 1}, k.selector);
-    if (k.ship[0] != '\0') Ship(k.ship);
+    if (k.sameState) Ship("10001 NY 10002 NY");
     c_.alphaPostalShipment = k.alpha, c_.origPointCode = 'D', c_.destPointCode = k.point;
+    // The main percentage and that of break 0 name the block: 5k and 10k + 1.
     const std::string want = std::to_string(50 + k.block) + " " + std::to_string(10 * k.block + 1);
-    EXPECT_EQ(Loaded().substr(4, want.size()), want) << k.selector << k.ship << k.point;
+    EXPECT_EQ(Loaded().substr(4, want.size() + 1), want + " ") << k.selector << k.point;
   }
 }
 
+// Entry e is ZIPs to ZIPs, ZIPs to a state, a state to ZIPs, state to state.
 TEST_F(DiscountTest, ZipRangeRulesTakeTheFirstMatchingEntry) {
   kit::Profile p;
-  const kit::ZipRangeEnd ranges[][2] = {
-      {kit::ZipSpan("10000", "10099"), kit::ZipSpan("90000", "90050")},  // ZIPs to ZIPs
-      {kit::ZipSpan("10000", "19999"), kit::StateEnd("CA")},           // ZIPs to a state
-      {kit::StateEnd("NY"), kit::ZipSpan("90000", "90099")},           // a state to ZIPs
-      {kit::StateEnd("NY"), kit::StateEnd("CA")}};                     // state to state
-  for (int e = 0; e < 4; ++e) {
-    p.zipDiscounts.push_back({ranges[e][0], ranges[e][1], {std::to_string(e + 1)}});
-  }
+  p.zipDiscounts = {{kit::ZipSpan("10000", "10099"), kit::ZipSpan("90000", "90050"), {"1"}},
+                    {kit::ZipSpan("10000", "19999"), kit::StateEnd("CA"), {"2"}},
+                    {kit::StateEnd("NY"), kit::ZipSpan("90000", "90099"), {"3"}},
+                    {kit::StateEnd("NY"), kit::StateEnd("CA"), {"4"}}};
   // The last: a state pair's ranges never match as ZIPs.
   for (auto [ship, entry] : {std::pair{"10001 NY 90050 CA", 1}, {"10100 NY 90001 CA", 2},
                              {"20000 NY 90099 CA", 3}, {"20000 NY 90100 CA", 4},
@@ -130,11 +124,11 @@ TEST_F(DiscountTest, EachSourceReachesTheBill) {
     Set({.discountsEnabled = 1, .zipDiscountsEnabled = int16_t(profile.zipDiscounts.size())},
         profile);
     Ship("10001    60601   ");
-    ASSERT_EQ(VerOrigZip(&c_) + VerDestZip(&c_) + VerTerritory(&c_), 3u);
-    ASSERT_EQ(VerClass(&c_, "100", 0, 0) + VerWeight(&c_, "450", 0), 2);
     for (int i = 0; i < 9; ++i) std::memcpy(&c_.discFile[337 + 6 * i], "10   ", 6);  // block 0
     c_.discCount = 9;
     PutText(c_.userBreakDiscountText, "20");
+    ASSERT_EQ(VerOrigZip(&c_) + VerDestZip(&c_) + VerTerritory(&c_), 3u);
+    ASSERT_EQ(VerClass(&c_, "100", 0, 0) + VerWeight(&c_, "450", 0), 2);
     LoadDiscounts(&c_, 0, 0);
     ASSERT_EQ(RateShipment(&c_, 0, 0), 1) << c_.errorCode;
     EXPECT_EQ(std::string(c_.grossCharge) + "|" + c_.discountPercentText + "|" +

@@ -62,7 +62,8 @@ TEST(ApplyProfile, OverwritesExactlyTheProfilesBytes) {
   Put(dis, 471, std::string(" 2.00\0", 6) + zeros + std::string("12.00\0" "25.00\0", 12));
   // Byte 537 keeps its value: the third block's floor is one text shorter.
   Put(dis, 538, std::string(67, '\0'));
-  EXPECT_EQ(Bytes(c.discFile, sizeof c.discFile) + std::to_string(c.discountsSwitchedOff), dis + "0");
+  EXPECT_EQ(Bytes(c.discFile, sizeof c.discFile), dis);
+  EXPECT_EQ(c.discountsSwitchedOff, 0);
 
   // No source chosen: discounts that were on go off; the second tier alone applies.
   std::memcpy(c.profileRecord, kit::ProfileRecord({.secondWeightTier = {4, 7, 8}}).data(), 493165);

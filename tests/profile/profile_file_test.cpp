@@ -74,7 +74,7 @@ TEST_F(ProfileFileTest, MadeWholeFromTheTariffsFileOrTheDefault) {
   c_.useTariffEngine = 1;
   fs::remove(user_.PathOf("PROFILE.FIL"));
   EXPECT_EQ(ReadProfileFile(&c_), 1);
-  EXPECT_EQ(UserFile().substr(35, 12), std::string("500\0" "400\0" "300\0", 12));
+  EXPECT_EQ(UserFile().substr(35, 12), std::string("500") + '\0' + "400" + '\0' + "300" + '\0');
   user_.WriteFile("PROFILE.FIL", "mine");
   EXPECT_EQ(std::to_string(ReadProfileFile(&c_)) + UserFile(), "1mine");
 
@@ -92,8 +92,8 @@ TEST_F(ProfileFileTest, ProfilesByPositionAndByName) {
             "0/125,0/125 ,0/125 @0");  // no file yet; independent calls
   // Two profiles named Alpha (told apart by classSubstitution) and a partial fourth.
   user_.WriteFile("PROFILE.FIL", kit::ProfileFile({{.name = "Alpha", .classSubstitution = 1},
-                                                    {.name = "Beta"},
-                                                    {.name = "Alpha", .classSubstitution = 3}}) +
+                                                   {.name = "Beta"},
+                                                   {.name = "Alpha", .classSubstitution = 3}}) +
                                      kit::ProfileRecord({.name = "Gamma"}).substr(0, 5000));
   EXPECT_EQ(GetProfileSize(&c_), 3);
   EXPECT_EQ(Key(1) + "," + Key(2), "1/0 Beta,1/0 Alpha");  // independent calls
@@ -110,9 +110,8 @@ TEST_F(ProfileFileTest, ProfilesByPositionAndByName) {
 TEST_F(ProfileFileTest, ProfileZp6ReplacesTheTariffsTable) {
   std::memcpy(c_.profileRecord, kit::ProfileRecord({.name = "EAST", .useZipDiscounts = 1}).data(),
               kRecord);
-  c_.defRecord[16] = 1;  // discounts on
-  c_.zp6Table = static_cast<uint8_t*>(AllocateBlock(12));  // the tariff's, to be released
-  c_.zp6Count = 1;
+  c_.defRecord[16] = 1;  // discounts on, and the tariff's table in place
+  c_.zp6Table = static_cast<uint8_t*>(AllocateBlock(12)), c_.zp6Count = 1;
   EXPECT_EQ(Result([&] { return LoadProfileZP6(&c_); }), "1/436");
   EXPECT_EQ((Ints{c_.zp6Table == nullptr, c_.zp6Count}), (Ints{1, 0}));
   dir_.WriteFile("EAST.ZP6", "H2X1Y4QC0001M5V2T6ON0002xx");

@@ -11,7 +11,8 @@ namespace {
 
 namespace zr = zipranges;
 
-void PutNulPadded(uint8_t* at, std::size_t width, const std::string& text, const std::string& what) {
+void PutNulPadded(uint8_t* at, std::size_t width, const std::string& text,
+                  const std::string& what) {
   RequireFits(text, width, what);
   PutFixedText(at, width, text);
 }

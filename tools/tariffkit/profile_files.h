@@ -18,7 +18,9 @@ struct ZipRangeEnd {
   std::string low{};
   std::string high{};
 };
-inline ZipRangeEnd ZipSpan(std::string low, std::string high) { return {std::move(low), std::move(high)}; }
+inline ZipRangeEnd ZipSpan(std::string low, std::string high) {
+  return {std::move(low), std::move(high)};
+}
 inline ZipRangeEnd StateEnd(std::string code) { return {"     ", std::move(code)}; }
 
 struct ZipRangeDiscount {
