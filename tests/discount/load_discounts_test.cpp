@@ -112,7 +112,7 @@ TEST_F(DiscountTest, ZipRangeRulesTakeTheFirstMatchingEntry) {
 // A bill rated on the small tariff takes its discount from each source.
 TEST_F(DiscountTest, EachSourceReachesTheBill) {
   kit::WriteSmallTariff(dir_.path(), {.name = "TARF"});
-  ASSERT_EQ(OpenAllFiles(&c_, nullptr), 1) << c_.errorCode;
+  ASSERT_EQ(OpenAllFiles(&c_, nullptr), 1) << int32_t{c_.errorCode};
   kit::Profile zip;
   zip.zipDiscounts = {{kit::ZipSpan("10000", "10099"), kit::ZipSpan("60600", "60699"), {}}};
   zip.zipDiscounts[0].percents.fill("30");
@@ -130,7 +130,7 @@ TEST_F(DiscountTest, EachSourceReachesTheBill) {
     ASSERT_EQ(VerOrigZip(&c_) + VerDestZip(&c_) + VerTerritory(&c_), 3u);
     ASSERT_EQ(VerClass(&c_, "100", 0, 0) + VerWeight(&c_, "450", 0), 2);
     LoadDiscounts(&c_, 0, 0);
-    ASSERT_EQ(RateShipment(&c_, 0, 0), 1) << c_.errorCode;
+    ASSERT_EQ(RateShipment(&c_, 0, 0), 1) << int32_t{c_.errorCode};
     EXPECT_EQ(std::string(c_.grossCharge) + "|" + c_.discountPercentText + "|" +
                   c_.discountAmount + "|" + c_.netCharge, want);
   }

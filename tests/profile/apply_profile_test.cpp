@@ -63,7 +63,7 @@ TEST(ApplyProfile, OverwritesExactlyTheProfilesBytes) {
   // Byte 537 keeps its value: the third block's floor is one text shorter.
   Put(dis, 538, std::string(67, '\0'));
   EXPECT_EQ(Bytes(c.discFile, sizeof c.discFile), dis);
-  EXPECT_EQ(c.discountsSwitchedOff, 0);
+  EXPECT_EQ(int32_t{c.discountsSwitchedOff}, 0);
 
   // No source chosen: discounts that were on go off; the second tier alone applies.
   std::memcpy(c.profileRecord, kit::ProfileRecord({.secondWeightTier = {4, 7, 8}}).data(), 493165);
