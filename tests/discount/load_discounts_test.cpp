@@ -113,8 +113,8 @@ TEST_F(DiscountTest, ZipRangeRulesTakeTheFirstMatchingEntry) {
 TEST_F(DiscountTest, EachSourceReachesTheBill) {
   kit::WriteSmallTariff(dir_.path(), {.name = "TARF"});
   ASSERT_EQ(OpenAllFiles(&c_, nullptr), 1) << int32_t{c_.errorCode};
-  kit::Profile zip;
-  zip.zipDiscounts = {{kit::ZipSpan("10000", "10099"), kit::ZipSpan("60600", "60699"), {}}};
+  kit::Profile zip{
+      .zipDiscounts = {{kit::ZipSpan("10000", "10099"), kit::ZipSpan("60600", "60699")}}};
   zip.zipDiscounts[0].percents.fill("30");
   // 415.35 gross: 10 % is 41.535, 20 % 83.07 and 30 % 124.605, rounded up at the tie.
   for (auto [profile, want] : std::vector<std::pair<kit::Profile, std::string>>{

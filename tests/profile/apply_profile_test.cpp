@@ -9,18 +9,8 @@ namespace {
 namespace kit = tariffkit;
 
 std::string I16(int16_t v) { return {char(v & 0xFF), char(v >> 8)}; }
-std::string F32(float v) {
-  std::string b(4, '\0');
-  StoreF32(b.data(), v);
-  return b;
-}
+std::string F32(float v) { return I16(int16_t(LoadU32(&v))) + I16(int16_t(LoadU32(&v) >> 16)); }
 
-// Records filled with a pattern, so that every byte the profile does not own shows.
-template <std::size_t N>
-std::string Pattern(uint8_t (&record)[N], int seed) {
-  for (std::size_t i = 0; i < N; ++i) record[i] = uint8_t(seed + i * 7 % 251);
-  return Bytes(record, N);
-}
 void Put(std::string& record, std::size_t at, const std::string& bytes) {
   record.replace(at, bytes.size(), bytes);
 }
@@ -38,7 +28,10 @@ TEST(ApplyProfile, OverwritesExactlyTheProfilesBytes) {
   p.blocks[1] = {{1}, 100.5f, 999.99f};  // 100.5 is past the field: cut to "100.5"
   p.blocks[2] = {{2}, 12, 25};           // this block's floor is "%5.2f"
   std::memcpy(c.profileRecord, kit::ProfileRecord(p).data(), sizeof c.profileRecord);
-  std::string def = Pattern(c.defRecord, 1), dis = Pattern(c.discFile, 2);
+  // A pattern in both records, so that every byte the profile does not own shows.
+  for (std::size_t i = 0; i < sizeof c.defRecord; ++i) c.defRecord[i] = uint8_t(1 + i * 7 % 251);
+  for (std::size_t i = 0; i < sizeof c.discFile; ++i) c.discFile[i] = uint8_t(2 + i * 7 % 251);
+  std::string def = Bytes(c.defRecord, 349), dis = Bytes(c.discFile, 605);
   c.defRecord[16] = 0, c.defRecord[17] = 0;  // discounts off before
   c.discountsSwitchedOff = 7;
   LoadProfileSettings(&c);
