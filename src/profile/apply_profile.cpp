@@ -7,6 +7,7 @@
 
 #include "context/numbers.h"
 #include "context/record_fields.h"
+#include "profile/profile.h"
 
 namespace brant {
 namespace {
@@ -37,26 +38,15 @@ void ApplyWeightTiers(RateContext& c) {
   defaults::hawaiiTable2Percent.Set(c, profile::hawaiiTable2Percent.Get(c));
 }
 
-// The host's seven fields travel as raw bytes.
-template <typename To, typename From>
-void CopyRaw(RateContext& c, const To& to, const From& from) {
-  to.Set(c, from.Get(c));
-}
-template <auto To, std::size_t ToAt, std::size_t Width, auto From, std::size_t FromAt>
-void CopyRaw(RateContext& c, const TextField<To, ToAt, Width>& to,
-             const TextField<From, FromAt, Width>& from) {
-  std::memcpy(to.Data(c), from.Data(c), Width);
-}
-
 void ApplyDefaultsChoices(RateContext& c) {
-  CopyRaw(c, defaults::profileSwitch179, profile::defSwitch179);
-  CopyRaw(c, defaults::profileText172, profile::defText172);
-  CopyRaw(c, defaults::profileText181, profile::defText181);
-  CopyRaw(c, defaults::profileSwitch159, profile::defSwitch159);
-  CopyRaw(c, defaults::profileText150, profile::defText150);
-  CopyRaw(c, defaults::profileSwitch170, profile::defSwitch170);
-  CopyRaw(c, defaults::profileText161, profile::defText161);
-  CopyRaw(c, defaults::discountType, profile::discountType);
+  CopyField(c, defaults::profileSwitch179, profile::defSwitch179);
+  CopyField(c, defaults::profileText172, profile::defText172);
+  CopyField(c, defaults::profileText181, profile::defText181);
+  CopyField(c, defaults::profileSwitch159, profile::defSwitch159);
+  CopyField(c, defaults::profileText150, profile::defText150);
+  CopyField(c, defaults::profileSwitch170, profile::defSwitch170);
+  CopyField(c, defaults::profileText161, profile::defText161);
+  CopyField(c, defaults::discountType, profile::discountType);
   const int16_t userDiscount = profile::profileUseUserDiscount.Get(c);
   defaults::profileSwitch6.Set(c, userDiscount);
   defaults::profileSwitch8.Set(c, userDiscount);

@@ -25,21 +25,6 @@ void DefaultClassSubstitutes(RateContext& c) {
   }
 }
 
-// The working .DEF choices go into the profile as raw bytes: the reverse of
-// applying a profile.
-template <typename ProfileField, typename DefField>
-void CopyFromDefaults(RateContext& c, const ProfileField& to, const DefField& from) {
-  to.Set(c, from.Get(c));
-}
-
-template <std::size_t ToWidth, std::size_t FromWidth, auto To, std::size_t ToAt, auto From,
-          std::size_t FromAt>
-void CopyFromDefaults(RateContext& c, const TextField<To, ToAt, ToWidth>& to,
-                      const TextField<From, FromAt, FromWidth>&) {
-  static_assert(ToWidth == FromWidth);
-  std::memcpy(to.Data(c), c.defRecord + FromAt, ToWidth);
-}
-
 }  // namespace
 
 void BuildDefaultProfile(RateContext& c) {
@@ -48,17 +33,18 @@ void BuildDefaultProfile(RateContext& c) {
   profile::name.Set(c, "Default");
   profile::classSubstitution.Set(c, 0);
   DefaultClassSubstitutes(c);
-  CopyFromDefaults(c, profile::weightTierEnabled, defaults::weightTierEnabled);
-  CopyFromDefaults(c, profile::weightTierPercentLow, defaults::weightTierPercentLow);
-  CopyFromDefaults(c, profile::weightTierPercentHigh, defaults::weightTierPercentHigh);
-  CopyFromDefaults(c, profile::defSwitch179, defaults::profileSwitch179);
-  CopyFromDefaults(c, profile::defText172, defaults::profileText172);
-  CopyFromDefaults(c, profile::defText181, defaults::profileText181);
-  CopyFromDefaults(c, profile::defSwitch159, defaults::profileSwitch159);
-  CopyFromDefaults(c, profile::defText150, defaults::profileText150);
-  CopyFromDefaults(c, profile::defSwitch170, defaults::profileSwitch170);
-  CopyFromDefaults(c, profile::defText161, defaults::profileText161);
-  CopyFromDefaults(c, profile::discountType, defaults::discountType);
+  // The working choices, the reverse of applying a profile.
+  CopyField(c, profile::weightTierEnabled, defaults::weightTierEnabled);
+  CopyField(c, profile::weightTierPercentLow, defaults::weightTierPercentLow);
+  CopyField(c, profile::weightTierPercentHigh, defaults::weightTierPercentHigh);
+  CopyField(c, profile::defSwitch179, defaults::profileSwitch179);
+  CopyField(c, profile::defText172, defaults::profileText172);
+  CopyField(c, profile::defText181, defaults::profileText181);
+  CopyField(c, profile::defSwitch159, defaults::profileSwitch159);
+  CopyField(c, profile::defText150, defaults::profileText150);
+  CopyField(c, profile::defSwitch170, defaults::profileSwitch170);
+  CopyField(c, profile::defText161, defaults::profileText161);
+  CopyField(c, profile::discountType, defaults::discountType);
 }
 
 }  // namespace brant

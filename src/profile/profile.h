@@ -6,6 +6,9 @@
 #include <brantfunc/brantfunc.h>
 
 #include <cstdint>
+#include <cstring>
+
+#include "context/record_fields.h"
 
 namespace brant {
 
@@ -16,6 +19,18 @@ inline constexpr int32_t kProfileNotFound = 127;
 
 inline constexpr int64_t kProfileRecordSize = BRANT_PROFILE_RECORD_SIZE;
 inline constexpr std::size_t kProfileNameWidth = 31;
+
+// Copies one field of a record in the context into another, as raw bytes:
+// the profile and the .DEF record carry the same values in the same widths.
+template <typename To, typename From>
+void CopyField(RateContext& c, const To& to, const From& from) {
+  to.Set(c, from.Get(c));
+}
+template <auto To, std::size_t ToAt, std::size_t Width, auto From, std::size_t FromAt>
+void CopyField(RateContext& c, const TextField<To, ToAt, Width>& to,
+               const TextField<From, FromAt, Width>& from) {
+  std::memcpy(to.Data(c), from.Data(c), Width);
+}
 
 // Fills profileRecord with the built-in default profile: named "Default",
 // the tariff's classes as their own substitutes (or the engine's fixed
