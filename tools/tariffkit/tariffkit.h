@@ -9,6 +9,7 @@
 #include "tariffkit/host_files.h"
 #include "tariffkit/matrix_files.h"
 #include "tariffkit/postal_files.h"
+#include "tariffkit/profile_files.h"
 #include "tariffkit/rate_files.h"
 #include "tariffkit/settings_file.h"
 #include "tariffkit/small_tariff.h"
