@@ -33,10 +33,9 @@ class RateCommand : public ::testing::Test {
 };
 
 TEST_F(RateCommand, PrintsTheSameBillAsATableAndAsJson) {
-  const std::vector<std::string> shipment = {"--tariff", Tariff("SMALL"), "10001", "90001",
-                                             "100:1500", "85:300"};
-  BrantRun table = RunBrant({"rate", shipment[0], shipment[1], shipment[2], shipment[3],
-                             shipment[4], shipment[5]});
+  std::vector<std::string> args = {"rate", "--tariff", Tariff("SMALL"), "10001", "90001",
+                                   "100:1500", "85:300"};
+  BrantRun table = RunBrant(args);
   ASSERT_EQ(table.exitCode, 0) << table.err;
   EXPECT_EQ(table.err, "");
   for (const char* row : {"Origin       10001 NY", "Rate basis   G001100", "100      1500     67.00",
@@ -44,8 +43,7 @@ TEST_F(RateCommand, PrintsTheSameBillAsATableAndAsJson) {
                           "Billed weight               2000", "Gross charge             1289.75"}) {
     EXPECT_NE(table.out.find(row), std::string::npos) << row << "\n" << table.out;
   }
-  std::vector<std::string> args = {"rate", "--json"};
-  args.insert(args.end(), shipment.begin(), shipment.end());
+  args.push_back("--json");
   BrantRun asJson = RunBrant(args);
   ASSERT_EQ(asJson.exitCode, 0) << asJson.err;
   const json j = json::parse(asJson.out);
@@ -83,16 +81,14 @@ TEST_F(RateCommand, TakesTheDiscountFromTheChargesOrTheRates) {
 }
 
 TEST_F(RateCommand, WarnsInBothFormsWhenTheLibraryLeavesAStatus) {
-  const std::vector<std::string> args = {"rate", "--tariff", Tariff("ADJ"), "10001", "60601",
-                                         "100:500"};
+  std::vector<std::string> args = {"rate", "--tariff", Tariff("ADJ"), "10001", "60601", "100:500"};
   BrantRun table = RunBrant(args);
   EXPECT_EQ(table.exitCode, 0);
   EXPECT_NE(table.out.find("Warning: status 280: Error opening LAB file."), std::string::npos)
       << table.out;
   EXPECT_NE(table.err.find("warning"), std::string::npos);
-  std::vector<std::string> jsonArgs = args;
-  jsonArgs.push_back("--json");
-  const json j = json::parse(RunBrant(jsonArgs).out);
+  args.push_back("--json");
+  const json j = json::parse(RunBrant(args).out);
   EXPECT_EQ(j["result"], "warning");
   EXPECT_EQ(j["status"], 280);
   EXPECT_EQ(j["message"], "Error opening LAB file.");
