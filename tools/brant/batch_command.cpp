@@ -4,10 +4,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <exception>
 #include <istream>
 #include <new>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bill_output.h"
@@ -23,6 +25,9 @@ constexpr const char* kHeaderHelp =
     "the header names the columns: origin,destination,class1,weight1,...,class8,weight8";
 constexpr uint64_t kReportedRefusals = 10;  // on standard error; all are in the output
 constexpr uint64_t kProgressEvery = 4096;   // rows
+// Origin, destination and a class and a weight per line: fields past these
+// are never kept, so a record of a million commas costs no memory.
+constexpr std::size_t kMostColumns = 2 + 2 * BRANT_LINES;
 
 // What a column of the input holds.
 struct Column {
@@ -54,14 +59,38 @@ class Batch {
   int Run(std::istream& in, const Progress& progress);
 
  private:
+  // The CSV reader's callbacks. No exception crosses the C reader: it waits
+  // in `pending_` until the reader returns.
   static void OnField(void* text, size_t size, void* self) {
-    static_cast<Batch*>(self)->AddField(static_cast<const char*>(text), size);
+    auto* batch = static_cast<Batch*>(self);
+    try {
+      batch->AddField(static_cast<const char*>(text), size);
+    } catch (...) {
+      batch->pending_ = std::current_exception();
+    }
   }
-  static void OnRecordEnd(int, void* self) { static_cast<Batch*>(self)->EndRecord(); }
+  static void OnRecordEnd(int, void* self) {
+    auto* batch = static_cast<Batch*>(self);
+    try {
+      batch->EndRecord();
+    } catch (...) {
+      batch->pending_ = std::current_exception();
+    }
+  }
 
   void AddField(const char* text, size_t size) {
+    if (fieldCount_ == kMostColumns) {
+      tooWide_ = true;
+      return;
+    }
     if (fieldCount_ == fields_.size()) fields_.emplace_back();
     fields_[fieldCount_++].assign(text == nullptr ? "" : text, text == nullptr ? 0 : size);
+  }
+  // Feeds `size` bytes to the CSV reader; false when they break its rules.
+  bool Parse(const char* text, std::size_t size) {
+    const bool parsed = csv_parse(&parser_, text, size, OnField, OnRecordEnd, this) == size;
+    if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
+    return parsed;
   }
   void EndRecord();
   bool ReadHeader();
@@ -78,6 +107,8 @@ class Batch {
   csv_parser parser_{};
   std::vector<std::string> fields_;  // reused from record to record
   std::size_t fieldCount_ = 0;
+  bool tooWide_ = false;  // the record had more fields than are kept
+  std::exception_ptr pending_;
   std::vector<Column> columns_;
   bool haveHeader_ = false;
   bool headerFailed_ = false;
@@ -90,6 +121,11 @@ class Batch {
 };
 
 bool Batch::ReadHeader() {
+  if (tooWide_) {
+    err_ << "brant: line " << recordLine_ << ": more than " << kMostColumns << " columns; "
+         << kHeaderHelp << '\n';
+    return false;
+  }
   bool origin = false, destination = false;
   for (std::size_t i = 0; i < fieldCount_; ++i) {
     const std::string name = Lowered(fields_[i]);
@@ -124,10 +160,12 @@ void Batch::EndRecord() {
   if (!haveHeader_) {
     haveHeader_ = true;
     headerFailed_ = !ReadHeader();
+    if (!headerFailed_ && !options_.json) out_ << kCsvHeader << '\n';
   } else {
     RateRecord();
   }
   fieldCount_ = 0;
+  tooWide_ = false;
 }
 
 // Fields past the header's columns are left aside; missing ones are empty.
@@ -199,6 +237,7 @@ void Batch::ResetParser() {
   csv_free(&parser_);
   csv_init(&parser_, CSV_STRICT | CSV_STRICT_FINI);
   fieldCount_ = 0;
+  tooWide_ = false;
   inRecord_ = false;
 }
 
@@ -209,7 +248,6 @@ void Batch::Summarize() {
 
 int Batch::Run(std::istream& in, const Progress& progress) {
   if (csv_init(&parser_, CSV_STRICT | CSV_STRICT_FINI) != 0) throw std::bad_alloc();
-  if (!options_.json) out_ << kCsvHeader << '\n';
   std::string text;
   uint64_t line = 0, bytes = 0;
   while (!headerFailed_ && std::getline(in, text)) {
@@ -222,9 +260,7 @@ int Batch::Run(std::istream& in, const Progress& progress) {
       inRecord_ = true;
     }
     text.push_back('\n');
-    if (csv_parse(&parser_, text.data(), text.size(), OnField, OnRecordEnd, this) != text.size()) {
-      RefuseMalformed();
-    }
+    if (!Parse(text.data(), text.size())) RefuseMalformed();
     if (progress && rows_ >= nextProgress_) {
       nextProgress_ = rows_ + kProgressEvery;
       progress(options_.inputSize > 0 ? std::min(1.0, double(bytes) / double(options_.inputSize))
@@ -233,7 +269,9 @@ int Batch::Run(std::istream& in, const Progress& progress) {
     }
   }
   // A quoted field still open at the end of the input.
-  if (!headerFailed_ && csv_fini(&parser_, OnField, OnRecordEnd, this) != 0) RefuseMalformed();
+  const bool finished = headerFailed_ || csv_fini(&parser_, OnField, OnRecordEnd, this) == 0;
+  if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
+  if (!finished) RefuseMalformed();
   if (progress) progress(1.0, rows_);
   if (!haveHeader_ || headerFailed_) {
     if (!haveHeader_) err_ << "brant: the input is empty; " << kHeaderHelp << '\n';
