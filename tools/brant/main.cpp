@@ -9,6 +9,7 @@
 #include <iostream>
 
 #include "brant_tool.h"
+#include "source/tariff_source.h"
 
 namespace {
 
@@ -78,6 +79,30 @@ int RunBatchCommand(BatchOptions& options, const std::string& input) {
   return RunBatch(options, file, std::cout, std::cerr, progress);
 }
 
+// A tariff source with an error writes nothing; each error names its file,
+// line and column and the rule it broke.
+int RunCompileCommand(const std::string& sourceDir, const std::string& target) {
+  const std::size_t slash = target.rfind('/');
+  const std::string outDir = slash == std::string::npos ? "." : target.substr(0, slash);
+  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  std::vector<SourceError> errors;
+  if (CompileTariff(sourceDir, outDir, name, errors)) return kExitOk;
+  for (const SourceError& e : errors) {
+    std::cerr << "brant: " << e.file << ':' << e.line << ':' << e.column << ": " << e.rule << '\n';
+  }
+  return kExitTariffFile;
+}
+
+int RunDumpCommand(const std::string& tariff, const std::string& outDir) {
+  const std::size_t slash = tariff.rfind('/');
+  const std::string dataDir = slash == std::string::npos ? "." : tariff.substr(0, slash);
+  const std::string name = slash == std::string::npos ? tariff : tariff.substr(slash + 1);
+  std::string error;
+  if (DumpTariff(dataDir, name, outDir, error)) return kExitOk;
+  std::cerr << "brant: " << error << '\n';
+  return kExitTariffFile;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -87,7 +112,9 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", BRANT_VERSION);
   app.footer(std::string("Examples:\n"
                          "  brant rate 10001 90001 100:1500\n"
-                         "  brant batch --json shipments.csv > bills.jsonl\n\n") +
+                         "  brant batch --json shipments.csv > bills.jsonl\n"
+                         "  brant compile samples/sample build/MY/SAMPLE\n"
+                         "  brant dump build/MY/SAMPLE my-source\n\n") +
              kExitCodes);
 
   RateOptions rate;
@@ -128,6 +155,31 @@ int main(int argc, char** argv) {
       "  brant batch --tariff /srv/tariffs/TARF shipments.csv > bills.csv\n\n" +
       std::string(kExitCodes) + " A batch exits with the worst kind among its rows.");
 
+  std::string sourceDir, compiledTariff;
+  CLI::App* compileCommand =
+      app.add_subcommand("compile", "Compile a tariff source into the binary tariff files");
+  compileCommand->add_option("source", sourceDir, "the source directory (tariff.toml, CSV tables)")
+      ->required();
+  compileCommand->add_option("tariff", compiledTariff, "the tariff to write, as DIR/NAME")
+      ->required();
+  compileCommand->footer(
+      "Example:\n"
+      "  brant compile samples/sample out/SAMPLE\n\n"
+      "Nothing is written when the source has an error; each error names its file,\n"
+      "line and column. The format is described in docs/tariff-source.md.\n\n" +
+      std::string(kExitCodes));
+
+  std::string dumpedTariff, dumpDir;
+  CLI::App* dumpCommand =
+      app.add_subcommand("dump", "Write a tariff back as a readable source");
+  dumpCommand->add_option("tariff", dumpedTariff, "the tariff to read, as DIR/NAME")->required();
+  dumpCommand->add_option("output", dumpDir, "the source directory to write")->required();
+  dumpCommand->footer(
+      "Example:\n"
+      "  brant dump /srv/tariffs/TARF tarf-source\n\n"
+      "Compiling the dump gives the same bytes.\n\n" +
+      std::string(kExitCodes));
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -137,9 +189,13 @@ int main(int argc, char** argv) {
   if (rateCommand->parsed()) {
     TakeDiscountArguments(rate.discount, rateDiscount);
     code = RunRate(rate, std::cout, std::cerr);
-  } else {
+  } else if (batchCommand->parsed()) {
     TakeDiscountArguments(batch.discount, batchDiscount);
     code = RunBatchCommand(batch, input);
+  } else if (compileCommand->parsed()) {
+    code = RunCompileCommand(sourceDir, compiledTariff);
+  } else {
+    code = RunDumpCommand(dumpedTariff, dumpDir);
   }
   std::cout.flush();
   if (code == kExitUsage) std::cerr << '\n' << app.help();

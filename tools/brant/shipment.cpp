@@ -50,33 +50,6 @@ void ClearShipment(RateContext& c) {
   c.errorCode = 0;
 }
 
-bool IsAlaska(const char (&state)[3]) { return state[0] == 'A' && state[1] == 'K'; }
-
-// The host's discount texts taken as the discount selection takes them when
-// the profile asks for the user's discount: cleared first, nothing for an
-// Alaskan end, zeros when discounts are off.
-void TakeUserDiscount(RateContext& c) {
-  c.discountFloor = 0;
-  for (int32_t i = 0; i <= c.discCount; ++i) c.discountPercent[i] = 0;
-  std::memset(c.discountPercentText, 0, sizeof c.discountPercentText);
-  std::memset(c.discountText, 0, sizeof c.discountText);
-  std::memset(c.minimumDiscountText, 0, sizeof c.minimumDiscountText);
-  std::memset(c.floorText, 0, sizeof c.floorText);
-  if (IsAlaska(c.origState) || IsAlaska(c.destState)) return;
-  if (defaults::discountsEnabled.Get(c) == 0) {
-    std::memcpy(c.discountText, " 0.00", 5);
-    std::memcpy(c.floorText, "  0.00", 6);
-    return;
-  }
-  c.discountSource = c.floorSource = 'P';
-  c.discountPercent[0] = static_cast<float>(std::atof(c.userDiscountText));
-  std::memcpy(c.discountText, c.userDiscountText, sizeof c.discountText);
-  c.discountFloor = static_cast<float>(std::atof(c.userFloorText));
-  std::memcpy(c.floorText, c.userFloorText, sizeof c.floorText);
-  const float perBreak = static_cast<float>(std::atof(c.userBreakDiscountText));
-  for (int32_t i = 1; i <= c.discCount; ++i) c.discountPercent[i] = perBreak;
-}
-
 // The user's discount as the host's texts, every weight break taking the
 // break percentage.
 void ChooseDiscounts(RateContext& c, const DiscountOptions& d) {
@@ -87,10 +60,7 @@ void ChooseDiscounts(RateContext& c, const DiscountOptions& d) {
   std::snprintf(c.userBreakDiscountText, sizeof c.userBreakDiscountText, "%5.2f", d.breakPercent);
   std::snprintf(c.userFloorText, sizeof c.userFloorText, "%6.2f", d.floor);
   c.discCount = BRANT_WGT_RECORDS;
-  // LOAD-DISCOUNTS: once the library exports LoadDiscounts, this call
-  // replaces TakeUserDiscount:
-  //   LoadDiscounts(&c, 0, 0);
-  TakeUserDiscount(c);
+  LoadDiscounts(&c, 0, 0);
 }
 
 RatingOutcome Refused(int32_t status) {
