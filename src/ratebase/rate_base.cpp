@@ -50,6 +50,15 @@ void RestoreHawaiianEnd(RateContext& c) {
   s.savedHawaiiZip[0] = '\0';
 }
 
+// The base points and adjustment codes of an earlier resolution.
+void ClearBasePoints(RateContext& c) {
+  RatingState& s = Rating();
+  std::memset(s.origBasePoint, 0, sizeof s.origBasePoint);
+  std::memset(s.destBasePoint, 0, sizeof s.destBasePoint);
+  std::memset(c.origAdjustmentCode, 0, sizeof c.origAdjustmentCode);
+  std::memset(c.destAdjustmentCode, 0, sizeof c.destAdjustmentCode);
+}
+
 void ClearPoints() {
   RatingState& s = Rating();
   std::memset(s.origPoint, 0, sizeof s.origPoint);
@@ -163,10 +172,7 @@ int32_t ResolveOnMatrix(RateContext& c) {
 // adjustments as the RBNO digits, and the .RTF rates.
 int32_t ResolveOnBasePoints(RateContext& c) {
   RatingState& s = Rating();
-  std::memset(s.origBasePoint, 0, sizeof s.origBasePoint);
-  std::memset(s.destBasePoint, 0, sizeof s.destBasePoint);
-  std::memset(c.origAdjustmentCode, 0, sizeof c.origAdjustmentCode);
-  std::memset(c.destAdjustmentCode, 0, sizeof c.destAdjustmentCode);
+  ClearBasePoints(c);
   s.origPointAdjustment = s.destPointAdjustment = 0;
   const char* file = c.alphaPostalShipment == 1 ? ".BSC" : ".BSF";
   if (!LookupBasePoint(c, c.origZip, s.origBasePoint, c.origAdjustmentCode,
@@ -268,12 +274,9 @@ int32_t LoadRates(RateContext& c) {
 
 int32_t Resolve(RateContext& c) {
   RatingState& s = Rating();
-  // Step 1: start clean; the matrix is allowed only when the tariff and
-  // both ends allow it.
-  std::memset(s.origBasePoint, 0, sizeof s.origBasePoint);
-  std::memset(s.destBasePoint, 0, sizeof s.destBasePoint);
-  std::memset(c.origAdjustmentCode, 0, sizeof c.origAdjustmentCode);
-  std::memset(c.destAdjustmentCode, 0, sizeof c.destAdjustmentCode);
+  // Start clean; the matrix is allowed only when the tariff and both ends
+  // allow it.
+  ClearBasePoints(c);
   c.alaskaPointFlag = 'N';
   s.matrixResult = -1;
   s.savedHawaiiZip[0] = '\0';
@@ -284,7 +287,7 @@ int32_t Resolve(RateContext& c) {
   }
   c.rateBaseReserved = 0;
 
-  // Steps 2 to 4: classify.
+  // Classify: an impossible pair fails before any file is read.
   const bool origAlpha = IsLetter(c.origZip[0]), destAlpha = IsLetter(c.destZip[0]);
   c.alphaPostalShipment = origAlpha || destAlpha ? 1 : 0;
   if (origAlpha && destAlpha) return Fail(c, kBadPair);
@@ -295,16 +298,16 @@ int32_t Resolve(RateContext& c) {
   if (IsState(c.origState, "HI") && IsState(c.destState, "HI")) return Fail(c, kBadPair);
   c.hawaiiShipment = IsState(c.origState, "HI") || IsState(c.destState, "HI") ? 1 : 0;
 
-  // Step 5: the Hawaiian leg.
+  // The Hawaiian leg, which may end the resolution.
   if (c.hawaiiShipment == 1) {
     bool done = false;
     if (!RunHawaiianLeg(c, done)) return 0;
     if (done) return 1;
   }
-  // Steps 6 and 7: the domestic methods.
+  // The domestic methods.
   if (domestic && c.useBasePoints == 0 && !ResolveOnMatrix(c)) return 0;
   if (domestic && c.useBasePoints == 1 && !ResolveOnBasePoints(c)) return 0;
-  // Steps 8 and 9: the Mexican and Alaskan legs.
+  // The Mexican and Alaskan legs.
   if (c.mexicanLeg == 1) {
     ClearPoints();
     if (!LookupMexicanPoint(c) || !LookupMexicanRbno(c)) return Fail(c, kBadPair);
@@ -313,19 +316,19 @@ int32_t Resolve(RateContext& c) {
     ClearPoints();
     if (!LookupAlaskaPoint(c) || !LookupAlaskaRbno(c)) return Fail(c, kBadPair);
   }
-  // Step 10.
+  // A rate basis must have been found, and not the empty one.
   if (s.matrixResult < 0 || std::memcmp(c.rbno + 1, "000000", 6) == 0) return Fail(c, kBadPair);
-  // Step 11: the rates.
+  // The rates.
   if (!LoadRates(c)) return 0;
-  // Step 12: transit days.
+  // Transit days.
   if (c.wantTransitDays != 0) {
     s.transitDayCount = 0;
     if (!FillTransitDays(c)) return 0;
   }
-  // Step 13: adjustments of the base-point method.
+  // Adjustments of the base-point method.
   if (settings::useAdjustments.IsYes(c) && c.useBasePoints == 1) ApplyAdjustments(c);
   RestoreHawaiianEnd(c);
-  // Steps 15 to 19: scale, rate factor, discount, zone minimums, minimums.
+  // Scale, rate factor, discount, zone minimums, minimum charges.
   const float scale = defaults::rateScale.Get(c);
   if (scale != 0.0f && scale != 1.0f) ScaleRates(c, scale);
   const float factor = defaults::rateFactor.Get(c);
