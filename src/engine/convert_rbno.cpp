@@ -30,11 +30,15 @@ struct Rbno {
   Form form = Form::kNothing;
 };
 
-// Writes "%5ld" of the number after the letter. The widest number a
-// five-digit field can lead to is six characters, so the text with its NUL
-// always ends inside the field; snprintf keeps it there regardless.
+// Writes "%5ld" of the number, with its NUL, after the letter. The widest
+// number five digits can lead to takes six characters, so the text always
+// ends inside the field; it is cut there regardless.
 void PutRbnoNumber(RateContext& context, int32_t number) {
-  std::snprintf(context.rbno + 1, sizeof context.rbno - 1, "%5ld", static_cast<long>(number));
+  char text[12];
+  int written = std::snprintf(text, sizeof text, "%5ld", static_cast<long>(number));
+  std::size_t length = written < 6 ? static_cast<std::size_t>(written) : 6;
+  std::memcpy(context.rbno + 1, text, length);
+  context.rbno[1 + length] = '\0';
 }
 
 // Two characters read as a number give a letter: 1 is "A". Zero or less
