@@ -6,42 +6,14 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/data_lines.h"
+
 namespace brantengine {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-std::string_view TrimRight(std::string_view text) {
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-// Hands out a line's whitespace-separated words, and what is left after them.
-class Words {
- public:
-  explicit Words(std::string_view line) : rest_(line) {}
-
-  std::string_view Next() {
-    SkipBlanks();
-    std::size_t end = 0;
-    while (end < rest_.size() && !IsBlank(rest_[end])) ++end;
-    std::string_view word = rest_.substr(0, end);
-    rest_.remove_prefix(end);
-    return word;
-  }
-  // The remainder of the line without its surrounding blanks.
-  std::string_view Rest() {
-    SkipBlanks();
-    return TrimRight(rest_);
-  }
-  bool AtEnd() { return Rest().empty(); }
-
- private:
-  void SkipBlanks() {
-    while (!rest_.empty() && IsBlank(rest_.front())) rest_.remove_prefix(1);
-  }
-  std::string_view rest_;
-};
+using brantstandin::IsBlank;
+using brantstandin::TrimRight;
+using brantstandin::Words;
 
 bool ParseCount(std::string_view word, int16_t& count) {
   int value = 0;
@@ -147,25 +119,9 @@ bool ParseLine(std::string_view line, EngineData& data) {
 
 }  // namespace
 
-std::string UpperCase(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
-
 bool ParseEngineData(std::string_view text, EngineData& data, int& badLine) {
-  badLine = 0;
-  while (!text.empty()) {
-    ++badLine;
-    std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (!ParseLine(line, data)) return false;
-  }
-  badLine = 0;
-  return true;
+  return brantstandin::ParseDataLines(text, badLine,
+                                      [&data](std::string_view line) { return ParseLine(line, data); });
 }
 
 bool LoadEngineData(const std::string& dataDir, EngineData& data) {

@@ -2,6 +2,8 @@
 // README.md beside this file describes the file's lines.
 #pragma once
 
+#include "common/data_lines.h"
+
 #include <array>
 #include <cstdint>
 #include <map>
@@ -50,7 +52,6 @@ bool ParseEngineData(std::string_view text, EngineData& data, int& badLine);
 // when a line cannot be read; data is then left empty.
 bool LoadEngineData(const std::string& dataDir, EngineData& data);
 
-// The letters of text in upper case; other bytes unchanged.
-std::string UpperCase(std::string_view text);
+using brantstandin::UpperCase;
 
 }  // namespace brantengine

@@ -6,6 +6,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "common/data_lines.h"
+
 namespace brantguide {
 
 const DetailField kDetailFields[kDetailCount] = {
@@ -16,35 +18,9 @@ const DetailField kDetailFields[kDetailCount] = {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r'; }
-
-// Hands out a line's blank-separated words, and what is left after them.
-class Words {
- public:
-  explicit Words(std::string_view line) : rest_(line) {}
-  std::string_view Next() {
-    SkipBlanks();
-    std::size_t end = 0;
-    while (end < rest_.size() && !IsBlank(rest_[end])) ++end;
-    std::string_view word = rest_.substr(0, end);
-    rest_.remove_prefix(end);
-    return word;
-  }
-  // The remainder of the line without its surrounding blanks.
-  std::string_view Rest() {
-    SkipBlanks();
-    std::string_view text = rest_;
-    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-    return text;
-  }
-  bool AtEnd() { return Rest().empty(); }
-
- private:
-  void SkipBlanks() {
-    while (!rest_.empty() && IsBlank(rest_.front())) rest_.remove_prefix(1);
-  }
-  std::string_view rest_;
-};
+using brantstandin::IsBlank;
+using brantstandin::TrimRight;
+using brantstandin::Words;
 
 bool ParseDays(std::string_view word, int& days) {
   const char* end = word.data() + word.size();
@@ -141,25 +117,9 @@ bool ParseLine(std::string_view line, GuideData& data) {
 
 }  // namespace
 
-std::string UpperCase(std::string_view text) {
-  std::string upper(text);
-  for (char& c : upper) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return upper;
-}
-
 bool ParseGuideData(std::string_view text, GuideData& data, int& badLine) {
-  badLine = 0;
-  while (!text.empty()) {
-    ++badLine;
-    std::size_t end = text.find('\n');
-    std::string_view line = text.substr(0, end);
-    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    if (!ParseLine(line, data)) return false;
-  }
-  badLine = 0;
-  return true;
+  return brantstandin::ParseDataLines(text, badLine,
+                                      [&data](std::string_view line) { return ParseLine(line, data); });
 }
 
 bool LoadGuideData(std::string_view dir, GuideData& data) {

@@ -2,6 +2,8 @@
 // README.md beside this file describes the file's lines.
 #pragma once
 
+#include "common/data_lines.h"
+
 #include <array>
 #include <cstddef>
 #include <map>
@@ -58,8 +60,7 @@ bool ParseGuideData(std::string_view text, GuideData& data, int& badLine);
 // cannot be read; data is then left empty.
 bool LoadGuideData(std::string_view dir, GuideData& data);
 
-// The letters of text in upper case; other bytes unchanged.
-std::string UpperCase(std::string_view text);
+using brantstandin::UpperCase;
 
 // The terminal serving a postal code: the longest prefix listed, or null.
 const std::string* TerminalServing(const GuideData& data, std::string_view postalCode);
