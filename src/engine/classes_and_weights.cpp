@@ -36,7 +36,8 @@ constexpr std::size_t kBlockTariffDateAt = 212;
 
 constexpr int32_t kClassSlots = BRANT_CLASS_SLOTS;
 constexpr std::size_t kClassCodeWidth = 3;
-static_assert(std::size_t{kClassSlots} <= kBlockClassSlots && std::size_t{kClassSlots} <= kRequestClassSlots);
+static_assert(std::size_t{kClassSlots} <= kBlockClassSlots &&
+              std::size_t{kClassSlots} <= kRequestClassSlots);
 
 constexpr const char* kStandardClasses[] = {"500", "400", "300", "250", "200", "175",
                                             "150", "125", "110", "100", "92",  "85",
@@ -91,8 +92,7 @@ void UseStandardClassesAndWeights(RateContext& context, uint8_t* request) {
   UseStandardClasses(context, request);
   std::memset(context.weightLabels, 0, sizeof context.weightLabels);
   for (int32_t i = 0; i < kStandardBreakCount; ++i) {
-    PutFixedText(context.weightLabels[i], sizeof context.weightLabels[i],
-                 kStandardBreaks[i].label);
+    PutFixedText(context.weightLabels[i], sizeof context.weightLabels[i], kStandardBreaks[i].label);
     context.weightMin[i] = kStandardBreaks[i].min;
     context.weightMax[i] = kStandardBreaks[i].max;
   }
