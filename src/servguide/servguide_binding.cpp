@@ -59,6 +59,23 @@ int32_t FirstUnboundServiceGuideFunction() {
   return 0;
 }
 
+namespace {
+
+// The result of starting or ending a guide that is not to be called: 1
+// when it is not in use, 0 with the first missing name's status when it
+// is not fully bound (a library not fully bound is never called); -1 when
+// it may be called.
+int32_t Unready(RateContext* context) {
+  if (context == nullptr) return 0;
+  if (context->useServiceGuide == 0) return 1;
+  if (int32_t missing = FirstUnboundServiceGuideFunction()) {
+    context->errorCode = missing;
+    return 0;
+  }
+  return -1;
+}
+
+}  // namespace
 }  // namespace brant
 
 extern "C" {
@@ -75,13 +92,7 @@ int32_t GetSGAddresses(RateContext* context, int32_t /*unused*/) {
 
 int32_t InitializeSGdll(RateContext* context) {
   using namespace brant;
-  if (context == nullptr) return 0;
-  if (context->useServiceGuide == 0) return 1;
-  // A library that is not fully bound is never called.
-  if (int32_t missing = FirstUnboundServiceGuideFunction()) {
-    context->errorCode = missing;
-    return 0;
-  }
+  if (int32_t early = Unready(context); early >= 0) return early;
   ServiceGuideState& guide = ServiceGuide();
   std::memset(guide.block, 0, sizeof guide.block);
   if (!PutDataDirectory(*context, guide.block)) return 0;
@@ -91,12 +102,7 @@ int32_t InitializeSGdll(RateContext* context) {
 
 int32_t EndSGdll(RateContext* context) {
   using namespace brant;
-  if (context == nullptr) return 0;
-  if (context->useServiceGuide == 0) return 1;
-  if (int32_t missing = FirstUnboundServiceGuideFunction()) {
-    context->errorCode = missing;
-    return 0;
-  }
+  if (int32_t early = Unready(context); early >= 0) return early;
   return (ServiceGuide().functions.terminate() & 0xFF) != 0 ? 1 : 0;
 }
 
