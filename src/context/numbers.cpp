@@ -138,8 +138,11 @@ std::size_t FormatAmountText(char* out, std::size_t size, double value,
   return Emit(out, size, text, pad + length);
 }
 
-std::size_t FormatFixedText(char* out, std::size_t size, double value,
-                            int32_t width, int32_t decimals) {
+namespace {
+
+// printf's "%W.Df", or "%0W.Df" with zeroPadded (the zeros after the sign).
+std::size_t FormatFixed(char* out, std::size_t size, double value, int32_t width,
+                        int32_t decimals, bool zeroPadded) {
   decimals = Clamp(decimals, 0, kMaxDecimals);
   width = Clamp(width, 0, kMaxWidth);
   char digits[kDigitRoom];
@@ -150,11 +153,25 @@ std::size_t FormatFixedText(char* out, std::size_t size, double value,
   std::size_t pad = body < static_cast<std::size_t>(width) ? width - body : 0;
 
   char text[kDigitRoom + kMaxWidth + 1];
-  std::memset(text, ' ', pad);
-  std::size_t at = pad;
-  if (negative) text[at++] = '-';
+  std::size_t at = 0;
+  if (negative && zeroPadded) text[at++] = '-';
+  std::memset(text + at, zeroPadded ? '0' : ' ', pad);
+  at += pad;
+  if (negative && !zeroPadded) text[at++] = '-';
   std::memcpy(text + at, digits, length);
   return Emit(out, size, text, at + length);
+}
+
+}  // namespace
+
+std::size_t FormatFixedText(char* out, std::size_t size, double value,
+                            int32_t width, int32_t decimals) {
+  return FormatFixed(out, size, value, width, decimals, false);
+}
+
+std::size_t FormatZeroPaddedText(char* out, std::size_t size, double value,
+                                 int32_t width, int32_t decimals) {
+  return FormatFixed(out, size, value, width, decimals, true);
 }
 
 }  // namespace brant

@@ -27,6 +27,10 @@ std::size_t FormatAmountText(char* out, std::size_t size, double value,
 std::size_t FormatFixedText(char* out, std::size_t size, double value,
                             int32_t width, int32_t decimals);
 
+// The same with "0" padding after the sign, as "%0W.Df" writes it.
+std::size_t FormatZeroPaddedText(char* out, std::size_t size, double value,
+                                 int32_t width, int32_t decimals);
+
 // The amount text into a fixed field of the record: never past the field.
 template <std::size_t N>
 char* FormatAmount(char (&field)[N], double value, int32_t width, int32_t decimals) {

@@ -66,6 +66,10 @@ enum Status : int32_t {
   kBasePointOpen = 576,   // no text
   kAlaskaRateOpen = 577,  // no text
   kAlaskaRateRead = 578,  // no text
+  // Rating through the tariff engine.
+  kEngineWarning = -1,          // the engine's own warning was shown
+  kEngineDidNotRate = 133,      // no text
+  kEngineRetryDidNotRate = 134, // no text
 };
 
 }  // namespace brant

@@ -9,6 +9,7 @@
 
 #include "context/byte_coding.h"
 #include "engine/engine_state.h"
+#include "engine/request_layout.h"
 #include "platform/hooks.h"
 
 namespace brant {
@@ -19,13 +20,13 @@ constexpr int32_t kTablesMode = 1;
 constexpr int32_t kRequestMode = 2;
 
 // Where the engine leaves its classes and breaks in the request record.
-constexpr std::size_t kRequestClassesAt = 1676;
-constexpr std::size_t kRequestClassSlot = 6;
-constexpr std::size_t kRequestClassSlots = 20;
-constexpr std::size_t kRequestBoundsAt = 1796;
-constexpr int32_t kRequestBounds = 10;
-constexpr std::size_t kRequestClassCountAt = 1876;
-constexpr std::size_t kRequestBreakCountAt = 1878;
+constexpr std::size_t kRequestClassesAt = request::kClassesAt;
+constexpr std::size_t kRequestClassSlot = request::kClassSlot;
+constexpr std::size_t kRequestClassSlots = request::kClassSlots;
+constexpr std::size_t kRequestBoundsAt = request::kBoundsAt;
+constexpr int32_t kRequestBounds = request::kBounds;
+constexpr std::size_t kRequestClassCountAt = request::kClassCountAt;
+constexpr std::size_t kRequestBreakCountAt = request::kBreakCountAt;
 
 // The tables block the engine fills with its classes.
 constexpr std::size_t kBlockClassSlot = 6;

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "engine/engine_rating.h"
+
 namespace {
 
 constexpr int32_t kRated = 1;
@@ -11,13 +13,15 @@ constexpr int32_t kNotRated = 9999;
 
 }  // namespace
 
-extern "C" int32_t RateShipment(RateContext* context, int32_t /*engineArgument*/,
+extern "C" int32_t RateShipment(RateContext* context, int32_t engineArgument,
                                 int32_t /*reserved*/) {
   if (context == nullptr) return kNotRated;
   RateContext& c = *context;
-  // Rating through a tariff engine is not available in this build: such a
-  // shipment is reported as not rated rather than rated from our own files.
-  if (c.useTariffEngine != 0) return kNotRated;
+  // The engine rates the whole shipment; our own files are not read.
+  if (c.useTariffEngine != 0) {
+    brant::BuildEngineRequest(c, engineArgument);
+    return brant::RateWithEngine(c);
+  }
   if (GetRbnoAndRates(&c) == 0) return kNotRated;
   RateBill(&c, 0);
   // A Mexican shipment is billed twice; the second bill's weight stands.

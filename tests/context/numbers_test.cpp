@@ -84,6 +84,11 @@ TEST(FormatFixed, KeepsPrintfShapeWithTiesAwayFromZero) {
   char field[6];
   brant::FormatFixed(field, 100.0, 5, 2);  // a percentage above 99.99
   EXPECT_STREQ(field, "100.0");
+  char zeros[16];
+  brant::FormatZeroPaddedText(zeros, sizeof zeros, -12.375, 9, 2);
+  EXPECT_STREQ(zeros, "-00012.38");  // the zeros follow the sign
+  brant::FormatZeroPaddedText(zeros, sizeof zeros, 9500.0, 5, 0);
+  EXPECT_STREQ(zeros, "09500");
 }
 
 // Away from exact ties, every digit is the one printf gives, for amounts of
