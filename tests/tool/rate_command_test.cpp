@@ -64,7 +64,7 @@ TEST_F(RateCommand, PrintsTheSameBillAsATableAndAsJson) {
 TEST_F(RateCommand, TakesTheDiscountFromTheChargesOrTheRates) {
   std::ostringstream out, err;
   tool::RateOptions options{Tariff("SMALL"), "10001", "90001", {"100:500"},
-                            {true, 10, 40, 0, false}, true};
+                            {true, 10, 40, 0, false}, true, {}};
   ASSERT_EQ(tool::RunRate(options, out, err), 0) << err.str();
   json bill = json::parse(out.str())["bill"];
   EXPECT_EQ(bill["gross_charge"], 415.0);

@@ -34,8 +34,8 @@ void Row(std::ostream& out, const char* label, const std::string& value) {
 }  // namespace
 
 std::string OutcomeMessage(const RatingOutcome& outcome) {
-  if (outcome.status != 0) return StatusMessage(outcome.status);
-  return outcome.note != nullptr ? outcome.note : "";
+  if (!outcome.note.empty()) return outcome.note;
+  return outcome.status != 0 ? StatusMessage(outcome.status) : "";
 }
 
 const char* ResultName(Result result) {

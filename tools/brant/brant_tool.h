@@ -31,6 +31,14 @@ struct DiscountOptions {
   bool onRates = false;         // taken from the rates instead of the charges
 };
 
+// A tariff engine library to rate through instead of the tariff's own
+// files; the tariff still checks the postal codes.
+struct EngineOptions {
+  std::string library;          // path of the engine library; empty: no engine
+  std::string dataDir;          // the engine's data; empty: the tariff's directory
+  std::string tariff;           // the engine's tariff; empty: its first effective one
+};
+
 struct RateOptions {
   std::string tariff;           // DIR/NAME; empty: the bundled sample tariff
   std::string origin;
@@ -38,6 +46,7 @@ struct RateOptions {
   std::vector<std::string> lines;  // "CLASS:WEIGHT", one to eight
   DiscountOptions discount;
   bool json = false;
+  EngineOptions engine;
 };
 
 // Called as a batch goes on: the share of the input read (0 to 1, or -1

@@ -128,10 +128,21 @@ int main(int argc, char** argv) {
       ->expected(1, 8);
   rateCommand->add_flag("--json", rate.json, "print the bill as JSON");
   AddDiscountOptions(*rateCommand, rate.discount, rateDiscount);
+  CLI::Option* engineOption = rateCommand->add_option(
+      "--engine", rate.engine.library, "rate through this tariff engine library (a .so file)");
+  rateCommand->add_option("--engine-data", rate.engine.dataDir,
+                          "the engine's data directory (default: the tariff's directory)")
+      ->needs(engineOption);
+  rateCommand->add_option("--engine-tariff", rate.engine.tariff,
+                          "the engine's tariff (default: its first effective one)")
+      ->needs(engineOption);
   rateCommand->footer(
       "Example:\n"
       "  brant rate --tariff /srv/tariffs/TARF --discount 10 --break-discount 45 \\\n"
-      "      10001 90001 100:1500 85:300\n\n"
+      "      10001 90001 100:1500 85:300\n"
+      "  brant rate --engine ./libengine.so --engine-data /srv/engine 10001 90001 100:1500\n\n"
+      "Through an engine, the tariff still checks the postal codes; the engine's\n"
+      "classes check the lines, and the engine prices the bill.\n"
       "Postal codes: five-digit ZIP codes, Canadian codes such as H2X1Y4.\n" +
       std::string(kExitCodes));
 

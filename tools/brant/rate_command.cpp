@@ -4,6 +4,7 @@
 
 #include "bill_output.h"
 #include "brant_tool.h"
+#include "engine_session.h"
 #include "shipment.h"
 #include "statuses.h"
 #include "tariff_session.h"
@@ -48,10 +49,19 @@ int Rate(const RateOptions& options, std::ostream& out, std::ostream& err) {
   Failure failure;
   std::unique_ptr<TariffSession> session = TariffSession::Open(tariff, failure);
   if (!session) return ReportOpenFailure(failure, tariff, isDefault, err);
+  std::unique_ptr<EngineSession> engine;
+  if (!options.engine.library.empty()) {
+    engine = EngineSession::Open(session->record(), options.engine, failure);
+    if (!engine) {
+      err << "brant: " << failure.message << '\n';
+      return failure.exitCode;
+    }
+  }
 
   const RatingOutcome outcome = RateOn(session->record(), shipment, options.discount);
   if (outcome.result == Result::kRefused) {
-    err << "brant: shipment refused: " << DescribeStatus(outcome.status) << '\n';
+    err << "brant: shipment refused: "
+        << (outcome.note.empty() ? DescribeStatus(outcome.status) : outcome.note) << '\n';
     return outcome.exitCode;
   }
   const Bill bill = ReadBill(session->record());

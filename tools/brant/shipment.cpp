@@ -64,7 +64,24 @@ void ChooseDiscounts(RateContext& c, const DiscountOptions& d) {
 }
 
 RatingOutcome Refused(int32_t status) {
-  return {Result::kRefused, status, ExitCodeOfStatus(status)};
+  return {Result::kRefused, status, ExitCodeOfStatus(status), {}};
+}
+
+int32_t KeepText(void* userData, void*, const char* text, const char*, uint32_t) {
+  *static_cast<std::string*>(userData) = text != nullptr ? text : "";
+  return BRANT_IDOK;
+}
+
+// Through a tariff engine, 0 is rated. A shipment the engine would not
+// rate is refused with the engine's own words when it gave a warning.
+RatingOutcome RateThroughEngine(RateContext& c) {
+  std::string warning;
+  SetMessageBoxHook(&KeepText, &warning);
+  const int32_t result = RateShipment(&c, 0, 0);
+  SetMessageBoxHook(nullptr, nullptr);
+  if (result == 0) return {Result::kRated, 0, kExitOk, {}};
+  if (warning.empty()) warning = "the tariff engine did not rate the shipment";
+  return {Result::kRefused, c.errorCode, kExitBadShipment, warning};
 }
 
 template <std::size_t N>
@@ -117,9 +134,10 @@ RatingOutcome RateOn(RateContext& c, const Shipment& shipment, const DiscountOpt
     if (VerWeight(&c, weight, i) == 0) return Refused(c.errorCode);
   }
   ChooseDiscounts(c, discount);
+  if (c.useTariffEngine != 0) return RateThroughEngine(c);
   if (RateShipment(&c, 0, 0) != 1) return Refused(c.errorCode);
-  if (c.errorCode != 0) return {Result::kRatedWithWarning, c.errorCode, kExitOk};
-  return {Result::kRated, 0, kExitOk};
+  if (c.errorCode != 0) return {Result::kRatedWithWarning, c.errorCode, kExitOk, {}};
+  return {Result::kRated, 0, kExitOk, {}};
 }
 
 Bill ReadBill(const RateContext& c) {

@@ -38,7 +38,7 @@ struct RatingOutcome {
   Result result = Result::kRefused;
   int32_t status = 0;  // the library's status; with kRated always 0
   int exitCode = kExitOk;
-  const char* note = nullptr;  // why the tool refused when there is no status
+  std::string note;  // why the tool refused when there is no status, or the engine's words
 };
 
 // Rates `shipment` on an open tariff's record. A record may rate any
