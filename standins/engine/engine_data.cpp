@@ -225,8 +225,8 @@ bool ParseBaseRate(Words& words, EngineData& data) {
 bool ParseEngineCounts(Words& words, EngineData& data) {
   RateTable* table = RateTableOf(words.Next(), data);
   int16_t classes = 0, breaks = 0;
-  if (table == nullptr || !ParseCount(words.Next(), classes) ||
-      !ParseCount(words.Next(), breaks) || !words.AtEnd()) {
+  if (table == nullptr || !ParseCount(words.Next(), classes) || !ParseCount(words.Next(), breaks) ||
+      !words.AtEnd()) {
     return false;
   }
   table->reportedCounts = std::pair{classes, breaks};
@@ -261,7 +261,8 @@ bool ParseErrorReply(Words& words, EngineData& data) {
   std::string how = UpperCase(words.Next());
   if (code.size() != kStatusCodeLength || !words.AtEnd()) return false;
   if (how != "NULL" && how != "UNTERMINATED") return false;
-  data.errorReplies[std::string(code)] = how == "NULL" ? ErrorReply::kNull : ErrorReply::kUnterminated;
+  data.errorReplies[std::string(code)] =
+      how == "NULL" ? ErrorReply::kNull : ErrorReply::kUnterminated;
   return true;
 }
 
@@ -301,8 +302,8 @@ bool ParseLine(std::string_view line, EngineData& data) {
 }  // namespace
 
 bool ParseEngineData(std::string_view text, EngineData& data, int& badLine) {
-  return brantstandin::ParseDataLines(text, badLine,
-                                      [&data](std::string_view line) { return ParseLine(line, data); });
+  return brantstandin::ParseDataLines(
+      text, badLine, [&data](std::string_view line) { return ParseLine(line, data); });
 }
 
 const std::string* FindState(const EngineData& data, std::string_view code) {

@@ -56,7 +56,7 @@ struct ClassRates {
 // What a `breaks` line and the lines after it give a tariff to rate with.
 // A tariff without bounds is not known for rating.
 struct RateTable {
-  std::vector<int64_t> bounds;   // ascending, in pounds
+  std::vector<int64_t> bounds;      // ascending, in pounds
   std::vector<ClassRates> classes;  // in file order
   int64_t minimum = 0;
   int64_t minimumExtra = 0;

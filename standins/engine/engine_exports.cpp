@@ -227,8 +227,8 @@ BRANTENGINE_EXPORT int32_t Engine_GetStateEx(EngineHandle handle, char* state,
 #ifdef BRANTENGINE_KEEPS_DATA_DIR
     if (engine.keptDataDir == nullptr || !LoadEngineData(engine.keptDataDir, engine.data)) return 0;
 #endif
-    const std::string* found =
-        FindState(engine.data, std::string_view(postalCode, strnlen(postalCode, kMaxPostalCodeLength)));
+    const std::string* found = FindState(
+        engine.data, std::string_view(postalCode, strnlen(postalCode, kMaxPostalCodeLength)));
     if (found == nullptr) return 0;
     std::memcpy(state, found->data(), 2);
     return 1;

@@ -26,11 +26,10 @@ constexpr std::size_t kLinesAt = 265, kLineSize = 30, kLineCount = 8, kLineClass
                       kLineClassSize = 3, kLineWeightAt = 5, kLineWeightSize = 6, kLineRateAt = 11,
                       kLineChargeAt = 18;
 // What the engine writes back.
-constexpr std::size_t kBasisAt = 90, kTotalWeightAt = 101, kBilledWeightAt = 107,
-                      kMinimumAt = 113, kDeficitRateAt = 120, kDeficitWeightAt = 127,
-                      kDeficitChargeAt = 133, kNetChargeAt = 142, kOrigPointAt = 196,
-                      kDestPointAt = 197, kDiscountAmountAt = 220, kMinimumExtraAt = 229,
-                      kDiscountPercentAt = 241;
+constexpr std::size_t kBasisAt = 90, kTotalWeightAt = 101, kBilledWeightAt = 107, kMinimumAt = 113,
+                      kDeficitRateAt = 120, kDeficitWeightAt = 127, kDeficitChargeAt = 133,
+                      kNetChargeAt = 142, kOrigPointAt = 196, kDestPointAt = 197,
+                      kDiscountAmountAt = 220, kMinimumExtraAt = 229, kDiscountPercentAt = 241;
 constexpr std::size_t kBaseRatesAt = 976, kMinimumLevels = 4, kClassCodesAt = 1676,
                       kClassSlots = 20, kClassSlotSize = 6, kBoundsAt = 1796, kClassCountAt = 1876,
                       kBreakCountAt = 1878, kChargeTypesAt = 1880, kChargeKeysAt = 1912,
@@ -54,7 +53,8 @@ int64_t NumberIn(std::string_view field) {
   bool negative = i < field.size() && field[i] == '-';
   if (i < field.size() && (field[i] == '-' || field[i] == '+')) ++i;
   int64_t value = 0;
-  for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) value = value * 10 + (field[i] - '0');
+  for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i)
+    value = value * 10 + (field[i] - '0');
   return negative ? -value : value;
 }
 
@@ -208,11 +208,13 @@ void PutBaseRates(const Bill& bill, uint8_t* request) {
   std::size_t breaks = table.bounds.size();
   for (std::size_t c = 0; c < table.classes.size(); ++c) {
     for (std::size_t b = 0; b < breaks && kMinimumLevels + c * breaks + b < kBaseRateCount; ++b) {
-      rates[kMinimumLevels + c * breaks + b] = static_cast<int32_t>(RateAt(bill, table.classes[c], b));
+      rates[kMinimumLevels + c * breaks + b] =
+          static_cast<int32_t>(RateAt(bill, table.classes[c], b));
     }
   }
   for (auto [index, value] : table.baseRateOverrides) rates[index] = value;
-  for (std::size_t i = 0; i < kBaseRateCount; ++i) StoreI32(request + kBaseRatesAt + 4 * i, rates[i]);
+  for (std::size_t i = 0; i < kBaseRateCount; ++i)
+    StoreI32(request + kBaseRatesAt + 4 * i, rates[i]);
 }
 
 // Class codes, weight bounds, their counts and the charge list.
@@ -243,11 +245,13 @@ void PutEnds(const EngineData& data, uint8_t* request) {
   struct End {
     std::size_t zipAt, stateAt, pointAt;
   };
-  for (End end : {End{kOrigZipAt, kOrigStateAt, kOrigPointAt}, End{kDestZipAt, kDestStateAt, kDestPointAt}}) {
+  for (End end :
+       {End{kOrigZipAt, kOrigStateAt, kOrigPointAt}, End{kDestZipAt, kDestStateAt, kDestPointAt}}) {
     std::string zip = UpperCase(Word(BytesAt(request, end.zipAt, kZipSize)));
     if (const std::string* state = FindState(data, zip)) PutField(request + end.stateAt, 2, *state);
     auto point = data.pointCodes.find(zip);
-    request[end.pointAt] = static_cast<uint8_t>(point == data.pointCodes.end() ? ' ' : point->second);
+    request[end.pointAt] =
+        static_cast<uint8_t>(point == data.pointCodes.end() ? ' ' : point->second);
   }
 }
 

@@ -99,8 +99,9 @@ std::string I32s(std::initializer_list<int32_t> values) {
   return bytes;
 }
 
-std::string& Put(std::string& bytes, std::size_t at, const std::string& text) {
-  return bytes.replace(at, text.size(), text);
+// Overwrites bytes with each (offset, text) in turn.
+void Put(std::string& bytes, std::initializer_list<std::pair<std::size_t, std::string>> fields) {
+  for (const auto& [at, text] : fields) bytes.replace(at, text.size(), text);
 }
 
 // A request as a host sends it: spaces, the tariff, both ZIPs, a 0.95 rate
@@ -108,9 +109,15 @@ std::string& Put(std::string& bytes, std::size_t at, const std::string& text) {
 // 100 at 400 lb); the other six line slots are blank.
 std::string Request(const std::string& tariff = "t1      ", const std::string& origZip = "90210 ") {
   std::string r(ENGINE_REQUEST_SIZE, ' ');
-  Put(r, 11, tariff), Put(r, 30, origZip), Put(r, 55, "60601 "), Put(r, 194, "Y");
-  Put(r, 236, "09500"), Put(r, 867, " 4550");
-  Put(r, 265 + 2, std::string("70\0" "000300", 9)), Put(r, 295 + 2, "100000400");
+  const std::string line0 = std::string("70") + '\0' + "000300";  // a NUL ends the class
+  Put(r, {{11, tariff},
+          {30, origZip},
+          {55, "60601 "},
+          {194, "Y"},
+          {236, "09500"},
+          {867, " 4550"},
+          {265 + 2, line0},
+          {295 + 2, "100000400"}});
   return r;
 }
 
@@ -140,11 +147,15 @@ class EngineRating : public ::testing::Test {
     });
     return block;
   }
-  std::string Primary(std::string& request) { return Rate(request, 960, ENGINE_PRIMARY_RESULT_SIZE); }
+  std::string Primary(std::string& request) {
+    return Rate(request, 960, ENGINE_PRIMARY_RESULT_SIZE);
+  }
 
   decltype(LoadEngine()) library_ = LoadEngine();
-  Engine_InitializeEx_fn init_ = reinterpret_cast<Engine_InitializeEx_fn>(dlsym(library_.get(), "Engine_InitializeEx"));
-  Engine_RateShipment2Ex_fn rate_ = reinterpret_cast<Engine_RateShipment2Ex_fn>(dlsym(library_.get(), "Engine_RateShipment2Ex"));
+  Engine_InitializeEx_fn init_ =
+      reinterpret_cast<Engine_InitializeEx_fn>(dlsym(library_.get(), "Engine_InitializeEx"));
+  Engine_RateShipment2Ex_fn rate_ =
+      reinterpret_cast<Engine_RateShipment2Ex_fn>(dlsym(library_.get(), "Engine_RateShipment2Ex"));
   Engine_EndEx_fn end_ = reinterpret_cast<Engine_EndEx_fn>(dlsym(library_.get(), "Engine_EndEx"));
   test_support::TempDir dir_;
   EngineHandle engine_ = 0;
@@ -159,23 +170,31 @@ class EngineRating : public ::testing::Test {
 TEST_F(EngineRating, TwoLinesWinTheNextBreakWithADeficitAndTakeTheDiscount) {
   std::string request = Request(), expected = Request();
   EXPECT_EQ(Primary(request), I32s({960, 0, 0}) + std::string(964, '\0'));
-  Put(expected, 36, "CA"), Put(expected, 61, "IL"), Put(expected, 90, "A 12 34    ");
-  Put(expected, 101, "0007000010000045.000009.50000300000028.50    72.48");
-  Put(expected, 196, "B "), Put(expected, 220, "    60.520001.50"), Put(expected, 241, "45.50");
-  Put(expected, 265 + 11, "0009.50000028.50"), Put(expected, 295 + 11, "0019.00000076.00");
-  std::string rates = I32s({4500, 4500, 4500, 4500, 1900, 1425, 950, 2850, 2375, 1900});
-  Put(expected, 976, rates + std::string(700 - 4 - rates.size(), '\0') + I32s({-7}));
-  Put(expected, 1676, std::string("70\0\0\0\0" "100", 9) + std::string(111, '\0'));
-  Put(expected, 1796, I32s({1, 500, 1000, 0, 0, 0, 0, 0, 0, 0}));
-  Put(expected, 1876, std::string("\2\0\3\0" "12", 6) + std::string(28, ' '));
-  Put(expected, 1912, I32s({500, 1000}) + std::string(112, '\0') + I32s({4000, -25}));
-  Put(expected, 2040, std::string(112, '\0')), Put(expected, 2154, std::string("\2\0", 2));
+  // The minimum four times, then class 70 and class 100 at breaks 0 to 2.
+  const std::string rates = I32s({4500, 4500, 4500, 4500, 1900, 1425, 950, 2850, 2375, 1900});
+  const std::string classes = "70" + std::string(4, '\0') + "100" + std::string(111, '\0');
+  const std::string counts = std::string("\2\0\3\0", 4) + "12";  // 2 classes, 3 breaks, types 1 2
+  Put(expected, {{36, "CA"},
+                 {61, "IL"},
+                 {90, "A 12 34    "},
+                 {101, "0007000010000045.000009.50000300000028.50    72.48"},
+                 {196, "B "},
+                 {220, "    60.520001.50"},
+                 {241, "45.50"},
+                 {265 + 11, "0009.50000028.50"},
+                 {295 + 11, "0019.00000076.00"},
+                 {976, rates + std::string(700 - 4 - rates.size(), '\0') + I32s({-7})},
+                 {1676, classes + I32s({1, 500, 1000, 0, 0, 0, 0, 0, 0, 0})},
+                 {1876, counts + std::string(28, ' ')},
+                 {1912, I32s({500, 1000}) + std::string(112, '\0') + I32s({4000, -25})},
+                 {2040, std::string(112, '\0')},
+                 {2154, std::string("\2\0", 2)}});
   EXPECT_EQ(request, expected);
 }
 
 TEST_F(EngineRating, UnknownTariffOrClassIsNotRatedAndWritesNothing) {
   std::string unknownClass = Request();
-  Put(unknownClass, 295 + 2, "85 ");
+  Put(unknownClass, {{295 + 2, "85 "}});
   for (std::string request : {Request("NOSUCH  "), unknownClass}) {
     const std::string sent = request;
     EXPECT_EQ(Primary(request), I32s({960, -1, 0}) + std::string(964, '\0'));
@@ -192,8 +211,11 @@ TEST_F(EngineRating, StatusLinesAnswerEachBlockAndLeaveOthersAsSent) {
   for (Case c : {Case{"90211 ", "0123", 0, 3, -1}, Case{"10001 ", "0011", -1, 0, 0},
                  Case{"30301 ", "0124", 0, 0, 0}, Case{"99999 ", "    ", 0, 0, 0}}) {
     std::string request = Request("T1", c.zip);
-    EXPECT_EQ(Primary(request).substr(4, 6), I32s({c.primaryRated}) + std::string({char(c.flag), 0})) << c.zip;
-    EXPECT_EQ(Rate(request, 800, ENGINE_SECONDARY_RESULT_SIZE), I32s({800, c.retryRated}) + std::string(808, '\0'));
+    EXPECT_EQ(Primary(request).substr(4, 6),
+              I32s({c.primaryRated}) + std::string({char(c.flag), 0}))
+        << c.zip;
+    EXPECT_EQ(Rate(request, 800, ENGINE_SECONDARY_RESULT_SIZE),
+              I32s({800, c.retryRated}) + std::string(808, '\0'));
     EXPECT_EQ(request.substr(3, 4), c.status) << c.zip;
     EXPECT_EQ(request.substr(142, 9), "    72.48") << c.zip;
   }
@@ -203,25 +225,29 @@ TEST_F(EngineRating, StatusLinesAnswerEachBlockAndLeaveOthersAsSent) {
 }
 
 TEST_F(EngineRating, ErrorRepliesGiveNullOrAFullUnterminatedBuffer) {
-  auto text = reinterpret_cast<Engine_GetErrorStringEx_fn>(dlsym(library_.get(), "Engine_GetErrorStringEx"));
+  auto text = reinterpret_cast<Engine_GetErrorStringEx_fn>(
+      dlsym(library_.get(), "Engine_GetErrorStringEx"));
   std::string repeated;
   for (int i = 0; i < 8; ++i) repeated += "Retry later";
-  const std::string sent = std::string("0126") + std::string(86, '\0');
-  EXPECT_EQ(Guarded(sent, [&](uint8_t* b) { EXPECT_EQ(text(engine_, reinterpret_cast<char*>(b)), nullptr); }), sent);
-  EXPECT_EQ(Guarded(std::string("0125") + std::string(86, '\0'), [&](uint8_t* b) {
-              EXPECT_EQ(text(engine_, reinterpret_cast<char*>(b)), reinterpret_cast<char*>(b));
-            }),
-            repeated + "Re");
+  auto ask = [&](const std::string& code, bool givesBuffer) {
+    return Guarded(code + std::string(86, '\0'), [&](uint8_t* b) {
+      auto buffer = reinterpret_cast<char*>(b);
+      EXPECT_EQ(text(engine_, buffer), givesBuffer ? buffer : nullptr) << code;
+    });
+  };
+  EXPECT_EQ(ask("0126", false), "0126" + std::string(86, '\0'));  // left as sent
+  EXPECT_EQ(ask("0125", true), repeated + "Re");
 }
 
 TEST(EngineStandin, RatingLinesThatDoNotReadRefuseTheFile) {
   test_support::TempDir dir;
   auto library = LoadEngine();
   auto init = reinterpret_cast<Engine_InitializeEx_fn>(dlsym(library.get(), "Engine_InitializeEx"));
-  for (const char* bad : {"rates T1 70 100\n", "breaks T1 500 500\n", "breaks T1 1 2\nrates T1 70 5\n",
-                          "breaks T1 1\nbreaks T1 2\n", "minimum T1 -1\n", "baserate T1 175 0\n",
-                          "status 90210 012 unrated\n", "status 90210 0123 flag\n",
-                          "errorreply 0125 empty\n", "basis T1 123456789012\n"}) {
+  for (const char* bad :
+       {"rates T1 70 100\n", "breaks T1 500 500\n", "breaks T1 1 2\nrates T1 70 5\n",
+        "breaks T1 1\nbreaks T1 2\n", "minimum T1 -1\n", "baserate T1 175 0\n",
+        "status 90210 012 unrated\n", "status 90210 0123 flag\n", "errorreply 0125 empty\n",
+        "basis T1 123456789012\n"}) {
     dir.WriteFile("ENGINE.TXT", bad);
     EXPECT_EQ(init(dir.Slashed().c_str()), 0) << bad;
   }
