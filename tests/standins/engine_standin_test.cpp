@@ -125,7 +125,7 @@ const char kRatingData[] =
     "state 902 CA\nstate 606 IL\npoint 90210 B\n"
     "breaks T1 1 500 1000\nrates t1 70 2000 1500 1000\nRATES T1 100 3000 2500 2000\n"
     "minimum T1 4500 150\nbasis T1 A 12 34\ncharge T1 1 500 4000\ncharge T1 2 1000 -25\n"
-    "baserate T1 174 -7\n"
+    "baserate T1 174 -7\nbreaks W2 0\nrates W2 70 9999999\nrates W2 100 9999999\n"
     "status 90211 0123 flag 3 retry-unrated\nstatus 10001 0011 unrated\nstatus 30301 0124\n"
     "error 0125 Retry later\nerrorreply 0125 unterminated\nerrorreply 0126 NULL\n";
 
@@ -190,6 +190,18 @@ TEST_F(EngineRating, TwoLinesWinTheNextBreakWithADeficitAndTakeTheDiscount) {
                  {2040, std::string(112, '\0')},
                  {2154, std::string("\2\0", 2)}});
   EXPECT_EQ(request, expected);
+}
+
+// Two lines of 999999 lb at 94999.99 (9999999 cents times 0.95): each line
+// 949998950.00, the discount 864499044.50, net 1035498855.50.
+TEST_F(EngineRating, ValuesTooWideAreCutToTheirFields) {
+  std::string request = Request("W2");
+  Put(request, {{265 + 5, "999999"}, {295 + 5, "999999"}});
+  EXPECT_EQ(Primary(request).substr(4, 4), I32s({0}));
+  EXPECT_EQ(request.substr(101, 12), "199999199999");
+  EXPECT_EQ(request.substr(142, 10), "103549885 ");
+  EXPECT_EQ(request.substr(220, 16), "8644990440000.00");
+  EXPECT_EQ(request.substr(265 + 11, 18), "94999.9949998950  ");
 }
 
 TEST_F(EngineRating, UnknownTariffOrClassIsNotRatedAndWritesNothing) {
