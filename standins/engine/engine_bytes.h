@@ -29,7 +29,7 @@ inline int32_t LoadI32(const uint8_t* at) {
 // padded with `pad` when shorter.
 inline void PutField(uint8_t* at, std::size_t width, std::string_view text, char pad = ' ') {
   std::size_t length = std::min(text.size(), width);
-  std::memcpy(at, text.data(), length);
+  if (length > 0) std::memcpy(at, text.data(), length);  // an empty view may hold no address
   std::memset(at + length, pad, width - length);
 }
 

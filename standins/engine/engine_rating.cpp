@@ -220,7 +220,8 @@ void PutBaseRates(const Bill& bill, uint8_t* request) {
 // Class codes, weight bounds, their counts and the charge list.
 void PutTables(const RateTable& table, uint8_t* request) {
   for (std::size_t slot = 0; slot < kClassSlots; ++slot) {
-    std::string_view code = slot < table.classes.size() ? table.classes[slot].code : "";
+    std::string_view code;  // an empty slot is all NULs
+    if (slot < table.classes.size()) code = table.classes[slot].code;
     PutField(request + kClassCodesAt + slot * kClassSlotSize, kClassSlotSize, code, '\0');
   }
   for (std::size_t b = 0; b < kMaxWeightBreaks; ++b) {
