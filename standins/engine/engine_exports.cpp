@@ -15,7 +15,9 @@
 #include <string_view>
 #include <type_traits>
 
+#include "engine_bytes.h"
 #include "engine_data.h"
+#include "engine_rating.h"
 
 #define BRANTENGINE_EXPORT __attribute__((visibility("default")))
 
@@ -52,17 +54,6 @@ Result WithEngine(EngineHandle handle, Result failure, Body body) noexcept {
     auto found = openEngines.find(handle);
     return found == openEngines.end() ? failure : body(*found->second);
   });
-}
-
-void StoreI16(uint8_t* at, int16_t value) {
-  auto bits = static_cast<uint16_t>(value);
-  at[0] = static_cast<uint8_t>(bits);
-  at[1] = static_cast<uint8_t>(bits >> 8);
-}
-
-void StoreI32(uint8_t* at, int32_t value) {
-  auto bits = static_cast<uint32_t>(value);
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(bits >> (8 * i));
 }
 
 // Fills `room` bytes at `at` with text, cut so that a NUL always fits, and
@@ -116,16 +107,12 @@ void PutClassTable(const ClassTable& table, uint8_t* block) {
 // longer than this.
 constexpr std::size_t kMaxPostalCodeLength = 16;
 
-const std::string* StateOf(const EngineData& data, const char* postalCode) {
-  std::string_view text(postalCode, strnlen(postalCode, kMaxPostalCodeLength));
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  std::string code = UpperCase(text);
-  if (auto exact = data.stateByCode.find(code); exact != data.stateByCode.end()) {
-    return &exact->second;
+// What an `errorreply` line makes of the buffer instead of the message: all
+// of it filled with the message over and over, no terminator.
+void FillUnterminated(char* text, std::string_view message) {
+  for (std::size_t i = 0; i < ENGINE_ERROR_TEXT_SIZE; ++i) {
+    text[i] = message.empty() ? ' ' : message[i % message.size()];
   }
-  if (code.size() < 3) return nullptr;
-  auto prefix = data.stateByPrefix.find(code.substr(0, 3));
-  return prefix == data.stateByPrefix.end() ? nullptr : &prefix->second;
 }
 
 }  // namespace
@@ -189,18 +176,18 @@ BRANTENGINE_EXPORT int32_t Engine_GetTablesEx(EngineHandle handle, uint8_t* tabl
   });
 }
 
-// Rating is not done here yet: every shipment comes back unrated (-1 in the
-// result block's rated word) and the request record is left as it came.
-BRANTENGINE_EXPORT int32_t Engine_RateShipment2Ex(EngineHandle handle, uint8_t* /*request*/,
+// Rates from the data's rate tables (engine_rating.h).
+BRANTENGINE_EXPORT int32_t Engine_RateShipment2Ex(EngineHandle handle, uint8_t* request,
                                                   uint8_t* resultBlock) {
-  return WithEngine(handle, int32_t{0}, [&](Engine&) -> int32_t {
-    if (resultBlock != nullptr) StoreI32(resultBlock + ENGINE_RESULT_RATED_AT, -1);
-    return 0;
+  return WithEngine(handle, int32_t{0}, [&](Engine& engine) -> int32_t {
+    if (request == nullptr || resultBlock == nullptr) return 0;
+    return RateShipment(engine.data, request, resultBlock);
   });
 }
 
 // The message of the status code in text's first 4 bytes replaces it, cut to
-// the buffer; an unknown code gets a message naming it.
+// the buffer; an unknown code gets a message naming it. An `errorreply`
+// line makes the answer NULL or an unterminated buffer instead.
 BRANTENGINE_EXPORT char* Engine_GetErrorStringEx(EngineHandle handle, char* text) {
   return WithEngine(handle, text, [&](Engine& engine) -> char* {
     if (text == nullptr) return nullptr;
@@ -208,6 +195,11 @@ BRANTENGINE_EXPORT char* Engine_GetErrorStringEx(EngineHandle handle, char* text
     auto known = engine.data.errorMessages.find(code);
     std::string message =
         known != engine.data.errorMessages.end() ? known->second : "Unknown engine status " + code;
+    if (auto reply = engine.data.errorReplies.find(code); reply != engine.data.errorReplies.end()) {
+      if (reply->second == ErrorReply::kNull) return nullptr;
+      FillUnterminated(text, message);
+      return text;
+    }
     std::size_t length = std::min<std::size_t>(message.size(), ENGINE_ERROR_TEXT_SIZE - 1);
     std::memcpy(text, message.data(), length);
     text[length] = '\0';
@@ -235,7 +227,8 @@ BRANTENGINE_EXPORT int32_t Engine_GetStateEx(EngineHandle handle, char* state,
 #ifdef BRANTENGINE_KEEPS_DATA_DIR
     if (engine.keptDataDir == nullptr || !LoadEngineData(engine.keptDataDir, engine.data)) return 0;
 #endif
-    const std::string* found = StateOf(engine.data, postalCode);
+    const std::string* found = FindState(
+        engine.data, std::string_view(postalCode, strnlen(postalCode, kMaxPostalCodeLength)));
     if (found == nullptr) return 0;
     std::memcpy(state, found->data(), 2);
     return 1;
