@@ -28,7 +28,7 @@ std::string Bytes(const uint8_t* at, std::size_t size) {
   return s;
 }
 
-struct EngineRating : ::testing::Test {
+struct ThroughEngine : ::testing::Test {
   void SetUp() override {
     boxes.clear();
     SetMessageBoxHook(
@@ -67,7 +67,7 @@ struct EngineRating : ::testing::Test {
       dlopen(BRANTFUNC_STANDIN_ENGINE_DIR "/libbrantengine.so", RTLD_NOW), dlclose};
 };
 
-TEST_F(EngineRating, RequestCarriesTheShipmentDiscountsFactorAndLines) {
+TEST_F(ThroughEngine, RequestCarriesTheShipmentDiscountsFactorAndLines) {
   ASSERT_NO_FATAL_FAILURE(Open(""));
   Shipment("90210", "K1A0B1");
   std::memcpy(c->origState, "CA", 2);
@@ -143,11 +143,11 @@ constexpr const char* kTariff =
     "status 90214 0123\nstatus 90215 0124 retry-unrated\nstatus 90216 0125 flag 1\n"
     "status 90217 0077\nstatus 90218 0078\n"
     "error 0011 0011Weight over the limit.\nerror 0042 00420042Origin not served.\n"
-    "errorreply 0077 null\nerror 0078 0078Overweight \nerrorreply 0078 unterminated\n";
+    "errorreply 0077 null\nerror 0078 0078Overweight\nerrorreply 0078 unterminated\n";
 
-struct EngineBill : EngineRating {
+struct EngineBill : ThroughEngine {
   void SetUp() override {
-    EngineRating::SetUp();
+    ThroughEngine::SetUp();
     ASSERT_NO_FATAL_FAILURE(Open(kTariff));
     Shipment("90210", "10001");
     Line(0, "70", "300");
@@ -263,8 +263,8 @@ TEST_F(EngineBill, EachEngineStatusGivesItsResultCodeAndBox) {
   c->engineSilent = c->ignoreEngineStatus = 0;
   boxes.clear();
   EXPECT_EQ(RateShipment(c.get(), 0, 0), 9999);
-  EXPECT_EQ(boxes, warning + "0078 Overweight 0078Overweight 0078Overweight 0078Overweight "
-                             "0078Overweight 0078Overweigh\n");
+  EXPECT_EQ(boxes, warning + "0078 Overweight0078Overweight0078Overweight0078Overweight"
+                             "0078Overweight0078Overweight0078\n");
   // An engine that is not open has rated nothing.
   EndTEdll(c.get());
   c->errorCode = 0;
@@ -274,7 +274,7 @@ TEST_F(EngineBill, EachEngineStatusGivesItsResultCodeAndBox) {
 
 // Twenty minimum charges, more than the record's fifteen: the first fifteen
 // are kept, sorted. A rate too wide for its field is cut to the field.
-TEST_F(EngineRating, ChargeListsAndTextsStayWithinTheirFields) {
+TEST_F(ThroughEngine, ChargeListsAndTextsStayWithinTheirFields) {
   std::string text = "breaks CZARLITE 0\nrates CZARLITE 50 1000000\n";
   for (int key = 20; key > 0; --key) text += "charge CZARLITE 1 " + std::to_string(key) + " 7\n";
   ASSERT_NO_FATAL_FAILURE(Open(text));

@@ -127,5 +127,44 @@ TEST_F(RateCommand, EachFailureExitsWithItsKindAndMessage) {
   EXPECT_EQ(RunBrant({"rate", "--tariff", "/tmp/TOOLONGNAME", "1", "2", "3:4"}).exitCode, 1);
 }
 
+// Through the stand-in engine: the tariff checks the postal codes, the
+// engine's classes the lines, and the engine prices the bill (1500 lb of
+// class 100 at 40.00 from the break at 1000 lb).
+TEST_F(RateCommand, RatesThroughATariffEngineAndReportsItsWarnings) {
+  TempDir engineData;
+  engineData.WriteFile("ENGINE.TXT",
+                       "effective CZARLITE 2024 01 15\nclasses CZARLITE 100 85\n"
+                       "breaks CZARLITE 0 1000\nrates CZARLITE 100 5000 4000\n"
+                       "rates CZARLITE 85 4000 3000\nminimum CZARLITE 9000\nbasis CZARLITE X 99 1\n"
+                       "status 60601 0042\nerror 0042 0042Origin not served by this tariff.\n");
+  const std::vector<std::string> engine = {"rate", "--tariff", Tariff("SMALL"), "--json",
+                                           "--engine", BRANTFUNC_STANDIN_ENGINE_DIR "/libbrantengine.so",
+                                           "--engine-data", engineData.path()};
+  auto run = [&engine](std::vector<std::string> more) {
+    std::vector<std::string> args = engine;
+    args.insert(args.end(), more.begin(), more.end());
+    return RunBrant(args);
+  };
+  BrantRun rated = run({"10001", "90001", "100:1500"});
+  ASSERT_EQ(rated.exitCode, 0) << rated.err;
+  const json bill = json::parse(rated.out)["bill"];
+  EXPECT_EQ(bill["rate_basis"], "X991");
+  EXPECT_EQ(bill["lines"][0]["rate"], 40.0);
+  EXPECT_EQ(bill["gross_charge"], 600.0);
+  EXPECT_EQ(bill["net_charge"], 600.0);
+  EXPECT_EQ(bill["minimum_charge"], 90.0);
+
+  BrantRun warned = run({"60601", "10001", "100:1500"});  // the engine's status for this origin
+  EXPECT_EQ(warned.exitCode, 2);
+  EXPECT_NE(warned.err.find("refused: 0042 Origin not served by this tariff."), std::string::npos)
+      << warned.err;
+  BrantRun badClass = run({"10001", "90001", "70:100"});  // not one of the engine's classes
+  EXPECT_NE(badClass.err.find("status 105"), std::string::npos) << badClass.err;
+  BrantRun unknown = run({"--engine-tariff", "NOSUCH", "10001", "90001", "100:5"});
+  EXPECT_EQ(unknown.exitCode, 3);
+  EXPECT_NE(unknown.err.find("no classes for tariff \"NOSUCH  \""), std::string::npos) << unknown.err;
+  EXPECT_EQ(RunBrant({"rate", "--engine", "/nonexistent.so", "10001", "90001", "100:5"}).exitCode, 1);
+}
+
 }  // namespace
 }  // namespace brant::test_support
