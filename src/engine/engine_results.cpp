@@ -84,66 +84,81 @@ float MapLines(RateContext& c, const uint8_t* record) {
   return lineSum;
 }
 
+struct ChargeEntry {
+  int32_t key;
+  int32_t amount;
+  char mark;
+};
+
+// A list is built aside and then copied into the record's packed fields.
 struct ChargeList {
-  int32_t* keys;
-  int32_t* amounts;
-  char (*marks)[2];
-  char (*labels)[15];
-  int32_t count;
-  const char* prefix;
+  ChargeEntry entries[kListRoom];
+  int32_t count = 0;
 };
 
 // An amount under the floor is raised to the floor's whole dollars and
 // marked.
 void AddEntry(ChargeList& list, int32_t key, int32_t amount, float floor) {
   if (list.count >= kListRoom) return;  // the record holds 15 a list
-  const int32_t n = list.count++;
-  list.keys[n] = key;
-  std::memset(list.marks[n], 0, sizeof list.marks[n]);
+  char mark = '\0';
   if (static_cast<float>(amount) < floor) {
     amount = TruncateToInt32(floor);
-    list.marks[n][0] = '*';
+    mark = '*';
   }
-  list.amounts[n] = amount;
+  list.entries[list.count++] = {key, amount, mark};
 }
 
 void SortByKey(ChargeList& list) {
   for (int32_t a = 0; a < list.count; ++a) {
     for (int32_t b = a; b < list.count; ++b) {
-      if (list.keys[a] <= list.keys[b]) continue;
-      std::swap(list.keys[a], list.keys[b]);
-      std::swap(list.amounts[a], list.amounts[b]);
-      std::swap(list.marks[a][0], list.marks[b][0]);
-      std::swap(list.marks[a][1], list.marks[b][1]);
+      if (list.entries[a].key > list.entries[b].key) std::swap(list.entries[a], list.entries[b]);
     }
   }
 }
 
-void LabelEntries(ChargeList& list) {
-  for (int32_t n = 0; n < list.count; ++n) {
-    char label[40];
-    std::snprintf(label, sizeof label, "%s%5d%s", list.prefix, list.keys[n], "#>");
-    std::memset(list.labels[n], 0, sizeof list.labels[n]);
-    PutTerminatedText(list.labels[n], sizeof list.labels[n], label);
+// The entry's label: "MC   500#>" for a key of 500.
+void PutLabel(char (&label)[15], const char* prefix, int32_t key) {
+  char text[40];
+  std::snprintf(text, sizeof text, "%s%5d%s", prefix, key, "#>");
+  std::memset(label, 0, sizeof label);
+  PutTerminatedText(label, sizeof label, text);
+}
+
+// The record's lists are packed fields, written one by one by name.
+void PutLists(RateContext& c, const ChargeList& mc, const ChargeList& ss) {
+  for (int32_t n = 0; n < mc.count; ++n) {
+    const ChargeEntry& e = mc.entries[n];
+    c.mcKeys[n] = e.key;
+    c.mcAmounts[n] = e.amount;
+    c.mcMarks[n][0] = e.mark;
+    c.mcMarks[n][1] = '\0';
+    PutLabel(c.mcLabels[n], "MC ", e.key);
+  }
+  for (int32_t n = 0; n < ss.count; ++n) {
+    const ChargeEntry& e = ss.entries[n];
+    c.ssKeys[n] = e.key;
+    c.ssAmounts[n] = e.amount;
+    c.ssMarks[n][0] = e.mark;
+    c.ssMarks[n][1] = '\0';
+    PutLabel(c.ssLabels[n], "SS ", e.key);
   }
 }
 
 // Entries of type "1" are minimum charges, all others surcharges. Only
 // entries whose rate of the same index is not negative are listed.
 void MapChargeLists(RateContext& c, const uint8_t* record) {
-  ChargeList mc{c.mcKeys, c.mcAmounts, c.mcMarks, c.mcLabels, 0, "MC "};
-  ChargeList ss{c.ssKeys, c.ssAmounts, c.ssMarks, c.ssLabels, 0, "SS "};
+  ChargeList mc, ss;
   const int32_t count = std::clamp<int32_t>(LoadI16(record + kChargeCountAt), 0, kChargeEntries);
+  const float floor = c.discountFloor;
   for (int32_t k = 0; k < count; ++k) {
     if (c.baseRates[k] < 0) continue;
     ChargeList& list = record[kChargeTypesAt + k] == '1' ? mc : ss;
-    AddEntry(list, LoadI32(record + kChargeKeysAt + 4 * k), LoadI32(record + kChargeAmountsAt + 4 * k),
-             c.discountFloor);
+    AddEntry(list, LoadI32(record + kChargeKeysAt + 4 * k),
+             LoadI32(record + kChargeAmountsAt + 4 * k), floor);
   }
-  for (ChargeList* list : {&mc, &ss}) {
-    SortByKey(*list);
-    LabelEntries(*list);
-  }
+  SortByKey(mc);
+  SortByKey(ss);
+  PutLists(c, mc, ss);
   c.mcCount = mc.count;
   c.ssCount = ss.count;
   c.chargeListRows = ss.count;

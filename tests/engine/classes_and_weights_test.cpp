@@ -39,6 +39,7 @@ struct ClassesAndWeights : ::testing::Test {
     SetMessageBoxHook(nullptr, nullptr);
     EndTEdll(c.get());
     CloseAllFiles(c.get());
+    Engine().functions = {};  // the library is unloaded after this test
   }
   // The classes (3 bytes each), the break and record counts, then each break; NUL shows as ".".
   std::string Run(const char* tariff, int32_t mode) {
