@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 
 #include "context/byte_coding.h"
+#include "context/numbers.h"
 #include "context/record_fields.h"
 #include "context/text.h"
 
@@ -87,8 +87,8 @@ inline int32_t SaturateToInt32(int64_t v) {
 // A whole number as "%<width>ld" writes it, cut to the field.
 template <std::size_t N>
 void PutWholeNumber(char (&field)[N], int32_t value, int width) {
-  char text[24];
-  std::snprintf(text, sizeof text, "%*ld", width, static_cast<long>(value));
+  char text[80];
+  FormatWholeText(text, sizeof text, value, width);
   PutTerminatedText(field, N, text);
 }
 

@@ -174,6 +174,31 @@ std::size_t FormatZeroPaddedText(char* out, std::size_t size, double value,
   return FormatFixed(out, size, value, width, decimals, true);
 }
 
+std::size_t FormatWholeText(char* out, std::size_t size, int64_t value, int32_t width,
+                            bool zeroPadded) {
+  width = Clamp(width, 0, kMaxWidth);
+  // The magnitude as unsigned, so that the lowest value has one too.
+  uint64_t magnitude = value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  char reversed[24];
+  std::size_t n = 0;
+  do {
+    reversed[n++] = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  const bool negative = value < 0;
+  const std::size_t body = n + (negative ? 1 : 0);
+  const std::size_t pad = body < static_cast<std::size_t>(width) ? width - body : 0;
+
+  char text[kMaxWidth + 24];
+  std::size_t at = 0;
+  if (negative && zeroPadded) text[at++] = '-';
+  std::memset(text + at, zeroPadded ? '0' : ' ', pad);
+  at += pad;
+  if (negative && !zeroPadded) text[at++] = '-';
+  for (std::size_t i = 0; i < n; ++i) text[at++] = reversed[n - 1 - i];
+  return Emit(out, size, text, at);
+}
+
 }  // namespace brant
 
 extern "C" double rndoff(float value, int32_t places) {

@@ -31,6 +31,11 @@ std::size_t FormatFixedText(char* out, std::size_t size, double value,
 std::size_t FormatZeroPaddedText(char* out, std::size_t size, double value,
                                  int32_t width, int32_t decimals);
 
+// A whole number as printf's "%Wd" (or "%0Wd" with zeroPadded) writes it,
+// without printf's cost. Cut to the room as FormatAmountText.
+std::size_t FormatWholeText(char* out, std::size_t size, int64_t value, int32_t width,
+                            bool zeroPadded = false);
+
 // The amount text into a fixed field of the record: never past the field.
 template <std::size_t N>
 char* FormatAmount(char (&field)[N], double value, int32_t width, int32_t decimals) {

@@ -3,11 +3,11 @@
 // or the standard set when the tariff is not named well enough to ask.
 #include <brantfunc/brantfunc.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "context/byte_coding.h"
+#include "context/numbers.h"
 #include "engine/engine_state.h"
 #include "engine/request_layout.h"
 #include "platform/hooks.h"
@@ -136,15 +136,18 @@ void LoadBreaksFromRequest(RateContext& context, const uint8_t* request) {
   context.weightBreakCount = count;
   for (int32_t i = 0; i < count; ++i) {
     char low[6], high[8];  // five and seven characters
-    std::snprintf(low, sizeof low, "%d", LoadI32(request + kRequestBoundsAt + 4 * i));
+    FormatWholeText(low, sizeof low, LoadI32(request + kRequestBoundsAt + 4 * i), 0);
     if (i + 1 < count) {
-      std::snprintf(high, sizeof high, "%d", LoadI32(request + kRequestBoundsAt + 4 * (i + 1)));
+      FormatWholeText(high, sizeof high, LoadI32(request + kRequestBoundsAt + 4 * (i + 1)), 0);
     } else {
       std::memcpy(high, "9999999", sizeof high);
     }
     context.weightMin[i] = std::atoi(low);
     context.weightMax[i] = std::atoi(high);
-    std::snprintf(context.weightLabels[i], sizeof context.weightLabels[i], "%s#>", low);
+    char label[sizeof low + 2];
+    std::memcpy(label, low, sizeof low);
+    std::memcpy(label + std::strlen(low), "#>", 3);
+    PutTerminatedText(context.weightLabels[i], sizeof context.weightLabels[i], label);
   }
 }
 

@@ -1,7 +1,6 @@
 // The request record as the library fills it before each rating. Only the
 // areas the library owns are rewritten; what the engine wrote elsewhere in
 // the record stays for the next rating.
-#include <cstdio>
 #include <cstring>
 
 #include "context/numbers.h"
@@ -129,7 +128,7 @@ void BuildEngineRequest(const RateContext& c, int32_t hostNumber) {
   PutText(record + 1, "01");
   PutText(record + 7, " MF1");
   char number[16];
-  std::snprintf(number, sizeof number, "%02d", hostNumber);
+  FormatWholeText(number, sizeof number, hostNumber, 2, true);
   Put(record + kHostNumberAt, number, 2);
   record[kDiscountsOnAt] = 'N';
   record[kEngineFlagAt] = c.sendEngineFlag != 0 ? static_cast<uint8_t>(c.engineFlag) : 'N';

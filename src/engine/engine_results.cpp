@@ -3,9 +3,9 @@
 // an engine-rated bill exactly as one the library rated.
 #include <brantfunc/brantfunc.h>
 
-#include <cmath>
-#include <cstdio>
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "bill/bill_tables.h"
 #include "context/byte_coding.h"
@@ -79,7 +79,7 @@ float MapLines(RateContext& c, const uint8_t* record) {
     std::memset(c.lineCharge[i], 0, sizeof c.lineCharge[i]);
     FormatFixed(c.lineCharge[i], StrippedDecimal(record, slot + kLineChargeAt, kLineChargeWidth),
                 9, 2);
-    lineSum = static_cast<float>(lineSum + DecimalValue(FixedText(c.lineCharge[i], 10)));
+    lineSum = static_cast<float>(lineSum + DecimalValue(FixedText(c.lineCharge[i], sizeof c.lineCharge[i])));
   }
   return lineSum;
 }
@@ -118,8 +118,11 @@ void SortByKey(ChargeList& list) {
 
 // The entry's label: "MC   500#>" for a key of 500.
 void PutLabel(char (&label)[15], const char* prefix, int32_t key) {
-  char text[40];
-  std::snprintf(text, sizeof text, "%s%5d%s", prefix, key, "#>");
+  char text[40] = {};
+  const std::size_t at = std::strlen(prefix);
+  std::memcpy(text, prefix, at);
+  const std::size_t digits = FormatWholeText(text + at, sizeof text - at, key, 5);
+  std::memcpy(text + at + digits, "#>", 3);
   std::memset(label, 0, sizeof label);
   PutTerminatedText(label, sizeof label, text);
 }
@@ -148,7 +151,7 @@ void PutLists(RateContext& c, const ChargeList& mc, const ChargeList& ss) {
 // entries whose rate of the same index is not negative are listed.
 void MapChargeLists(RateContext& c, const uint8_t* record) {
   ChargeList mc, ss;
-  const int32_t count = std::clamp<int32_t>(LoadI16(record + kChargeCountAt), 0, kChargeEntries);
+  const int32_t count = std::clamp<int32_t>(LoadI16(record + kChargeCountAt), 0, static_cast<int32_t>(kChargeEntries));
   const float floor = c.discountFloor;
   for (int32_t k = 0; k < count; ++k) {
     if (c.baseRates[k] < 0) continue;
@@ -184,7 +187,7 @@ void MapWeightTier(RateContext& c) {
     high = defaults::altWeightTierPercentHigh.Get(c);
   }
   const int32_t index = WeightBreakStart(c);
-  if (enabled && index >= 0 && index < BRANT_CLASS_SLOTS) {
+  if (enabled && index >= 0 && index < BRANT_WEIGHT_SLOTS) {
     const double base = settings::weightTierOnGross.IsYes(c) ? gross : gross - discount;
     const bool fromBreak = FieldNumber(c.billedWeight) >= c.weightMin[index];
     const float percent = fromBreak ? high : low;
@@ -204,8 +207,9 @@ void StripLeadingZeros(const char* source, char* output, std::size_t count) {
 
 void MapEngineResults(RateContext& c) {
   const uint8_t* record = Engine().request;
-  const float minimum = static_cast<float>(FieldDecimal(record, kMinimumChargeAt, kMinimumChargeWidth)) +
-                        static_cast<float>(FieldDecimal(record, kMinimumExtraAt, kMinimumExtraWidth));
+  const float minimum =
+      static_cast<float>(FieldDecimal(record, kMinimumChargeAt, kMinimumChargeWidth)) +
+      static_cast<float>(FieldDecimal(record, kMinimumExtraAt, kMinimumExtraWidth));
   FormatZeroPaddedText(c.minimumChargeText, sizeof c.minimumChargeText, minimum, 7, 2);
   CopyRateBasis(c, record);
   for (std::size_t i = 0; i < kRates; ++i) c.baseRates[i] = LoadI32(record + kRatesAt + 4 * i);

@@ -7,10 +7,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 
 #include "context/byte_coding.h"
+#include "context/numbers.h"
 #include "files/record_access.h"
 #include "platform/file_io.h"
 
@@ -28,7 +28,7 @@ inline const char* RbnoDigits(const RateContext& context) { return context.rbno 
 // terminator: a longer text (a negative or too large number) is cut.
 inline void PutZeroPadded(char* field, std::size_t room, int64_t value, int digits) {
   char text[32];
-  std::snprintf(text, sizeof text, "%0*lld", digits, static_cast<long long>(value));
+  FormatWholeText(text, sizeof text, value, digits, true);
   PutTerminatedText(field, room, text);
 }
 

@@ -2,10 +2,10 @@
 // cells of the rate table by a percentage or add an amount to them. The
 // numbers come from the base points and, on narrow rate records, from the
 // lanes between the adjustment points of the two ends.
-#include <cstdio>
 #include <cstring>
 
 #include "context/byte_coding.h"
+#include "context/numbers.h"
 #include "context/record_fields.h"
 #include "context/text.h"
 #include "platform/file_io.h"
@@ -137,8 +137,8 @@ void ApplyAdjustmentRecord(RateContext& c, const uint8_t* record, bool wide) {
 bool ApplyAdjustmentNumber(RateContext& c, int fd, int64_t records, const char* code, bool wide) {
   return ScanRecords(fd, kAdfRecord, records, [&](const uint8_t* r, int64_t) {
     char number[16];
-    int length = std::snprintf(number, sizeof number, "%06ld", static_cast<long>(LoadI32(r)));
-    if (length != static_cast<int>(kNumberWidth) || std::memcmp(number, code, kNumberWidth) != 0) {
+    const std::size_t length = FormatWholeText(number, sizeof number, LoadI32(r), 6, true);
+    if (length != kNumberWidth || std::memcmp(number, code, kNumberWidth) != 0) {
       return true;
     }
     ApplyAdjustmentRecord(c, r, wide);

@@ -3,12 +3,12 @@
 // Mexican legs, and loads, adjusts and scales the rate table for it.
 #include <brantfunc/brantfunc.h>
 
-#include <cstdio>
 #include <cstring>
 
 #include "bill/bill.h"
 #include "bill/bill_tables.h"
 #include "context/byte_coding.h"
+#include "context/numbers.h"
 #include "context/record_fields.h"
 #include "context/text.h"
 #include "ratebase/lookups.h"
@@ -189,7 +189,7 @@ int32_t ResolveOnBasePoints(RateContext& c) {
   }
   const int64_t n = int64_t{s.matrixResult} + s.origPointAdjustment + s.destPointAdjustment;
   char digits[16];
-  std::snprintf(digits, sizeof digits, "%06lld", static_cast<long long>(n));
+  FormatWholeText(digits, sizeof digits, n, 6, true);
   std::memset(c.rbno, 0, sizeof c.rbno);
   c.rbno[0] = ' ';
   std::memcpy(c.rbno + 1, digits, 6);  // a number past six digits keeps its first six

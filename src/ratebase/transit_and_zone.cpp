@@ -1,9 +1,9 @@
 // The two finishing steps of a rate base resolution: the transit days of
 // the terminal pair, and the zone minimums of the ZIP pair and RBNO.
-#include <cstdio>
 #include <cstring>
 
 #include "context/byte_coding.h"
+#include "context/numbers.h"
 #include "context/text.h"
 #include "platform/file_io.h"
 #include "ratebase/rating_state.h"
@@ -76,7 +76,7 @@ int32_t FillTransitDays(RateContext& c) {
     }
   }
   char text[16];
-  std::snprintf(text, sizeof text, "%d", state.transitDayCount);
+  FormatWholeText(text, sizeof text, state.transitDayCount, 0);
   PutTerminatedText(c.transitDays, sizeof c.transitDays, text);
   return 1;
 }

@@ -110,6 +110,21 @@ TEST(FormatFixed, AgreesWithPrintfWhereNoTieIsInvolved) {
   }
 }
 
+TEST(FormatWhole, AgreesWithPrintfForEveryWidthAndSign) {
+  std::mt19937_64 random(6122026);
+  const int64_t edges[] = {0, -1, 7, INT64_MIN, INT64_MAX, 999999, -100000};
+  for (int i = 0; i < 20000; ++i) {
+    const int64_t value = i < 7 ? edges[i] : static_cast<int64_t>(random()) >> (random() % 64);
+    const int width = i % 12;
+    const bool zeros = i % 3 == 0;
+    char ours[40], theirs[40];
+    brant::FormatWholeText(ours, sizeof ours, value, width, zeros);
+    std::snprintf(theirs, sizeof theirs, zeros ? "%0*lld" : "%*lld", width,
+                  static_cast<long long>(value));
+    ASSERT_STREQ(ours, theirs) << value << " " << width;
+  }
+}
+
 TEST(ReadNumbers, LikeAtolFromTheFirstCharactersOnly) {
   EXPECT_EQ(brant::ReadFixedNumber("12345678", 3), 123);
   EXPECT_EQ(brant::ReadFixedNumber("  42", 3), 4);
