@@ -5,6 +5,7 @@
 #include <brantfunc/brantfunc.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cmath>
 #include <cstdint>
 
@@ -78,6 +79,24 @@ inline int32_t TruncateToInt32(double v) {
   if (v <= static_cast<double>(INT32_MIN)) return INT32_MIN;
   if (v >= static_cast<double>(INT32_MAX)) return INT32_MAX;
   return static_cast<int32_t>(v);
+}
+
+// A charge list is 379 bytes from its keys: 15 keys, 15 amounts, 15 marks
+// of 2 bytes, 15 labels of 15 bytes and the count. The record is packed, so
+// a list is reached by byte offsets, never through an int32_t pointer.
+inline constexpr std::size_t kListAmountsAt = 60;
+inline constexpr std::size_t kListMarksAt = 120;
+inline constexpr std::size_t kListLabelsAt = 150, kListLabelSize = 15;
+inline constexpr std::size_t kListCountAt = 375;
+static_assert(offsetof(RateContext, mcAmounts) - offsetof(RateContext, mcKeys) == kListAmountsAt);
+static_assert(offsetof(RateContext, mcMarks) - offsetof(RateContext, mcKeys) == kListMarksAt);
+static_assert(offsetof(RateContext, mcLabels) - offsetof(RateContext, mcKeys) == kListLabelsAt);
+static_assert(offsetof(RateContext, mcCount) - offsetof(RateContext, mcKeys) == kListCountAt);
+static_assert(offsetof(RateContext, ssCount) - offsetof(RateContext, ssKeys) == kListCountAt);
+static_assert(kListCountAt + 4 == BRANT_CHARGE_LIST_SIZE);
+
+inline uint8_t* ChargeListAt(RateContext& c, std::size_t keysAt) {
+  return reinterpret_cast<uint8_t*>(&c) + keysAt;
 }
 
 inline int32_t SaturateToInt32(int64_t v) {

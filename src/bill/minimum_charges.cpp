@@ -139,23 +139,14 @@ bool AdjustForLaneCode(RateContext& c, const char* code, int64_t* amount) {
 
 // ---- The MC charge list ---------------------------------------------------
 
-// A charge list is 379 bytes from its keys: 15 keys, 15 amounts, 15 marks
-// of 2 bytes, 15 labels of 15 bytes and the count.
-constexpr std::size_t kListAmountsAt = 60;
-constexpr std::size_t kListMarksAt = 120;
-constexpr std::size_t kListCountAt = 375;
-static_assert(offsetof(RateContext, mcCount) - offsetof(RateContext, mcKeys) == kListCountAt);
 static_assert(offsetof(RateContext, chargeListRows) - offsetof(RateContext, thirdListKeys) ==
               kListCountAt);
 static_assert(offsetof(RateContext, chargeListRows2) - offsetof(RateContext, fifthListKeys) ==
               kListCountAt);
-static_assert(kListCountAt + 4 == BRANT_CHARGE_LIST_SIZE);
-static_assert(offsetof(RateContext, mcAmounts) - offsetof(RateContext, mcKeys) == kListAmountsAt);
-static_assert(offsetof(RateContext, mcMarks) - offsetof(RateContext, mcKeys) == kListMarksAt);
 
 // Every key -1 and every mark a space; the rest of the list zero.
 void ClearChargeList(RateContext& c, std::size_t keysAt) {
-  uint8_t* list = reinterpret_cast<uint8_t*>(&c) + keysAt;
+  uint8_t* list = ChargeListAt(c, keysAt);
   std::memset(list, 0, BRANT_CHARGE_LIST_SIZE);
   for (int32_t i = 0; i < kChargeListRows; ++i) {
     StoreI32(list + 4 * i, -1);

@@ -4,6 +4,7 @@
 #include <brantfunc/brantfunc.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <utility>
 
@@ -116,35 +117,24 @@ void SortByKey(ChargeList& list) {
   }
 }
 
-// The entry's label: "MC   500#>" for a key of 500.
-void PutLabel(char (&label)[15], const char* prefix, int32_t key) {
-  char text[40] = {};
-  const std::size_t at = std::strlen(prefix);
-  std::memcpy(text, prefix, at);
-  const std::size_t digits = FormatWholeText(text + at, sizeof text - at, key, 5);
-  std::memcpy(text + at + digits, "#>", 3);
-  std::memset(label, 0, sizeof label);
-  PutTerminatedText(label, sizeof label, text);
-}
-
-// The record's lists are packed fields, written one by one by name.
-void PutLists(RateContext& c, const ChargeList& mc, const ChargeList& ss) {
-  for (int32_t n = 0; n < mc.count; ++n) {
-    const ChargeEntry& e = mc.entries[n];
-    c.mcKeys[n] = e.key;
-    c.mcAmounts[n] = e.amount;
-    c.mcMarks[n][0] = e.mark;
-    c.mcMarks[n][1] = '\0';
-    PutLabel(c.mcLabels[n], "MC ", e.key);
+// Writes a sorted list and its count into the record's list at keysAt,
+// each entry labelled "MC   500#>" for a key of 500.
+void PutList(RateContext& c, std::size_t keysAt, const ChargeList& list, const char* prefix) {
+  uint8_t* bytes = ChargeListAt(c, keysAt);
+  for (int32_t n = 0; n < list.count; ++n) {
+    const ChargeEntry& e = list.entries[n];
+    StoreI32(bytes + 4 * n, e.key);
+    StoreI32(bytes + kListAmountsAt + 4 * n, e.amount);
+    bytes[kListMarksAt + 2 * n] = static_cast<uint8_t>(e.mark);
+    bytes[kListMarksAt + 2 * n + 1] = 0;
+    char text[40] = {};
+    const std::size_t at = std::strlen(prefix);
+    std::memcpy(text, prefix, at);
+    const std::size_t digits = FormatWholeText(text + at, sizeof text - at, e.key, 5);
+    std::memcpy(text + at + digits, "#>", 3);
+    PutTerminatedText(bytes + kListLabelsAt + kListLabelSize * n, kListLabelSize, text);
   }
-  for (int32_t n = 0; n < ss.count; ++n) {
-    const ChargeEntry& e = ss.entries[n];
-    c.ssKeys[n] = e.key;
-    c.ssAmounts[n] = e.amount;
-    c.ssMarks[n][0] = e.mark;
-    c.ssMarks[n][1] = '\0';
-    PutLabel(c.ssLabels[n], "SS ", e.key);
-  }
+  StoreI32(bytes + kListCountAt, list.count);
 }
 
 // Entries of type "1" are minimum charges, all others surcharges. Only
@@ -161,9 +151,8 @@ void MapChargeLists(RateContext& c, const uint8_t* record) {
   }
   SortByKey(mc);
   SortByKey(ss);
-  PutLists(c, mc, ss);
-  c.mcCount = mc.count;
-  c.ssCount = ss.count;
+  PutList(c, offsetof(RateContext, mcKeys), mc, "MC ");
+  PutList(c, offsetof(RateContext, ssKeys), ss, "SS ");
   c.chargeListRows = ss.count;
   c.chargeListRows2 = ss.count;
 }
