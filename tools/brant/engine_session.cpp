@@ -5,15 +5,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "statuses.h"
+
 namespace brant::tool {
 namespace {
-
-constexpr std::size_t kEfcEntrySize = 17;
-
-int32_t KeepWarning(void* userData, void*, const char* text, const char*, uint32_t) {
-  *static_cast<std::string*>(userData) = text != nullptr ? text : "";
-  return BRANT_IDOK;
-}
 
 // The tariff named on the command line, or the engine's first effective
 // one: its name, and its date as YYYY-MM-DD.
@@ -33,7 +28,6 @@ bool ChooseTariff(RateContext& c, const std::string& name) {
   std::snprintf(date, sizeof date, "%.4s-%.2s-%.2s", reinterpret_cast<const char*>(entry + 8),
                 reinterpret_cast<const char*>(entry + 12), reinterpret_cast<const char*>(entry + 14));
   std::memcpy(c.engineTariffDate, date, sizeof c.engineTariffDate);
-  static_assert(kEfcEntrySize == 17);
   return true;
 }
 
@@ -75,7 +69,7 @@ std::unique_ptr<EngineSession> EngineSession::Open(RateContext& c, const EngineO
   }
   // The classes the shipment's lines are checked against.
   std::string warning;
-  SetMessageBoxHook(&KeepWarning, &warning);
+  SetMessageBoxHook(&KeepMessageText, &warning);
   SetClassesAndWeights(&c, 1, 0);
   SetMessageBoxHook(nullptr, nullptr);
   if (c.classCount <= 0) {

@@ -67,16 +67,11 @@ RatingOutcome Refused(int32_t status) {
   return {Result::kRefused, status, ExitCodeOfStatus(status), {}};
 }
 
-int32_t KeepText(void* userData, void*, const char* text, const char*, uint32_t) {
-  *static_cast<std::string*>(userData) = text != nullptr ? text : "";
-  return BRANT_IDOK;
-}
-
 // Through a tariff engine, 0 is rated. A shipment the engine would not
 // rate is refused with the engine's own words when it gave a warning.
 RatingOutcome RateThroughEngine(RateContext& c) {
   std::string warning;
-  SetMessageBoxHook(&KeepText, &warning);
+  SetMessageBoxHook(&KeepMessageText, &warning);
   const int32_t result = RateShipment(&c, 0, 0);
   SetMessageBoxHook(nullptr, nullptr);
   if (result == 0) return {Result::kRated, 0, kExitOk, {}};

@@ -7,12 +7,6 @@
 namespace brant::tool {
 namespace {
 
-// Takes the text of the message box the library would show, and answers OK.
-int32_t CaptureText(void* userData, void*, const char* text, const char*, uint32_t) {
-  *static_cast<std::string*>(userData) = text;
-  return BRANT_IDOK;
-}
-
 bool IsShipmentStatus(int32_t status) {
   switch (status) {
     case BRANT_INVALID_ORIGIN_ZIP:
@@ -43,9 +37,14 @@ bool IsAllocationStatus(int32_t status) {
 
 }  // namespace
 
+int32_t KeepMessageText(void* userData, void*, const char* text, const char*, uint32_t) {
+  *static_cast<std::string*>(userData) = text != nullptr ? text : "";
+  return BRANT_IDOK;
+}
+
 std::string StatusMessage(int32_t status) {
   std::string text;
-  SetMessageBoxHook(&CaptureText, &text);
+  SetMessageBoxHook(&KeepMessageText, &text);
   warning("", "brant", status, nullptr);
   SetMessageBoxHook(nullptr, nullptr);
   return text;

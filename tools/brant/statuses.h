@@ -8,6 +8,11 @@
 
 namespace brant::tool {
 
+// A message-box hook that keeps the box's text in the std::string its user
+// data points to, and answers OK.
+int32_t KeepMessageText(void* userData, void* owner, const char* text, const char* caption,
+                        uint32_t style);
+
 // The library's message for `status`, through its message export.
 std::string StatusMessage(int32_t status);
 
