@@ -10,7 +10,7 @@
 
 #include "context/byte_coding.h"
 #include "engine/engine_state.h"
-#include "support/temp_dir.h"
+#include "engine/standin_engine.h"
 
 namespace brant {
 namespace {
@@ -19,27 +19,17 @@ const std::string kClasses =
     "500 400 300 250 200 175 150 125 110 100 92. 85. 77. 70. 65. 60. 55. 50. ";
 std::string boxes;  // the text and style of each box shown
 
-struct ClassesAndWeights : ::testing::Test {
+struct ClassesAndWeights : test_support::StandinEngineTest {
   void SetUp() override {
-    data.WriteFile("ENGINE.TXT",
-                   "classcount BIGCLASS 30\nclasses BIGCLASS 1000 2 3 4 5 6 7 8 9 10 11 "
-                   "12 13 14 15 16 17 18 19 20 21\n");
-    data.Slashed().copy(c->dataDir, sizeof c->dataDir);
-    c->engineModule = library.get();
-    c->useTariffEngine = 1;
-    ASSERT_EQ(GetTEAddresses(c.get(), 0) + InitializeTEdll(c.get()), 2);
+    ASSERT_NO_FATAL_FAILURE(Open(
+        "classcount BIGCLASS 30\nclasses BIGCLASS 1000 2 3 4 5 6 7 8 9 10 11 "
+        "12 13 14 15 16 17 18 19 20 21\n"));
     SetMessageBoxHook(
         [](void*, void*, const char* text, const char*, uint32_t style) {
           boxes += text + std::to_string(style);
           return 1;
         },
         nullptr);
-  }
-  void TearDown() override {
-    SetMessageBoxHook(nullptr, nullptr);
-    EndTEdll(c.get());
-    CloseAllFiles(c.get());
-    Engine().functions = {};  // the library is unloaded after this test
   }
   // The classes (3 bytes each), the break and record counts, then each break; NUL shows as ".".
   std::string Run(const char* tariff, int32_t mode) {
@@ -55,11 +45,6 @@ struct ClassesAndWeights : ::testing::Test {
     std::replace(s.begin(), s.end(), '\0', '.');
     return s;
   }
-  uint8_t* request = Engine().request;
-  test_support::TempDir data;
-  std::unique_ptr<RateContext> c = std::make_unique<RateContext>();
-  std::unique_ptr<void, int (*)(void*)> library{
-      dlopen(BRANTFUNC_STANDIN_ENGINE_DIR "/libbrantengine.so", RTLD_NOW), dlclose};
 };
 
 TEST_F(ClassesAndWeights, EngineTablesGiveUpToTwentyClassesAndAFailureIsShown) {

@@ -15,7 +15,7 @@
 #include "context/byte_coding.h"
 #include "context/record_fields.h"
 #include "engine/engine_state.h"
-#include "support/temp_dir.h"
+#include "engine/standin_engine.h"
 
 namespace brant {
 namespace {
@@ -28,7 +28,7 @@ std::string Bytes(const uint8_t* at, std::size_t size) {
   return s;
 }
 
-struct ThroughEngine : ::testing::Test {
+struct ThroughEngine : test_support::StandinEngineTest {
   void SetUp() override {
     boxes.clear();
     SetMessageBoxHook(
@@ -37,19 +37,6 @@ struct ThroughEngine : ::testing::Test {
           return 1;
         },
         nullptr);
-  }
-  void TearDown() override {
-    SetMessageBoxHook(nullptr, nullptr);
-    EndTEdll(c.get());
-    CloseAllFiles(c.get());
-    Engine().functions = {};  // the library is unloaded after this test
-  }
-  void Open(const std::string& engineText) {
-    data.WriteFile("ENGINE.TXT", engineText);
-    data.Slashed().copy(c->dataDir, sizeof c->dataDir);
-    c->engineModule = library.get();
-    c->useTariffEngine = 1;
-    ASSERT_EQ(GetTEAddresses(c.get(), 0) + InitializeTEdll(c.get()), 2);
   }
   void Shipment(const char* orig, const char* dest) {
     std::memcpy(c->engineTariff, "CZARLITE", 9);
@@ -61,11 +48,6 @@ struct ThroughEngine : ::testing::Test {
     std::strcpy(c->lineClass[i], lineClass);
     std::strcpy(c->lineWeight[i], weight);
   }
-  const uint8_t* request = Engine().request;
-  test_support::TempDir data;
-  std::unique_ptr<RateContext> c = std::make_unique<RateContext>();
-  std::unique_ptr<void, int (*)(void*)> library{
-      dlopen(BRANTFUNC_STANDIN_ENGINE_DIR "/libbrantengine.so", RTLD_NOW), dlclose};
 };
 
 TEST_F(ThroughEngine, RequestCarriesTheShipmentDiscountsFactorAndLines) {
