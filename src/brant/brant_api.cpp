@@ -1,0 +1,262 @@
+// The rating interface's C functions: arguments checked, nothing thrown
+// across, every failure a status with its error filled.
+#include <brantfunc/brant.h>
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+
+#include "brant/amount_due.h"
+#include "brant/bill_reading.h"
+#include "brant/error_report.h"
+#include "brant/explanation.h"
+#include "brant/record_rating.h"
+#include "brant/shipment_input.h"
+#include "brant/tariff_handle.h"
+
+namespace brant::api {
+namespace {
+
+constexpr std::size_t kMostNameCharacters = 8;
+constexpr std::size_t kMostDirectoryCharacters = 258;  // and a "/" in a 260-byte field
+
+brant_status Misuse(brant_error* error, const char* what) {
+  return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_ARGUMENT, 0, 0, {}}, "%s", what);
+}
+
+brant_status OutOfMemory(brant_error* error) {
+  return Fail(error, BRANT_E_NO_MEMORY, {}, "out of memory");
+}
+
+// Lends a working record of a tariff for one rating, opening a new one
+// when every record is in use, and gives it back however the rating ends.
+class Lease {
+ public:
+  explicit Lease(brant_tariff& tariff) : tariff_(tariff) {}
+  ~Lease() {
+    if (record_ != nullptr) tariff_.pool.Return(record_);
+  }
+  Lease(const Lease&) = delete;
+  Lease& operator=(const Lease&) = delete;
+
+  brant_status Take(brant_error* error) {
+    record_ = tariff_.pool.Borrow();
+    if (record_ != nullptr) return BRANT_OK;
+    OwnedRecord fresh = NewRecord();
+    if (!fresh) {
+      tariff_.pool.Abandon();
+      return OutOfMemory(error);
+    }
+    if (brant_status status = OpenWorkingRecord(tariff_, *fresh, false, error)) {
+      tariff_.pool.Abandon();
+      return status;
+    }
+    record_ = tariff_.pool.Add(std::move(fresh));
+    return BRANT_OK;
+  }
+  RateContext& record() { return *record_; }
+
+ private:
+  brant_tariff& tariff_;
+  RateContext* record_ = nullptr;
+};
+
+void ClearBill(brant_bill& bill) {
+  const uint32_t size = bill.size;
+  std::memset(&bill, 0, sizeof bill);
+  bill.size = size;
+  bill.transit_days = -1;
+}
+
+brant_status Rate(brant_tariff& tariff, const brant_shipment& shipment, brant_bill& bill,
+                  brant_error* error) {
+  ShipmentInput input;
+  if (brant_status status = ReadShipment(shipment, input, error)) return status;
+  Lease lease(tariff);
+  if (brant_status status = lease.Take(error)) return status;
+  RateContext& record = lease.record();
+  RatingNotes notes;
+  if (brant_status status =
+          RateOnRecord(tariff, record, input, shipment, bill, notes, error)) {
+    return status;
+  }
+  if (brant_status status = ReadBill(record, input, notes, bill, error)) return status;
+  ComposeAmountDue(bill);
+  if (shipment.explain != 0) ExplainRating(record, bill);
+  return BRANT_OK;
+}
+
+brant_status Open(const char* directory, const char* name, const brant_options* options,
+                  brant_tariff** out, brant_error* error) {
+  const std::size_t nameLength = strnlen(name, kMostNameCharacters + 1);
+  if (nameLength == 0 || nameLength > kMostNameCharacters || std::strchr(name, '/') != nullptr) {
+    return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_TARIFF, 0, 0, name},
+                "tariff name \"%.40s\": give the name of its files, 1 to 8 characters", name);
+  }
+  std::string dir = directory[0] == '\0' ? "./" : directory;
+  if (dir.back() != '/') dir += '/';
+  if (dir.size() > kMostDirectoryCharacters + 1) {
+    return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_TARIFF, 0, 0, directory},
+                "tariff directory %.60s...: at most %zu characters", directory,
+                kMostDirectoryCharacters);
+  }
+  const bool engine = options != nullptr && !options->engineLibrary.empty();
+  std::unique_ptr<brant_tariff> tariff(new brant_tariff(engine ? 1 : 0));
+  tariff->directory = dir;
+  tariff->name = name;
+  if (options != nullptr) tariff->options = *options;
+
+  OwnedRecord first = NewRecord();
+  if (!first) return OutOfMemory(error);
+  tariff->pool.Borrow();  // empty: the first record is the caller's to open
+  RateContext* record = tariff->pool.Add(std::move(first));
+  const brant_status status = OpenWorkingRecord(*tariff, *record, true, error);
+  tariff->pool.Return(record);
+  if (status != BRANT_OK) {
+    EndLibraries(*tariff);
+    return status;
+  }
+  *out = tariff.release();
+  return BRANT_OK;
+}
+
+}  // namespace
+}  // namespace brant::api
+
+using namespace brant::api;
+
+extern "C" {
+
+const char* brant_status_name(brant_status status) {
+  switch (status) {
+    case BRANT_OK: return "ok";
+    case BRANT_E_MALFORMED: return "malformed";
+    case BRANT_E_NOT_SERVED: return "not served";
+    case BRANT_E_NOT_RATED: return "not rated";
+    case BRANT_E_TOO_LARGE: return "too large";
+    case BRANT_E_MISUSE: return "misuse";
+    case BRANT_E_TARIFF: return "tariff error";
+    case BRANT_E_LIBRARY: return "library error";
+    case BRANT_E_NO_MEMORY: return "out of memory";
+    case BRANT_E_INTERNAL: return "internal error";
+  }
+  return "unknown status";
+}
+
+const char* brant_method_name(brant_method method) {
+  switch (method) {
+    case BRANT_METHOD_MATRIX: return "ZIP-pair matrix";
+    case BRANT_METHOD_BASE_POINTS: return "base points";
+    case BRANT_METHOD_ENGINE: return "tariff engine";
+    case BRANT_METHOD_ALASKAN_LEG: return "Alaskan leg";
+    case BRANT_METHOD_MEXICAN_LEG: return "Mexican leg";
+    case BRANT_METHOD_NONE: break;
+  }
+  return "none";
+}
+
+brant_options* brant_options_create(void) {
+  try {
+    return new brant_options();
+  } catch (...) {
+    return nullptr;
+  }
+}
+
+void brant_options_destroy(brant_options* options) { delete options; }
+
+brant_status brant_options_set_engine(brant_options* options, const char* library,
+                                      const char* dataDir, const char* engineTariff) {
+  if (options == nullptr || library == nullptr || library[0] == '\0') return BRANT_E_MISUSE;
+  if (engineTariff != nullptr && std::strlen(engineTariff) > 8) return BRANT_E_MISUSE;
+  try {
+    options->engineLibrary = library;
+    options->engineDataDir = dataDir != nullptr ? dataDir : "";
+    options->engineTariff = engineTariff != nullptr ? engineTariff : "";
+  } catch (...) {
+    return BRANT_E_NO_MEMORY;
+  }
+  return BRANT_OK;
+}
+
+brant_status brant_options_set_service_guide(brant_options* options, const char* library,
+                                             const char* dataDir) {
+  if (options == nullptr || library == nullptr || library[0] == '\0') return BRANT_E_MISUSE;
+  try {
+    options->guideLibrary = library;
+    options->guideDataDir = dataDir != nullptr ? dataDir : "";
+  } catch (...) {
+    return BRANT_E_NO_MEMORY;
+  }
+  return BRANT_OK;
+}
+
+brant_status brant_tariff_open(const char* directory, const char* name,
+                               const brant_options* options, brant_tariff** tariff,
+                               brant_error* error) {
+  ClearError(error);
+  if (tariff == nullptr) return Misuse(error, "brant_tariff_open: tariff is NULL");
+  *tariff = nullptr;
+  if (directory == nullptr || name == nullptr) {
+    return Misuse(error, "brant_tariff_open: directory and name must not be NULL");
+  }
+  try {
+    return Open(directory, name, options, tariff, error);
+  } catch (const std::bad_alloc&) {
+    return OutOfMemory(error);
+  } catch (...) {
+    return Fail(error, BRANT_E_INTERNAL, {}, "brant_tariff_open: an unexpected failure");
+  }
+}
+
+void brant_tariff_close(brant_tariff* tariff) {
+  if (tariff == nullptr) return;
+  EndLibraries(*tariff);
+  delete tariff;
+}
+
+void brant_shipment_init(brant_shipment* shipment) {
+  if (shipment == nullptr) return;
+  std::memset(shipment, 0, sizeof *shipment);
+  shipment->size = sizeof *shipment;
+}
+
+void brant_bill_init(brant_bill* bill) {
+  if (bill == nullptr) return;
+  std::memset(bill, 0, sizeof *bill);
+  bill->size = sizeof *bill;
+  bill->transit_days = -1;
+}
+
+brant_status brant_rate(const brant_tariff* tariff, const brant_shipment* shipment,
+                        brant_bill* bill, brant_error* error) {
+  ClearError(error);
+  if (tariff == nullptr || shipment == nullptr || bill == nullptr) {
+    return Misuse(error, "brant_rate: tariff, shipment and bill must not be NULL");
+  }
+  if (shipment->size != sizeof(brant_shipment)) {
+    return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_ARGUMENT, 0, 0, {}},
+                "brant_rate: a brant_shipment of %u bytes; this library knows %zu (set it with "
+                "brant_shipment_init)", shipment->size, sizeof(brant_shipment));
+  }
+  if (bill->size != sizeof(brant_bill)) {
+    return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_ARGUMENT, 0, 0, {}},
+                "brant_rate: a brant_bill of %u bytes; this library knows %zu (set it with "
+                "brant_bill_init)", bill->size, sizeof(brant_bill));
+  }
+  ClearBill(*bill);
+  brant_status status;
+  try {
+    // Read-only to the host: a rating only borrows one of its records.
+    status = Rate(const_cast<brant_tariff&>(*tariff), *shipment, *bill, error);
+  } catch (const std::bad_alloc&) {
+    status = OutOfMemory(error);
+  } catch (...) {
+    status = Fail(error, BRANT_E_INTERNAL, {}, "brant_rate: an unexpected failure");
+  }
+  if (status != BRANT_OK) ClearBill(*bill);
+  return status;
+}
+
+}  // extern "C"

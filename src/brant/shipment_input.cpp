@@ -1,0 +1,177 @@
+#include "brant/shipment_input.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+
+#include "brant/error_report.h"
+
+namespace brant::api {
+namespace {
+
+bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
+bool IsLetter(char ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'); }
+char Upper(char ch) { return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch; }
+
+std::string_view Trimmed(const char* text) {
+  std::string_view view = text != nullptr ? std::string_view(text) : std::string_view();
+  while (!view.empty() && (view.front() == ' ' || view.front() == '\t')) view.remove_prefix(1);
+  while (!view.empty() && (view.back() == ' ' || view.back() == '\t')) view.remove_suffix(1);
+  return view;
+}
+
+bool AllDigits(std::string_view text) {
+  for (char ch : text) {
+    if (!IsDigit(ch)) return false;
+  }
+  return !text.empty();
+}
+
+// A Canadian postal code, A9A 9A9, without its space.
+bool IsCanadian(std::string_view text) {
+  if (text.size() != 6) return false;
+  for (std::size_t i = 0; i < 6; ++i) {
+    if (i % 2 == 0 ? !IsLetter(text[i]) : !IsDigit(text[i])) return false;
+  }
+  return true;
+}
+
+// The code with its one inner space dropped: "M5V 3L9", "64000 M".
+std::string_view WithoutInnerSpace(std::string_view text, char (&room)[16]) {
+  const std::size_t space = text.find(' ');
+  if (space == std::string_view::npos || text.size() >= sizeof room) return text;
+  if (text.find(' ', space + 1) != std::string_view::npos) return text;
+  std::memcpy(room, text.data(), space);
+  std::memcpy(room + space, text.data() + space + 1, text.size() - space - 1);
+  return {room, text.size() - 1};
+}
+
+void Store(PostalCode& out, PostalKind kind, std::string_view text) {
+  out.kind = kind;
+  std::memset(out.code, 0, sizeof out.code);
+  for (std::size_t i = 0; i < text.size() && i < sizeof out.code - 1; ++i) out.code[i] = Upper(text[i]);
+}
+
+brant_status ReadPostalCode(const char* given, brant_field field, PostalCode& out,
+                            brant_error* error) {
+  const char* end = field == BRANT_FIELD_ORIGIN ? "origin" : "destination";
+  const std::string_view text = Trimmed(given);
+  const Blame blame{field, 0, 0, text};
+  if (text.empty()) {
+    return Fail(error, BRANT_E_MALFORMED, blame,
+                "%s: no postal code given; give a five-digit ZIP, a Canadian postal code "
+                "(A9A 9A9) or a Mexican point (64000M)", end);
+  }
+  const int shown = static_cast<int>(text.size() < 40 ? text.size() : 40);
+  char room[16] = {};
+  const std::string_view code = WithoutInnerSpace(text, room);
+  if (IsDigit(code.front())) {
+    if (code.size() == 5 && AllDigits(code)) {
+      Store(out, PostalKind::kZip, code);
+      return BRANT_OK;
+    }
+    if (code.size() == 6 && AllDigits(code.substr(0, 5)) && Upper(code[5]) == 'M') {
+      Store(out, PostalKind::kMexican, code);
+      return BRANT_OK;
+    }
+    const bool zipPlusFour = (text.size() == 10 && text[5] == '-' &&
+                              AllDigits(text.substr(0, 5)) && AllDigits(text.substr(6))) ||
+                             (text.size() == 9 && AllDigits(text));
+    if (zipPlusFour) {
+      return Fail(error, BRANT_E_MALFORMED, blame,
+                  "%s %.*s: ZIP+4 is not accepted; give the five-digit ZIP", end, shown,
+                  text.data());
+    }
+    return Fail(error, BRANT_E_MALFORMED, blame,
+                "%s %.*s: a ZIP code has five digits; a Mexican point is five digits and M "
+                "(64000M)", end, shown, text.data());
+  }
+  if (IsCanadian(code)) {
+    Store(out, PostalKind::kCanadian, code);
+    return BRANT_OK;
+  }
+  return Fail(error, BRANT_E_MALFORMED, blame,
+              "%s %.*s: not a postal code; give a five-digit ZIP, a Canadian postal code "
+              "(A9A 9A9) or a Mexican point (64000M)", end, shown, text.data());
+}
+
+brant_status ReadLine(const brant_line& line, int32_t number, ShipmentInput& input,
+                      brant_error* error) {
+  const std::string_view freightClass = Trimmed(line.freight_class);
+  const int shown = static_cast<int>(freightClass.size() < 40 ? freightClass.size() : 40);
+  if (freightClass.empty() || freightClass.size() > kClassRoom) {
+    return Fail(error, BRANT_E_MALFORMED, {BRANT_FIELD_CLASS, number, 0, freightClass},
+                "line %d class \"%.*s\": give the class as the tariff lists it, 1 to %d "
+                "characters (\"100\", \"77.5\")", number, shown, freightClass.data(), kClassRoom);
+  }
+  std::memcpy(input.classes[number - 1], freightClass.data(), freightClass.size());
+  if (line.weight < 1 || line.weight > kMostPounds) {
+    char value[16];
+    std::snprintf(value, sizeof value, "%d", line.weight);
+    return Fail(error, BRANT_E_MALFORMED, {BRANT_FIELD_WEIGHT, number, 0, value},
+                "line %d weight %d: give a weight of 1 to %d pounds", number, line.weight,
+                kMostPounds);
+  }
+  input.weights[number - 1] = line.weight;
+  return BRANT_OK;
+}
+
+brant_status ReadPercentage(int32_t bps, brant_field field, const char* name,
+                            brant_error* error) {
+  if (bps >= 0 && bps <= kMostBasisPoints) return BRANT_OK;
+  char value[16];
+  std::snprintf(value, sizeof value, "%d", bps);
+  return Fail(error, BRANT_E_MALFORMED, {field, 0, 0, value},
+              "%s %d basis points: give 0 to %d (0 to 99.99 %%)", name, bps, kMostBasisPoints);
+}
+
+}  // namespace
+
+brant_status ReadShipment(const brant_shipment& s, ShipmentInput& input, brant_error* error) {
+  input = ShipmentInput{};
+  if (brant_status st = ReadPostalCode(s.origin, BRANT_FIELD_ORIGIN, input.origin, error)) {
+    return st;
+  }
+  if (brant_status st =
+          ReadPostalCode(s.destination, BRANT_FIELD_DESTINATION, input.destination, error)) {
+    return st;
+  }
+  if (s.line_count < 1 || s.line_count > BRANT_MAX_LINES) {
+    char value[16];
+    std::snprintf(value, sizeof value, "%d", s.line_count);
+    return Fail(error, BRANT_E_MALFORMED, {BRANT_FIELD_LINES, 0, 0, value},
+                "%d lines: a shipment has one to %d lines of a class and a weight", s.line_count,
+                BRANT_MAX_LINES);
+  }
+  input.lineCount = s.line_count;
+  int64_t total = 0;
+  for (int32_t i = 0; i < s.line_count; ++i) {
+    if (brant_status st = ReadLine(s.lines[i], i + 1, input, error)) return st;
+    total += input.weights[i];
+  }
+  if (total > kMostPounds) {
+    char value[24];
+    std::snprintf(value, sizeof value, "%lld", static_cast<long long>(total));
+    return Fail(error, BRANT_E_MALFORMED, {BRANT_FIELD_TOTAL_WEIGHT, 0, 0, value},
+                "total weight %lld: a shipment weighs at most %d pounds; split it",
+                static_cast<long long>(total), kMostPounds);
+  }
+  input.totalWeight = static_cast<int32_t>(total);
+  if (brant_status st = ReadPercentage(s.discount_bps, BRANT_FIELD_DISCOUNT, "discount", error)) {
+    return st;
+  }
+  if (brant_status st = ReadPercentage(s.break_discount_bps, BRANT_FIELD_BREAK_DISCOUNT,
+                                       "break discount", error)) {
+    return st;
+  }
+  if (s.floor_cents < 0 || s.floor_cents > kMostFloorCents) {
+    char value[24];
+    std::snprintf(value, sizeof value, "%lld", static_cast<long long>(s.floor_cents));
+    return Fail(error, BRANT_E_MALFORMED, {BRANT_FIELD_FLOOR, 0, 0, value},
+                "floor %lld cents: give 0 to %lld cents (999.99 dollars)",
+                static_cast<long long>(s.floor_cents), static_cast<long long>(kMostFloorCents));
+  }
+  return BRANT_OK;
+}
+
+}  // namespace brant::api

@@ -1,0 +1,218 @@
+#include "brant/tariff_handle.h"
+
+#include <dlfcn.h>
+
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+
+#include "brant/error_report.h"
+#include "context/byte_coding.h"
+#include "platform/hooks.h"
+
+namespace brant::api {
+namespace {
+
+constexpr int32_t kDefOpen = 240;
+constexpr int32_t kSetOpen = 370;
+constexpr int32_t kTablesMode = 1;
+
+// The outside libraries keep one state per process; one tariff at a time
+// may use each, and the service guide answers one lane at a time.
+struct LibraryOwners {
+  std::mutex lock;
+  const brant_tariff* engine = nullptr;
+  const brant_tariff* guide = nullptr;
+  std::mutex guideCalls;
+};
+
+LibraryOwners& Owners() {
+  static LibraryOwners owners;
+  return owners;
+}
+
+template <std::size_t N>
+bool PutPath(char (&field)[N], const std::string& text) {
+  if (text.size() >= N) return false;
+  PutTerminatedText(field, N, text);
+  return true;
+}
+
+std::string AsDirectory(const std::string& dir, const std::string& fallback) {
+  if (dir.empty()) return fallback;
+  return dir.back() == '/' ? dir : dir + "/";
+}
+
+bool Claim(const brant_tariff*& owner, const brant_tariff* tariff) {
+  std::lock_guard guard(Owners().lock);
+  if (owner != nullptr && owner != tariff) return false;
+  owner = tariff;
+  return true;
+}
+
+void Release(const brant_tariff*& owner, const brant_tariff* tariff) {
+  std::lock_guard guard(Owners().lock);
+  if (owner == tariff) owner = nullptr;
+}
+
+// The engine's tariff as named, or its first effective one with its date.
+void ChooseEngineTariff(RateContext& c, const std::string& name) {
+  std::memset(c.engineTariff, ' ', sizeof c.engineTariff - 1);
+  c.engineTariff[sizeof c.engineTariff - 1] = '\0';
+  std::memset(c.engineTariffDate, ' ', sizeof c.engineTariffDate);
+  if (!name.empty()) {
+    std::memcpy(c.engineTariff, name.data(), name.size());
+    return;
+  }
+  if (c.efcTable == nullptr || c.efcCount < 1) return;  // the standard classes then
+  const uint8_t* entry = c.efcTable;
+  std::memcpy(c.engineTariff, entry, 8);
+  char date[11];
+  std::snprintf(date, sizeof date, "%.4s-%.2s-%.2s", reinterpret_cast<const char*>(entry + 8),
+                reinterpret_cast<const char*>(entry + 12),
+                reinterpret_cast<const char*>(entry + 14));
+  std::memcpy(c.engineTariffDate, date, sizeof c.engineTariffDate);
+}
+
+brant_status StartEngine(brant_tariff& t, RateContext& c, brant_error* error) {
+  const brant_options& o = t.options;
+  const Blame blame{BRANT_FIELD_ENGINE, 0, 0, o.engineLibrary};
+  if (!Claim(Owners().engine, &t)) {
+    return Fail(error, BRANT_E_MISUSE, blame,
+                "engine %s: another open tariff uses a tariff engine; a process has one",
+                o.engineLibrary.c_str());
+  }
+  const std::string dir = AsDirectory(o.engineDataDir, t.directory);
+  if (!PutPath(c.dataDir, dir)) {
+    return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_ENGINE, 0, 0, dir},
+                "engine data directory %s: at most %zu characters", dir.c_str(),
+                sizeof c.dataDir - 1);
+  }
+  t.engineLibrary = dlopen(o.engineLibrary.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (t.engineLibrary == nullptr) {
+    return Fail(error, BRANT_E_LIBRARY, blame, "engine %s: cannot load it: %s",
+                o.engineLibrary.c_str(), dlerror());
+  }
+  c.engineModule = t.engineLibrary;
+  c.useTariffEngine = 1;
+  if (GetTEAddresses(&c, 0) == 0) {
+    return Fail(error, BRANT_E_LIBRARY, {BRANT_FIELD_ENGINE, 0, c.errorCode, o.engineLibrary},
+                "engine %s: not a tariff engine library, a function is missing (status %d)",
+                o.engineLibrary.c_str(), c.errorCode);
+  }
+  if (InitializeTEdll(&c) == 0) {
+    return Fail(error, BRANT_E_LIBRARY, {BRANT_FIELD_ENGINE, 0, c.errorCode, o.engineLibrary},
+                "engine %s: would not open on %s (status %d: %s)", o.engineLibrary.c_str(),
+                dir.c_str(), c.errorCode, RecordMessage(c.errorCode));
+  }
+  t.engineOpen = true;
+  ChooseEngineTariff(c, o.engineTariff);
+  MessageCapture box;
+  SetClassesAndWeights(&c, kTablesMode, 0);
+  if (c.classCount <= 0) {
+    return Fail(error, BRANT_E_LIBRARY, {BRANT_FIELD_ENGINE, 0, 0, o.engineTariff},
+                "engine %s: no classes for tariff \"%.8s\"%s%s", o.engineLibrary.c_str(),
+                c.engineTariff, box.captured() ? ": " : "", box.text());
+  }
+  c.errorCode = 0;
+  return BRANT_OK;
+}
+
+brant_status StartGuide(brant_tariff& t, RateContext& c, brant_error* error) {
+  const brant_options& o = t.options;
+  const Blame blame{BRANT_FIELD_SERVICE_GUIDE, 0, 0, o.guideLibrary};
+  if (!Claim(Owners().guide, &t)) {
+    return Fail(error, BRANT_E_MISUSE, blame,
+                "service guide %s: another open tariff uses a service guide; a process has one",
+                o.guideLibrary.c_str());
+  }
+  t.guideLibrary = dlopen(o.guideLibrary.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (t.guideLibrary == nullptr) {
+    return Fail(error, BRANT_E_LIBRARY, blame, "service guide %s: cannot load it: %s",
+                o.guideLibrary.c_str(), dlerror());
+  }
+  c.serviceGuideModule = t.guideLibrary;
+  c.useServiceGuide = 1;
+  if (GetSGAddresses(&c, 0) == 0) {
+    return Fail(error, BRANT_E_LIBRARY, {BRANT_FIELD_SERVICE_GUIDE, 0, c.errorCode, o.guideLibrary},
+                "service guide %s: not a service guide library, a function is missing "
+                "(status %d)", o.guideLibrary.c_str(), c.errorCode);
+  }
+  // The guide reads its data from the record's data directory.
+  const std::string dir = AsDirectory(o.guideDataDir, t.directory);
+  if (!PutPath(c.dataDir, dir)) {
+    return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_SERVICE_GUIDE, 0, 0, dir},
+                "service guide data directory %s: at most %zu characters", dir.c_str(),
+                sizeof c.dataDir - 1);
+  }
+  const int32_t started = InitializeSGdll(&c);
+  PutPath(c.dataDir, t.directory);
+  if (started == 0) {
+    return Fail(error, BRANT_E_LIBRARY, blame, "service guide %s: would not start on %s",
+                o.guideLibrary.c_str(), dir.c_str());
+  }
+  t.guideOpen = true;
+  return BRANT_OK;
+}
+
+}  // namespace
+
+brant_status OpenWorkingRecord(brant_tariff& t, RateContext& c, bool first, brant_error* error) {
+  PutPath(c.dataDir, t.directory);
+  PutPath(c.profileDir, t.directory);
+  PutPath(c.tariffName, t.name);
+  // The user defaults come first: they may cut the weight breaks.
+  if (ReadDefFile(&c) == 0 && c.errorCode != kDefOpen) {
+    return Fail(error, TariffFailureOf(c.errorCode), {BRANT_FIELD_TARIFF, 0, c.errorCode, t.name},
+                "tariff %s%s: %s.DEF: %s (status %d)", t.directory.c_str(), t.name.c_str(),
+                t.name.c_str(), RecordMessage(c.errorCode), c.errorCode);
+  }
+  c.errorCode = 0;
+  if (OpenAllFiles(&c, nullptr) == 0) {
+    const int32_t status = c.errorCode;
+    if (status == kSetOpen) {
+      return Fail(error, BRANT_E_TARIFF, {BRANT_FIELD_TARIFF, 0, status, t.name},
+                  "tariff %s%s: no such tariff (%s.SET cannot be opened)", t.directory.c_str(),
+                  t.name.c_str(), t.name.c_str());
+    }
+    return Fail(error, TariffFailureOf(status), {BRANT_FIELD_TARIFF, 0, status, t.name},
+                "tariff %s%s: %s (status %d)", t.directory.c_str(), t.name.c_str(),
+                RecordMessage(status), status);
+  }
+  c.errorCode = 0;
+  if (!t.options.guideLibrary.empty()) {
+    if (first) {
+      if (brant_status status = StartGuide(t, c, error)) return status;
+    }
+    c.serviceGuideModule = t.guideLibrary;
+    c.useServiceGuide = 1;
+  }
+  if (!t.options.engineLibrary.empty() && first) {
+    if (brant_status status = StartEngine(t, c, error)) return status;
+  }
+  return BRANT_OK;
+}
+
+void EndLibraries(brant_tariff& t) {
+  RateContext* first = t.pool.First();
+  if (first != nullptr && t.engineOpen) EndTEdll(first);
+  if (first != nullptr && t.guideOpen) EndSGdll(first);
+  if (first != nullptr) {
+    first->useTariffEngine = 0;
+    first->engineModule = nullptr;
+    first->serviceGuideModule = nullptr;
+  }
+  t.engineOpen = t.guideOpen = false;
+  if (t.engineLibrary != nullptr) dlclose(t.engineLibrary);
+  if (t.guideLibrary != nullptr) dlclose(t.guideLibrary);
+  t.engineLibrary = t.guideLibrary = nullptr;
+  Release(Owners().engine, &t);
+  Release(Owners().guide, &t);
+}
+
+int32_t AskServiceGuide(RateContext& record) {
+  std::lock_guard guard(Owners().guideCalls);
+  return GetService(&record);
+}
+
+}  // namespace brant::api
