@@ -26,6 +26,8 @@ Hooks& TheHooks() {
 
 std::atomic<int32_t> lastQuitCode{0};
 
+thread_local MessageCapture* activeCapture = nullptr;
+
 int32_t DefaultMessageBox(const char* text, const char* caption) {
   std::fprintf(stderr, "%s: %s\n", caption, text);
   return BRANT_IDOK;
@@ -33,8 +35,16 @@ int32_t DefaultMessageBox(const char* text, const char* caption) {
 
 }  // namespace
 
+MessageCapture::MessageCapture() : outer_(activeCapture) { activeCapture = this; }
+
+MessageCapture::~MessageCapture() { activeCapture = outer_; }
+
 int32_t ShowMessageBox(void* owner, const char* text, const char* caption,
                        uint32_t style) {
+  if (MessageCapture* capture = activeCapture; capture != nullptr) {
+    std::snprintf(capture->text_, sizeof capture->text_, "%s", text != nullptr ? text : "");
+    return BRANT_IDOK;
+  }
   Hooks& hooks = TheHooks();
   BrantMessageBoxHook hook;
   void* data;
