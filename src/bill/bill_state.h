@@ -20,6 +20,19 @@ struct ChargeLevels {
   char values[kChargeLevelSlots][kChargeValueSize];
 };
 
+// One heavier break the search weighed against the cheapest so far: what a
+// host shows when it explains why a bill was priced at its break.
+struct BreakComparison {
+  int32_t fromBreak = 0;      // the cheapest break so far
+  int32_t toBreak = 0;        // the heavier break weighed
+  int32_t deficitWeight = 0;  // pounds added to reach it
+  float deficitRate = 0.0f;   // dollars per 100 pounds
+  float total = 0.0f;         // its lines and deficit, after its discount
+  double bestTotal = 0.0;     // the cheapest total so far
+  bool won = false;           // the heavier break was taken
+};
+inline constexpr std::size_t kMaxComparisons = 9;  // one per break above the first
+
 struct BillState {
   // Breaks: the one being priced, the cheapest so far, the one compared.
   int32_t currentBreak = 0;
@@ -41,6 +54,10 @@ struct BillState {
   int32_t deficitWeight = 0;
   int32_t billedWeight = 0;
   bool firstPassDone = false;
+  // The break the search started from, and the breaks it weighed.
+  int32_t startBreak = 0;
+  BreakComparison comparisons[kMaxComparisons] = {};
+  int32_t comparisonCount = 0;
   // The levels the MC charge list is built from.
   ChargeLevels chargeListLevels{};
 };

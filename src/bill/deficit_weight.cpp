@@ -83,7 +83,12 @@ void CompareNextBreak(RateContext& c) {
     total = static_cast<float>(total - rndoff(percent / 100.0f * total, 2));
   }
   s.nextBreakTotal = total;
-  if (static_cast<double>(total) > s.grossCharge) return;
+  const bool won = static_cast<double>(total) <= s.grossCharge;
+  if (s.comparisonCount < static_cast<int32_t>(kMaxComparisons)) {
+    s.comparisons[s.comparisonCount++] = {s.bestBreak, s.nextBreak, deficit, rate, total,
+                                          s.grossCharge, won};
+  }
+  if (!won) return;
   s.bestTotal = total;
   s.currentBreak = s.bestBreak = s.nextBreak;
   s.deficitRate = rate;

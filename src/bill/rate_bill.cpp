@@ -39,6 +39,8 @@ void ResetBill(BillState& s) {
   s.deficitCharge = 0.0f;
   s.deficitRate = 0.0f;
   s.bestBreak = s.nextBreak = 0;
+  s.startBreak = 0;
+  s.comparisonCount = 0;
 }
 
 // The first break in use that holds the weight, or -1.
@@ -122,6 +124,7 @@ int32_t RateOneBill(RateContext& c, uint32_t bill) {
   if (start < 0) return Refuse(c, BRANT_INVALID_WEIGHT);
   const int32_t breakStart = WeightBreakStart(c);
   s.currentBreak = breakStart > 0 && start >= breakStart ? breakStart - 1 : start;
+  s.startBreak = s.currentBreak;
   if (!LinesFitTable(c)) return Refuse(c, BRANT_INVALID_CLASS);
 
   ChargeLevels levels;
