@@ -2,6 +2,7 @@
 """Write the sample tariff's source (samples/sample/) from compact rules.
 
     python3 samples/tools/make_sample.py [--data samples/data] [--out samples/sample]
+                                         [--guide samples/guide]
 
 The geography is real (samples/data, derived from public ZIP data); the rates
 are ours, made up from distances between regions: no carrier's tariff.
@@ -17,6 +18,10 @@ What the sample holds:
 - Canadian postal prefixes by province, Hawaiian ZIPs by island with their
   gateways and island charges, Alaskan points and Mexican points with rates of
   their own, transit days between terminals and a few zone charges.
+
+Beside the source it writes GUIDE.TXT (samples/guide/), the data our stand-in
+service guide answers from: the terminal serving each lower-48 prefix and
+each Canadian area, and the days between terminals.
 
 Standard library only; the output is deterministic.
 """
@@ -561,10 +566,15 @@ def mexican_tables(geo):
     return points, rbnos, sorted(rates)
 
 
+def terminal_of(point):
+    """A base point's terminal code: its first three letters and 0."""
+    return point[:3] + "0"
+
+
 def terminals():
     """Terminal codes: a region's hub, a Canadian city, with their centres."""
-    codes = [(r[5][:3] + "0", HUB_CENTRES[r[5]]) for r in REGIONS]
-    codes += [(p[0][:3] + "0", p[2]) for p in CANADIAN_POINTS]
+    codes = [(terminal_of(r[5]), HUB_CENTRES[r[5]]) for r in REGIONS]
+    codes += [(terminal_of(p[0]), p[2]) for p in CANADIAN_POINTS]
     return codes
 
 
@@ -577,7 +587,34 @@ def transit_table():
     return sorted(rows, key=lambda r: (r[0].upper(), r[1].upper()))
 
 
-def write_source(data, out):
+def guide_entries(geo):
+    """The stand-in service guide's lines: every lower-48 prefix served by its
+    region's hub terminal, every Canadian area by its city's, and the days
+    of every pair of terminals as transit_table() gives them. Every pair has
+    its days: the guide answers a pair without them with 1100, which the
+    library takes for a lane without terminals. Hawaii, Alaska and Mexico are
+    not served; a terminal without a terminal line adds no extra days."""
+    serves = [(prefix, terminal_of(REGIONS[geo.region[prefix]][5])) for prefix in geo.lower48]
+    serves += sorted((fsa, terminal_of(point)) for point, areas, _ in CANADIAN_POINTS
+                     for fsa in areas)
+    days = transit_table()
+    return (["serves %s %s" % entry for entry in serves],
+            ["days %s %s %d" % entry for entry in days])
+
+
+def write_guide(geo, guide):
+    os.makedirs(guide, exist_ok=True)
+    serves, days = guide_entries(geo)
+    header = ["# The sample tariff's service guide, read by our stand-in service guide",
+              "# (standins/servguide): the terminal serving each end of a lane and the",
+              "# days between terminals. The build copies it beside the compiled tariff.",
+              "# Written by samples/tools/make_sample.py; edit the generator, not this file."]
+    with open(os.path.join(guide, "GUIDE.TXT"), "w", encoding="ascii") as f:
+        f.write("\n".join(header + [""] + serves + [""] + days) + "\n")
+    return len(serves) + len(days)
+
+
+def write_source(data, out, guide):
     os.makedirs(out, exist_ok=True)
     geo = Geography(data)
     s = Source(out)
@@ -635,6 +672,7 @@ def write_source(data, out):
 
     s.table("transit_days.csv", ["origin_terminal", "destination_terminal", "days"],
             transit_table())
+    s.sizes["GUIDE.TXT"] = write_guide(geo, guide)
     return s.sizes
 
 
@@ -643,8 +681,9 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--data", default=os.path.join(here, "..", "data"))
     parser.add_argument("--out", default=os.path.join(here, "..", "sample"))
+    parser.add_argument("--guide", default=os.path.join(here, "..", "guide"))
     args = parser.parse_args()
-    sizes = write_source(args.data, args.out)
+    sizes = write_source(args.data, args.out, args.guide)
     for name in sorted(sizes):
         print("%-40s %7d lines" % (name, sizes[name]))
 
