@@ -80,9 +80,11 @@ void ReadLines(const RateContext& c, const ShipmentInput& in, AmountReader& read
   bill.line_count = in.lineCount;
   for (int32_t i = 0; i < in.lineCount; ++i) {
     brant_bill_line& line = bill.lines[i];
-    const std::string_view rated = Text(c.lineClass[i]);
+    // The class rated: a substitute when the profile names one.
+    const int32_t k = c.lineClassIndex[i];
+    const bool known = k >= 0 && k < BRANT_CLASS_SLOTS;
     PutTerminatedText(line.freight_class, sizeof line.freight_class,
-                      rated.empty() ? std::string_view(in.classes[i]) : rated);
+                      known ? Text(c.classTable[k]) : std::string_view(in.classes[i]));
     line.weight = in.weights[i];
     line.rate_cents = read.Hundredths(c.lineRate[i], "line rate");
     line.charge_cents = read.Hundredths(c.lineCharge[i], "line charge");

@@ -276,7 +276,7 @@ brant_status RateWithTariff(const brant_tariff& t, RateContext& c, const Shipmen
   return BRANT_OK;
 }
 
-brant_status RateWithEngine(RateContext& c, RatingNotes& notes, brant_error* error) {
+brant_status RateThroughEngine(RateContext& c, RatingNotes& notes, brant_error* error) {
   MessageCapture box;
   const int32_t result = RateShipment(&c, 0, 0);
   std::snprintf(notes.engineWords, sizeof notes.engineWords, "%s", box.text());
@@ -313,7 +313,7 @@ brant_status RateOnRecord(const brant_tariff& t, RateContext& c, const ShipmentI
   if (s.want_transit_days != 0) AskForTerminals(t, c, in, bill, notes);
   const bool engine = c.useTariffEngine != 0;
   const brant_status status =
-      engine ? RateWithEngine(c, notes, error) : RateWithTariff(t, c, in, error);
+      engine ? RateThroughEngine(c, notes, error) : RateWithTariff(t, c, in, error);
   if (status != BRANT_OK) return status;
   if (c.errorCode != 0) {
     AddWarning(bill, c.errorCode, "%s (status %d)", RecordMessage(c.errorCode), c.errorCode);
