@@ -14,9 +14,9 @@
 
 #include "bill_output.h"
 #include "brant_tool.h"
-#include "shipment.h"
+#include "rating.h"
 #include "statuses.h"
-#include "tariff_session.h"
+#include "tariff.h"
 
 namespace brant::tool {
 namespace {
@@ -27,7 +27,7 @@ constexpr uint64_t kReportedRefusals = 10;  // on standard error; all are in the
 constexpr uint64_t kProgressEvery = 4096;   // rows
 // Origin, destination and a class and a weight per line: fields past these
 // are never kept, so a record of a million commas costs no memory.
-constexpr std::size_t kMostColumns = 2 + 2 * BRANT_LINES;
+constexpr std::size_t kMostColumns = 2 + 2 * BRANT_MAX_LINES;
 
 // What a column of the input holds.
 struct Column {
@@ -44,13 +44,15 @@ std::string Lowered(std::string text) {
 int LineOf(const std::string& name, const std::string& stem) {
   if (name.size() != stem.size() + 1 || name.compare(0, stem.size(), stem) != 0) return -1;
   const char digit = name.back();
-  return digit >= '1' && digit <= '0' + BRANT_LINES ? digit - '1' : -1;
+  return digit >= '1' && digit <= '0' + BRANT_MAX_LINES ? digit - '1' : -1;
 }
 
 class Batch {
  public:
-  Batch(const BatchOptions& options, RateContext& record, std::ostream& out, std::ostream& err)
-      : options_(options), record_(record), out_(out), err_(err) {}
+  Batch(const BatchOptions& options, const brant_tariff& tariff, std::ostream& out,
+        std::ostream& err)
+      : options_(options), tariff_(tariff), tariffPath_(TariffPath(options.tariff)), out_(out),
+        err_(err) {}
   ~Batch() { csv_free(&parser_); }
   Batch(const Batch&) = delete;
   Batch& operator=(const Batch&) = delete;
@@ -95,13 +97,14 @@ class Batch {
   void EndRecord();
   bool ReadHeader();
   void RateRecord();
-  void Report(const RatingOutcome& outcome, const Bill* bill);
+  void Report();
   void RefuseMalformed();
   void ResetParser();
   void Summarize();
 
   const BatchOptions& options_;
-  RateContext& record_;
+  const brant_tariff& tariff_;
+  const std::string tariffPath_;
   std::ostream& out_;
   std::ostream& err_;
   csv_parser parser_{};
@@ -114,7 +117,8 @@ class Batch {
   bool headerFailed_ = false;
   uint64_t recordLine_ = 0;  // the line where the current record began
   bool inRecord_ = false;
-  Shipment shipment_;
+  ShipmentText shipment_;  // reused from row to row, as is the rating
+  Rating rating_;
   uint64_t rows_ = 0, rated_ = 0, warned_ = 0, refused_ = 0;
   uint64_t nextProgress_ = 0;
   int worstExit_ = kExitOk;
@@ -169,54 +173,61 @@ void Batch::EndRecord() {
 }
 
 // Fields past the header's columns are left aside; missing ones are empty.
+// A line is rated when its class or its weight is given.
 void Batch::RateRecord() {
-  ShipmentLine lines[BRANT_LINES];
-  shipment_.origin.clear();
-  shipment_.destination.clear();
+  ShipmentText& s = shipment_;
+  s.origin.clear();
+  s.destination.clear();
+  for (LineText& line : s.lines) {
+    line.freightClass.clear();
+    line.weight.clear();
+  }
   for (std::size_t i = 0; i < columns_.size() && i < fieldCount_; ++i) {
     const Column& column = columns_[i];
     switch (column.kind) {
-      case Column::kOrigin: shipment_.origin = fields_[i]; break;
-      case Column::kDestination: shipment_.destination = fields_[i]; break;
-      case Column::kClass: lines[column.line].freightClass = fields_[i]; break;
-      case Column::kWeight: lines[column.line].weight = fields_[i]; break;
+      case Column::kOrigin: s.origin = fields_[i]; break;
+      case Column::kDestination: s.destination = fields_[i]; break;
+      case Column::kClass: s.lines[column.line].freightClass = fields_[i]; break;
+      case Column::kWeight: s.lines[column.line].weight = fields_[i]; break;
     }
   }
-  shipment_.lines.clear();
-  for (const ShipmentLine& line : lines) {
-    if (!line.freightClass.empty() || !line.weight.empty()) shipment_.lines.push_back(line);
+  // Given lines move up over empty ones; swapping keeps every string's room.
+  s.lineCount = 0;
+  for (LineText& line : s.lines) {
+    if (line.freightClass.empty() && line.weight.empty()) continue;
+    if (&line != &s.lines[s.lineCount]) {
+      std::swap(line.freightClass, s.lines[s.lineCount].freightClass);
+      std::swap(line.weight, s.lines[s.lineCount].weight);
+    }
+    ++s.lineCount;
   }
-  const RatingOutcome outcome = RateOn(record_, shipment_, options_.discount);
-  if (outcome.result == Result::kRefused) {
-    Report(outcome, nullptr);
-  } else {
-    const Bill bill = ReadBill(record_);
-    Report(outcome, &bill);
-  }
+  RateShipment(tariff_, s, options_.shipment, rating_);
+  Report();
 }
 
-void Batch::Report(const RatingOutcome& outcome, const Bill* bill) {
+void Batch::Report() {
   ++rows_;
-  if (outcome.result == Result::kRated) ++rated_;
-  if (outcome.result == Result::kRatedWithWarning) ++warned_;
-  if (outcome.result == Result::kRefused) {
-    worstExit_ = std::max(worstExit_, outcome.exitCode);
-    if (++refused_ <= kReportedRefusals) {
-      err_ << "brant: line " << recordLine_ << ": "
-           << (outcome.status != 0 ? DescribeStatus(outcome.status) : OutcomeMessage(outcome))
-           << '\n';
-    }
-    if (refused_ == kReportedRefusals + 1) {
-      err_ << "brant: further refused rows are reported in the output only\n";
-    }
+  switch (rating_.result()) {
+    case Result::kRated: ++rated_; break;
+    case Result::kWarning: ++warned_; break;
+    case Result::kRefused:
+      worstExit_ = std::max(worstExit_, ExitCodeOfRating(rating_.status));
+      if (++refused_ <= kReportedRefusals) {
+        err_ << "brant: line " << recordLine_ << ": ";
+        WriteSentence(err_, rating_.error);
+        err_ << '\n';
+      }
+      if (refused_ == kReportedRefusals + 1) {
+        err_ << "brant: further refused rows are reported in the output only\n";
+      }
+      break;
   }
   if (options_.json) {
-    Json j = {{"line", recordLine_}, {"origin", shipment_.origin},
-              {"destination", shipment_.destination}};
-    j.update(OutcomeJson(outcome, bill));
-    out_ << j.dump() << '\n';
+    Json j = {{"line", recordLine_}, {"tariff", tariffPath_}};
+    j.update(RatingJson(shipment_, rating_, options_.shipment.explain));
+    out_ << j.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
   } else {
-    WriteCsvRow(out_, recordLine_, shipment_, outcome, bill);
+    WriteCsvRow(out_, recordLine_, shipment_, rating_);
   }
 }
 
@@ -224,8 +235,12 @@ void Batch::Report(const RatingOutcome& outcome, const Bill* bill) {
 // line, and reading starts afresh on the next line.
 void Batch::RefuseMalformed() {
   if (haveHeader_ && !headerFailed_) {
-    shipment_ = {};
-    Report({Result::kRefused, 0, kExitBadShipment, "malformed CSV record"}, nullptr);
+    shipment_.origin.clear();
+    shipment_.destination.clear();
+    shipment_.lineCount = 0;
+    Refuse(rating_, BRANT_FIELD_NONE, 0, "",
+           "malformed CSV record: a quote inside an unquoted field, or one never closed");
+    Report();
   } else {
     err_ << "brant: line " << recordLine_ << ": malformed CSV header; " << kHeaderHelp << '\n';
     headerFailed_ = true;
@@ -285,23 +300,11 @@ int Batch::Run(std::istream& in, const Progress& progress) {
 
 int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
              const Progress& progress) {
-  if (int32_t status = DiscountStatus(options.discount); status != 0) {
-    err << "brant: " << DescribeStatus(status) << '\n';
-    return kExitUsage;
-  }
-  const std::string tariff = options.tariff.empty() ? DefaultTariff() : options.tariff;
   try {
-    Failure failure;
-    std::unique_ptr<TariffSession> session = TariffSession::Open(tariff, failure);
-    if (!session) {
-      err << "brant: " << failure.message << '\n';
-      return failure.exitCode;
-    }
-    if (session->openStatus() != 0) {
-      err << "brant: warning: tariff opened, but the library left "
-          << DescribeStatus(session->openStatus()) << '\n';
-    }
-    Batch batch(options, session->record(), out, err);
+    int exitCode = kExitOk;
+    const Tariff tariff = OpenTariff(options.tariff, options.shipment.transitDays, err, exitCode);
+    if (!tariff) return exitCode;
+    Batch batch(options, *tariff, out, err);
     return batch.Run(in, progress);
   } catch (const std::bad_alloc&) {
     err << "brant: out of memory\n";

@@ -1,5 +1,6 @@
 // How a bill reads: a table for people, JSON for programs, a CSV row for a
-// batch.
+// batch. Money is printed from whole cents, as dollars in the table and
+// the CSV and as cents in JSON.
 #pragma once
 
 #include <nlohmann/json.hpp>
@@ -8,28 +9,23 @@
 #include <iosfwd>
 #include <string>
 
-#include "shipment.h"
+#include "rating.h"
 
 namespace brant::tool {
 
 using Json = nlohmann::ordered_json;
 
-// The bill with its tariff, and the warning when the library left a status.
-void WriteBillTable(std::ostream& out, const std::string& tariff, const Bill& bill,
-                    const RatingOutcome& outcome);
+// The bill with its tariff: ends, lines, charges, how the rate was found
+// when the bill explains it, each step of the amount due, the amount due,
+// then the bill's warnings.
+void WriteBillTable(std::ostream& out, const std::string& tariff, const brant_bill& bill);
 
-// The library's message for the outcome's status, or the tool's note.
-std::string OutcomeMessage(const RatingOutcome& outcome);
-
-// "rated", "warning" or "refused".
-const char* ResultName(Result result);
-
-// The outcome's result, status and message, and the bill when there is one.
-Json OutcomeJson(const RatingOutcome& outcome, const Bill* bill);
+// One shipment as an object: the ends as typed, the result, status and
+// message, then the bill or, for a refusal, the error.
+Json RatingJson(const ShipmentText& text, const Rating& rating, bool explain);
 
 // The CSV columns of a batch's output, and one row of them.
 extern const char* const kCsvHeader;
-void WriteCsvRow(std::ostream& out, uint64_t line, const Shipment& shipment,
-                 const RatingOutcome& outcome, const Bill* bill);
+void WriteCsvRow(std::ostream& out, uint64_t line, const ShipmentText& text, const Rating& rating);
 
 }  // namespace brant::tool

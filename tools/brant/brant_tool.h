@@ -18,35 +18,38 @@ enum ExitCode : int {
   kExitOk = 0,
   kExitUsage = 1,         // bad arguments or options; the usage follows
   kExitBadShipment = 2,   // the shipment was refused: postal code, lane, class, weight
-  kExitTariffFile = 3,    // the tariff could not be opened or read
-  kExitInternal = 4,      // out of memory, or a failure without a status
+  kExitTariffFile = 3,    // the tariff, an engine or a guide could not be opened or read
+  kExitInternal = 4,      // out of memory, or a failure the library cannot explain
 };
 
-// The discount the user asks for, applied to every shipment of a command.
-struct DiscountOptions {
-  bool given = false;           // false: no discount at all
-  double percent = 0;           // main discount, on the minimum charge
-  double breakPercent = 0;      // on the charges of every weight break
-  double floor = 0;             // floor amount in dollars
-  bool onRates = false;         // taken from the rates instead of the charges
+// Which tariff a command rates on, and the libraries it opens with it.
+struct TariffOptions {
+  std::string tariff;        // DIR/NAME; empty: the bundled sample tariff
+  std::string engine;        // a tariff engine library to rate through; empty: none
+  std::string engineData;    // the engine's data; empty: the tariff's directory
+  std::string engineTariff;  // the engine's tariff; empty: its first effective one
+  // A service guide library for transit days; empty: none, or our stand-in
+  // when the sample tariff is rated with transit days.
+  std::string guide;
 };
 
-// A tariff engine library to rate through instead of the tariff's own
-// files; the tariff still checks the postal codes.
-struct EngineOptions {
-  std::string library;          // path of the engine library; empty: no engine
-  std::string dataDir;          // the engine's data; empty: the tariff's directory
-  std::string tariff;           // the engine's tariff; empty: its first effective one
+// What every shipment of a command asks for, in the library's units.
+struct ShipmentOptions {
+  int32_t discountBps = 0;       // off the tariff minimum
+  int32_t breakDiscountBps = 0;  // off the charges of every weight break
+  int64_t floorCents = 0;        // the least line haul; 0: none
+  bool discountOnRates = false;  // from the rates before pricing, not the charges
+  bool transitDays = false;
+  bool explain = false;          // how the rate was found
 };
 
 struct RateOptions {
-  std::string tariff;           // DIR/NAME; empty: the bundled sample tariff
+  TariffOptions tariff;
   std::string origin;
   std::string destination;
   std::vector<std::string> lines;  // "CLASS:WEIGHT", one to eight
-  DiscountOptions discount;
+  ShipmentOptions shipment;
   bool json = false;
-  EngineOptions engine;
 };
 
 // Called as a batch goes on: the share of the input read (0 to 1, or -1
@@ -54,10 +57,10 @@ struct RateOptions {
 using Progress = std::function<void(double done, uint64_t rows)>;
 
 struct BatchOptions {
-  std::string tariff;           // as for RateOptions
-  DiscountOptions discount;
-  bool json = false;            // JSON lines instead of CSV
-  int64_t inputSize = -1;       // bytes of the input when known, for progress
+  TariffOptions tariff;
+  ShipmentOptions shipment;
+  bool json = false;       // JSON lines instead of CSV
+  int64_t inputSize = -1;  // bytes of the input when known, for progress
 };
 
 // The tariff path used when none is given.

@@ -9,38 +9,12 @@
 #include <iostream>
 
 #include "brant_tool.h"
+#include "command_line.h"
 #include "source/tariff_source.h"
 
 namespace {
 
 using namespace brant::tool;
-
-const char* const kExitCodes =
-    "Exit codes: 0 rated, 1 usage, 2 shipment refused (postal code, lane, class, weight),\n"
-    "3 tariff file missing or unreadable, 4 internal error.";
-
-// The discount options both commands take.
-struct DiscountArguments {
-  CLI::Option* percent;
-  CLI::Option* breakPercent;
-  CLI::Option* floor;
-  std::string on = "charges";
-};
-
-void AddDiscountOptions(CLI::App& command, DiscountOptions& d, DiscountArguments& a) {
-  a.percent = command.add_option("--discount", d.percent,
-                                 "discount percentage on the minimum charge (0 to 99.99)");
-  a.breakPercent = command.add_option("--break-discount", d.breakPercent,
-                                      "discount percentage on the charges of every weight break");
-  a.floor = command.add_option("--floor", d.floor, "discount floor in dollars (0 to 999.99)");
-  command.add_option("--discount-on", a.on, "take the discount from the charges or the rates")
-      ->check(CLI::IsMember({"charges", "rates"}));
-}
-
-void TakeDiscountArguments(DiscountOptions& d, const DiscountArguments& a) {
-  d.given = a.percent->count() + a.breakPercent->count() + a.floor->count() > 0;
-  d.onRates = a.on == "rates";
-}
 
 // Draws "[#####     ]  50%  1234 rows" over itself on standard error.
 class TerminalProgress {
@@ -118,53 +92,10 @@ int main(int argc, char** argv) {
              kExitCodes);
 
   RateOptions rate;
-  DiscountArguments rateDiscount;
-  CLI::App* rateCommand = app.add_subcommand("rate", "Rate one shipment and print its bill");
-  rateCommand->add_option("--tariff", rate.tariff, "the tariff as DIR/NAME (default: the sample)");
-  rateCommand->add_option("origin", rate.origin, "origin postal code")->required();
-  rateCommand->add_option("destination", rate.destination, "destination postal code")->required();
-  rateCommand->add_option("lines", rate.lines, "one to eight lines of CLASS:WEIGHT")
-      ->required()
-      ->expected(1, 8);
-  rateCommand->add_flag("--json", rate.json, "print the bill as JSON");
-  AddDiscountOptions(*rateCommand, rate.discount, rateDiscount);
-  CLI::Option* engineOption = rateCommand->add_option(
-      "--engine", rate.engine.library, "rate through this tariff engine library (a .so file)");
-  rateCommand->add_option("--engine-data", rate.engine.dataDir,
-                          "the engine's data directory (default: the tariff's directory)")
-      ->needs(engineOption);
-  rateCommand->add_option("--engine-tariff", rate.engine.tariff,
-                          "the engine's tariff (default: its first effective one)")
-      ->needs(engineOption);
-  rateCommand->footer(
-      "Example:\n"
-      "  brant rate --tariff /srv/tariffs/TARF --discount 10 --break-discount 45 \\\n"
-      "      10001 90001 100:1500 85:300\n"
-      "  brant rate --engine ./libengine.so --engine-data /srv/engine 10001 90001 100:1500\n\n"
-      "Through an engine, the tariff still checks the postal codes; the engine's\n"
-      "classes check the lines, and the engine prices the bill.\n"
-      "Postal codes: five-digit ZIP codes, Canadian codes such as H2X1Y4.\n" +
-      std::string(kExitCodes));
-
+  CLI::App* rateCommand = AddRateCommand(app, rate);
   BatchOptions batch;
   std::string input = "-";
-  DiscountArguments batchDiscount;
-  CLI::App* batchCommand =
-      app.add_subcommand("batch", "Rate every shipment of a CSV file, one output row each");
-  batchCommand->add_option("--tariff", batch.tariff, "the tariff as DIR/NAME (default: the sample)");
-  batchCommand->add_option("input", input, "CSV file, or - for standard input (the default)");
-  batchCommand->add_flag("--json", batch.json, "write JSON lines instead of CSV");
-  AddDiscountOptions(*batchCommand, batch.discount, batchDiscount);
-  batchCommand->footer(
-      "Input: a header line, then one shipment a line:\n"
-      "  origin,destination,class1,weight1,class2,weight2\n"
-      "  10001,90001,100,1500,85,300\n"
-      "Up to class8,weight8; columns in any order. Output: one row per input row with\n"
-      "its line number, result (rated, warning, refused), status and message, then the\n"
-      "bill. A summary goes to standard error.\n\n"
-      "Example:\n"
-      "  brant batch --tariff /srv/tariffs/TARF shipments.csv > bills.csv\n\n" +
-      std::string(kExitCodes) + " A batch exits with the worst kind among its rows.");
+  CLI::App* batchCommand = AddBatchCommand(app, batch, input);
 
   std::string sourceDir, compiledTariff;
   CLI::App* compileCommand =
@@ -198,10 +129,8 @@ int main(int argc, char** argv) {
   }
   int code = kExitOk;
   if (rateCommand->parsed()) {
-    TakeDiscountArguments(rate.discount, rateDiscount);
     code = RunRate(rate, std::cout, std::cerr);
   } else if (batchCommand->parsed()) {
-    TakeDiscountArguments(batch.discount, batchDiscount);
     code = RunBatchCommand(batch, input);
   } else if (compileCommand->parsed()) {
     code = RunCompileCommand(sourceDir, compiledTariff);

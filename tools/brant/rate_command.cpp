@@ -4,84 +4,68 @@
 
 #include "bill_output.h"
 #include "brant_tool.h"
-#include "engine_session.h"
-#include "shipment.h"
+#include "rating.h"
 #include "statuses.h"
-#include "tariff_session.h"
+#include "tariff.h"
 
 namespace brant::tool {
 namespace {
 
-constexpr int32_t kSetOpen = 370;
-
-// Reports a tariff that would not open; the sample tariff is only there
-// once the build has compiled it.
-int ReportOpenFailure(const Failure& failure, const std::string& tariff, bool isDefault,
-                      std::ostream& err) {
-  err << "brant: " << failure.message << '\n';
-  if (isDefault && failure.status == kSetOpen) {
-    err << "brant: the sample tariff " << tariff
-        << " is not built; build the project, or name a tariff with --tariff DIR/NAME\n";
+// False, with the usage error written, when the lines do not read.
+bool ReadShipment(const RateOptions& options, ShipmentText& text, std::ostream& err) {
+  text.origin = options.origin;
+  text.destination = options.destination;
+  if (options.lines.empty() || options.lines.size() > BRANT_MAX_LINES) {
+    err << "brant: give one to eight CLASS:WEIGHT lines\n";
+    return false;
   }
-  return failure.exitCode;
+  for (const std::string& line : options.lines) {
+    if (!SplitLine(line, text.lines[text.lineCount++])) {
+      err << "brant: \"" << line << "\" is not CLASS:WEIGHT\n";
+      return false;
+    }
+  }
+  return true;
+}
+
+void ReportRefusal(const Rating& rating, std::ostream& err) {
+  err << (BRANT_SHIPMENT_ERROR(rating.status) ? "brant: shipment refused: " : "brant: ");
+  WriteSentence(err, rating.error);
+  err << '\n';
 }
 
 int Rate(const RateOptions& options, std::ostream& out, std::ostream& err) {
-  Shipment shipment{options.origin, options.destination, {}};
-  for (const std::string& text : options.lines) {
-    ShipmentLine line;
-    if (!ParseLine(text, line)) {
-      err << "brant: \"" << text << "\" is not CLASS:WEIGHT\n";
-      return kExitUsage;
-    }
-    shipment.lines.push_back(line);
-  }
-  if (shipment.lines.empty() || shipment.lines.size() > BRANT_LINES) {
-    err << "brant: give one to eight CLASS:WEIGHT lines\n";
-    return kExitUsage;
-  }
-  if (int32_t status = DiscountStatus(options.discount); status != 0) {
-    err << "brant: " << DescribeStatus(status) << '\n';
-    return kExitUsage;
-  }
-  const bool isDefault = options.tariff.empty();
-  const std::string tariff = isDefault ? DefaultTariff() : options.tariff;
-  Failure failure;
-  std::unique_ptr<TariffSession> session = TariffSession::Open(tariff, failure);
-  if (!session) return ReportOpenFailure(failure, tariff, isDefault, err);
-  std::unique_ptr<EngineSession> engine;
-  if (!options.engine.library.empty()) {
-    engine = EngineSession::Open(session->record(), options.engine, failure);
-    if (!engine) {
-      err << "brant: " << failure.message << '\n';
-      return failure.exitCode;
-    }
-  }
-
-  const RatingOutcome outcome = RateOn(session->record(), shipment, options.discount);
-  if (outcome.result == Result::kRefused) {
-    err << "brant: shipment refused: "
-        << (outcome.note.empty() ? DescribeStatus(outcome.status) : outcome.note) << '\n';
-    return outcome.exitCode;
-  }
-  const Bill bill = ReadBill(session->record());
+  ShipmentText text;
+  if (!ReadShipment(options, text, err)) return kExitUsage;
+  int exitCode = kExitOk;
+  const Tariff tariff = OpenTariff(options.tariff, options.shipment.transitDays, err, exitCode);
+  if (!tariff) return exitCode;
+  Rating rating;
+  RateShipment(*tariff, text, options.shipment, rating);
   if (options.json) {
-    Json j = {{"tariff", tariff}};
-    j.update(OutcomeJson(outcome, &bill));
-    out << j.dump(2) << '\n';
-  } else {
-    WriteBillTable(out, tariff, bill, outcome);
+    Json j = {{"tariff", TariffPath(options.tariff)}};
+    j.update(RatingJson(text, rating, options.shipment.explain));
+    out << j.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
+  } else if (rating.status == BRANT_OK) {
+    WriteBillTable(out, TariffPath(options.tariff), rating.bill);
   }
-  if (outcome.result == Result::kRatedWithWarning) {
-    err << "brant: warning: rated, but the library left " << DescribeStatus(outcome.status)
-        << '\n';
+  if (rating.status != BRANT_OK) {
+    ReportRefusal(rating, err);
+    return ExitCodeOfRating(rating.status);
+  }
+  // Table users read the warnings under the bill; JSON readers have them in
+  // the object, and a person watching gets them here.
+  if (options.json) {
+    for (int i = 0; i < rating.bill.warning_count && i < BRANT_MAX_WARNINGS; ++i) {
+      err << "brant: warning: ";
+      WriteSentence(err, rating.bill.warnings[i].message, rating.bill.warnings[i].record_status);
+      err << '\n';
+    }
   }
   return kExitOk;
 }
 
 }  // namespace
-
-std::string DefaultTariff() { return BRANT_SAMPLE_TARIFF; }
 
 int RunRate(const RateOptions& options, std::ostream& out, std::ostream& err) {
   try {

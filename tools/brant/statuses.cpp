@@ -1,67 +1,40 @@
 #include "statuses.h"
 
-#include <brantfunc/brantfunc.h>
+#include <cstdio>
+#include <cstring>
+#include <ostream>
 
 #include "brant_tool.h"
 
 namespace brant::tool {
 namespace {
 
-bool IsShipmentStatus(int32_t status) {
+int ExitCodeOf(brant_status status, int misuse) {
+  if (status == BRANT_OK) return kExitOk;
+  if (BRANT_SHIPMENT_ERROR(status)) return kExitBadShipment;
   switch (status) {
-    case BRANT_INVALID_ORIGIN_ZIP:
-    case BRANT_INVALID_DEST_ZIP:
-    case BRANT_OUT_OF_SCOPE:
-    case BRANT_INVALID_TERRITORY:
-    case BRANT_INVALID_CLASS:
-    case BRANT_INVALID_WEIGHT:
-    case 107:  // five-character postal code required
-    case 112:  // invalid ZIP code
-    case BRANT_INVALID_ZIP_COMBINATION:
-      return true;
-    default:
-      return false;
-  }
-}
-
-// The tables the library could not allocate.
-bool IsAllocationStatus(int32_t status) {
-  switch (status) {
-    case 141: case 150: case 168: case 193: case 272:
-    case 302: case 312: case 342: case 362: case 564:
-      return true;
-    default:
-      return false;
+    case BRANT_E_MISUSE: return misuse;
+    case BRANT_E_TARIFF:
+    case BRANT_E_LIBRARY: return kExitTariffFile;
+    default: return kExitInternal;  // out of memory, internal, or unknown to this tool
   }
 }
 
 }  // namespace
 
-int32_t KeepMessageText(void* userData, void*, const char* text, const char*, uint32_t) {
-  *static_cast<std::string*>(userData) = text != nullptr ? text : "";
-  return BRANT_IDOK;
-}
+int ExitCodeOfOpening(brant_status status) { return ExitCodeOf(status, kExitUsage); }
 
-std::string StatusMessage(int32_t status) {
-  std::string text;
-  SetMessageBoxHook(&KeepMessageText, &text);
-  warning("", "brant", status, nullptr);
-  SetMessageBoxHook(nullptr, nullptr);
-  return text;
-}
+int ExitCodeOfRating(brant_status status) { return ExitCodeOf(status, kExitInternal); }
 
-int ExitCodeOfStatus(int32_t status) {
-  if (IsShipmentStatus(status)) return kExitBadShipment;
-  if (status == 0 || IsAllocationStatus(status)) return kExitInternal;
-  return kExitTariffFile;
-}
-
-std::string DescribeStatus(int32_t status) {
-  std::string message = StatusMessage(status);
-  for (char& ch : message) {
-    if (ch == '\n') ch = ' ';
+void WriteSentence(std::ostream& out, const char* message, int32_t recordStatus) {
+  // The sentence quotes the value as given, which may hold a line break.
+  for (const char* ch = message; *ch != '\0'; ++ch) {
+    out << (*ch == '\n' || *ch == '\r' ? ' ' : *ch);
   }
-  return "status " + std::to_string(status) + ": " + message;
+  if (recordStatus == 0) return;
+  char status[24];
+  std::snprintf(status, sizeof status, "(status %d)", recordStatus);
+  if (std::strstr(message, status) == nullptr) out << ' ' << status;
 }
 
 }  // namespace brant::tool

@@ -1,25 +1,25 @@
-// Library statuses as the command line reports them: the library's own
-// message for a code, and the kind of failure (its exit code).
+// The library's statuses as the command line reports them: the exit code of
+// each kind of failure, and its sentence.
 #pragma once
 
-#include <cstdint>
+#include <brantfunc/brant.h>
+
 #include <iosfwd>
-#include <string>
 
 namespace brant::tool {
 
-// A message-box hook that keeps the box's text in the std::string its user
-// data points to, and answers OK.
-int32_t KeepMessageText(void* userData, void* owner, const char* text, const char* caption,
-                        uint32_t style);
+// Opening a tariff: a misuse is the user's (a tariff name too long, an
+// engine tariff unknown to the options), so a usage error.
+int ExitCodeOfOpening(brant_status status);
 
-// The library's message for `status`, through its message export.
-std::string StatusMessage(int32_t status);
+// Rating a shipment: a misuse can only be the tool's own fault.
+int ExitCodeOfRating(brant_status status);
 
-// The exit code of a failure that left `status` behind.
-int ExitCodeOfStatus(int32_t status);
-
-// "status 101: Invalid Origin ZIP Code." on one line.
-std::string DescribeStatus(int32_t status);
+// The library's sentence on one line, then "(status N)" when the record
+// interface left a status the sentence does not already give.
+void WriteSentence(std::ostream& out, const char* message, int32_t recordStatus);
+inline void WriteSentence(std::ostream& out, const brant_error& error) {
+  WriteSentence(out, error.message, error.record_status);
+}
 
 }  // namespace brant::tool

@@ -1,0 +1,145 @@
+// The bill as JSON: field names as brant_bill names them, money in whole
+// cents, so a program reads the same bill a host of brant.h gets.
+#include "bill_output.h"
+
+namespace brant::tool {
+namespace {
+
+const char* FieldName(brant_field field) {
+  switch (field) {
+    case BRANT_FIELD_NONE: break;
+    case BRANT_FIELD_ORIGIN: return "origin";
+    case BRANT_FIELD_DESTINATION: return "destination";
+    case BRANT_FIELD_LANE: return "lane";
+    case BRANT_FIELD_LINES: return "lines";
+    case BRANT_FIELD_CLASS: return "class";
+    case BRANT_FIELD_WEIGHT: return "weight";
+    case BRANT_FIELD_TOTAL_WEIGHT: return "total_weight";
+    case BRANT_FIELD_DISCOUNT: return "discount";
+    case BRANT_FIELD_BREAK_DISCOUNT: return "break_discount";
+    case BRANT_FIELD_FLOOR: return "floor";
+    case BRANT_FIELD_TARIFF: return "tariff";
+    case BRANT_FIELD_ENGINE: return "engine";
+    case BRANT_FIELD_SERVICE_GUIDE: return "service_guide";
+    case BRANT_FIELD_BILL: return "bill";
+    case BRANT_FIELD_ARGUMENT: return "argument";
+  }
+  return "none";
+}
+
+const char* NoteKindName(int32_t kind) {
+  switch (kind) {
+    case BRANT_NOTE_METHOD: return "method";
+    case BRANT_NOTE_LEG: return "leg";
+    case BRANT_NOTE_RATE_BASIS: return "rate_basis";
+    case BRANT_NOTE_ADJUSTMENT: return "adjustment";
+    case BRANT_NOTE_BREAK: return "break";
+    case BRANT_NOTE_DEFICIT: return "deficit";
+    case BRANT_NOTE_DISCOUNT: return "discount";
+    default: return "other";
+  }
+}
+
+// The result's words: none when rated, the warnings when there are any,
+// else the refusal's sentence.
+std::string Message(const Rating& rating) {
+  if (rating.status != BRANT_OK) return rating.error.message;
+  std::string message;
+  for (int i = 0; i < rating.bill.warning_count && i < BRANT_MAX_WARNINGS; ++i) {
+    if (i > 0) message += "; ";
+    message += rating.bill.warnings[i].message;
+  }
+  return message;
+}
+
+Json BillJson(const brant_bill& b, bool explain) {
+  Json lines = Json::array();
+  for (int i = 0; i < b.line_count && i < BRANT_MAX_LINES; ++i) {
+    const brant_bill_line& line = b.lines[i];
+    lines.push_back({{"class", line.freight_class},
+                     {"weight", line.weight},
+                     {"rate_cents", line.rate_cents},
+                     {"charge_cents", line.charge_cents},
+                     {"substituted", line.substituted != 0}});
+  }
+  Json steps = Json::array();
+  for (int i = 0; i < b.step_count && i < BRANT_MAX_STEPS; ++i) {
+    const brant_step& step = b.steps[i];
+    steps.push_back({{"name", step.name},
+                     {"amount_cents", step.amount_cents},
+                     {"total_cents", step.total_cents}});
+  }
+  Json warnings = Json::array();
+  for (int i = 0; i < b.warning_count && i < BRANT_MAX_WARNINGS; ++i) {
+    warnings.push_back({{"record_status", b.warnings[i].record_status},
+                        {"message", b.warnings[i].message}});
+  }
+  Json j = {{"origin", b.origin},
+            {"origin_state", b.origin_state},
+            {"destination", b.destination},
+            {"destination_state", b.destination_state},
+            {"rate_basis", b.rate_basis},
+            {"method", brant_method_name(static_cast<brant_method>(b.method))},
+            {"lines", std::move(lines)},
+            {"total_weight", b.total_weight},
+            {"billed_weight", b.billed_weight},
+            {"start_break", b.start_break},
+            {"weight_break", b.weight_break},
+            {"weight_break_label", b.weight_break_label},
+            {"deficit_won", b.deficit_won != 0},
+            {"deficit_weight", b.deficit_weight},
+            {"deficit_rate_cents", b.deficit_rate_cents},
+            {"deficit_charge_cents", b.deficit_charge_cents},
+            {"gross_cents", b.gross_cents},
+            {"discount_bps", b.discount_bps},
+            {"discount_cents", b.discount_cents},
+            {"net_cents", b.net_cents},
+            {"minimum_charge_cents", b.minimum_charge_cents},
+            {"minimum_discount_cents", b.minimum_discount_cents},
+            {"floor_cents", b.floor_cents},
+            {"weight_tier_cents", b.weight_tier_cents},
+            {"zone_charge_cents", b.zone_charge_cents},
+            {"hawaii_table1_cents", b.hawaii_table1_cents},
+            {"hawaii_table1_percent_cents", b.hawaii_table1_percent_cents},
+            {"hawaii_other_cents", b.hawaii_other_cents},
+            {"hawaii_other_percent_cents", b.hawaii_other_percent_cents},
+            {"transit_days", b.transit_days},
+            {"origin_terminal", b.origin_terminal},
+            {"destination_terminal", b.destination_terminal},
+            {"amount_due_cents", b.amount_due_cents},
+            {"steps", std::move(steps)},
+            {"warnings", std::move(warnings)}};
+  if (explain) {
+    Json notes = Json::array();
+    for (int i = 0; i < b.note_count && i < BRANT_MAX_NOTES; ++i) {
+      notes.push_back({{"kind", NoteKindName(b.notes[i].kind)}, {"text", b.notes[i].text}});
+    }
+    j["notes"] = std::move(notes);
+  }
+  return j;
+}
+
+Json ErrorJson(const brant_error& e) {
+  return {{"field", FieldName(e.field)},
+          {"line", e.line},
+          {"value", e.value},
+          {"record_status", e.record_status}};
+}
+
+}  // namespace
+
+Json RatingJson(const ShipmentText& text, const Rating& rating, bool explain) {
+  Json j = {{"origin", text.origin},
+            {"destination", text.destination},
+            {"result", ResultName(rating.result())},
+            {"status", static_cast<int>(rating.status)},
+            {"message", Message(rating)}};
+  if (rating.status == BRANT_OK) {
+    j["bill"] = BillJson(rating.bill, explain);
+  } else {
+    j["error"] = ErrorJson(rating.error);
+  }
+  return j;
+}
+
+}  // namespace brant::tool

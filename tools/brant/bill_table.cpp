@@ -1,0 +1,116 @@
+// The bill as a table for people.
+#include <cstdio>
+#include <iomanip>
+#include <ostream>
+
+#include "amounts.h"
+#include "bill_output.h"
+#include "statuses.h"
+
+namespace brant::tool {
+namespace {
+
+constexpr int kLabelWidth = 26;
+constexpr int kAmountWidth = 12;
+
+void Row(std::ostream& out, const char* label, const Hundredths& amount) {
+  out << std::left << std::setw(kLabelWidth) << label << std::right << std::setw(kAmountWidth)
+      << amount << '\n';
+}
+
+void RowIfAny(std::ostream& out, const char* label, int64_t cents) {
+  if (cents != 0) Row(out, label, Hundredths(cents));
+}
+
+void WriteHeading(std::ostream& out, const std::string& tariff, const brant_bill& b) {
+  out << "Tariff        " << tariff << '\n'
+      << "Origin        " << b.origin << ' ' << b.origin_state << '\n'
+      << "Destination   " << b.destination << ' ' << b.destination_state << '\n'
+      << "Rate basis    " << b.rate_basis << ", "
+      << brant_method_name(static_cast<brant_method>(b.method)) << '\n'
+      << "Weight break  " << b.weight_break_label << ", billed at " << b.billed_weight
+      << " lb (total " << b.total_weight << " lb"
+      << (b.deficit_won != 0 ? ", a heavier break was cheaper" : "") << ")\n";
+  if (b.transit_days >= 0) {
+    out << "Transit days  " << b.transit_days << ", terminal " << b.origin_terminal << " to "
+        << b.destination_terminal << '\n';
+  }
+  out << '\n';
+}
+
+void WriteLines(std::ostream& out, const brant_bill& b) {
+  out << std::right << std::setw(6) << "Class" << std::setw(10) << "Weight" << std::setw(10)
+      << "Rate" << std::setw(12) << "Charge" << '\n';
+  for (int i = 0; i < b.line_count && i < BRANT_MAX_LINES; ++i) {
+    const brant_bill_line& line = b.lines[i];
+    // A star marks a class the profile substituted.
+    char freightClass[sizeof line.freight_class + 1];
+    std::snprintf(freightClass, sizeof freightClass, "%s%s", line.substituted != 0 ? "*" : "",
+                  line.freight_class);
+    out << std::setw(6) << freightClass << std::setw(10) << line.weight << std::setw(10)
+        << Hundredths(line.rate_cents) << std::setw(12) << Hundredths(line.charge_cents) << '\n';
+  }
+  if (b.deficit_weight != 0) {
+    out << std::setw(6) << "Def." << std::setw(10) << b.deficit_weight << std::setw(10)
+        << Hundredths(b.deficit_rate_cents) << std::setw(12) << Hundredths(b.deficit_charge_cents)
+        << '\n';
+  }
+  out << '\n';
+}
+
+void WriteCharges(std::ostream& out, const brant_bill& b) {
+  Row(out, "Gross charge", Hundredths(b.gross_cents));
+  const std::string discount = "Discount " + std::string(Hundredths(b.discount_bps).text()) + " %";
+  Row(out, discount.c_str(), Hundredths(b.discount_cents));
+  Row(out, "Net charge", Hundredths(b.net_cents));
+  Row(out, "Minimum charge", Hundredths(b.minimum_charge_cents));
+  Row(out, "Minimum discount", Hundredths(b.minimum_discount_cents));
+  RowIfAny(out, "Floor", b.floor_cents);
+  RowIfAny(out, "Weight tier charge", b.weight_tier_cents);
+  RowIfAny(out, "Zone charge", b.zone_charge_cents);
+  RowIfAny(out, "Hawaiian table 1", b.hawaii_table1_cents);
+  RowIfAny(out, "Hawaiian table 1 percent", b.hawaii_table1_percent_cents);
+  RowIfAny(out, "Hawaiian tables 2 to 4", b.hawaii_other_cents);
+  RowIfAny(out, "Hawaiian tables 2, 3 pct.", b.hawaii_other_percent_cents);
+  out << '\n';
+}
+
+void WriteNotes(std::ostream& out, const brant_bill& b) {
+  if (b.note_count <= 0) return;
+  out << "How the rate was found\n";
+  for (int i = 0; i < b.note_count && i < BRANT_MAX_NOTES; ++i) {
+    out << "  " << b.notes[i].text << '\n';
+  }
+  out << '\n';
+}
+
+void WriteAmountDue(std::ostream& out, const brant_bill& b) {
+  out << std::left << std::setw(kLabelWidth) << "Amount due, step by step" << std::right
+      << std::setw(kAmountWidth) << "Added" << std::setw(kAmountWidth) << "Total" << '\n';
+  for (int i = 0; i < b.step_count && i < BRANT_MAX_STEPS; ++i) {
+    const brant_step& step = b.steps[i];
+    out << "  " << std::left << std::setw(kLabelWidth - 2) << step.name << std::right
+        << std::setw(kAmountWidth) << Hundredths(step.amount_cents) << std::setw(kAmountWidth)
+        << Hundredths(step.total_cents) << '\n';
+  }
+  out << '\n'
+      << std::left << std::setw(kLabelWidth) << "AMOUNT DUE" << std::right
+      << std::setw(2 * kAmountWidth) << Hundredths(b.amount_due_cents) << '\n';
+}
+
+}  // namespace
+
+void WriteBillTable(std::ostream& out, const std::string& tariff, const brant_bill& bill) {
+  WriteHeading(out, tariff, bill);
+  WriteLines(out, bill);
+  WriteCharges(out, bill);
+  WriteNotes(out, bill);
+  WriteAmountDue(out, bill);
+  for (int i = 0; i < bill.warning_count && i < BRANT_MAX_WARNINGS; ++i) {
+    out << (i == 0 ? "\n" : "") << "Warning: ";
+    WriteSentence(out, bill.warnings[i].message, bill.warnings[i].record_status);
+    out << '\n';
+  }
+}
+
+}  // namespace brant::tool

@@ -1,0 +1,130 @@
+#include "command_line.h"
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+
+#include "amounts.h"
+
+namespace brant::tool {
+namespace {
+
+// The ranges brant.h takes, in hundredths.
+constexpr int64_t kMostPercent = 9999;  // 99.99 %
+constexpr int64_t kMostFloor = 99999;   // 999.99 dollars
+
+const char* const kPostalCodes =
+    "Postal codes: five-digit ZIP codes (60601), Canadian postal codes with or without\n"
+    "their space and in either case (M5V 3L9, m5v3l9), Mexican points as their postal\n"
+    "code and M (64000M).";
+
+// A decimal typed exactly: digits, at most two decimals, no more than `most`
+// hundredths; `store` gets the hundredths.
+void AddHundredthsOption(CLI::App& command, const char* name, int64_t most,
+                         std::function<void(int64_t)> store, const std::string& help) {
+  CLI::Validator exact(
+      [most](std::string& text) -> std::string {
+        const std::optional<int64_t> value = ParseHundredths(text);
+        if (!value) return "\"" + text + "\" is not a number with at most two decimals";
+        if (*value > most) {
+          return "\"" + text + "\" is more than " + std::string(Hundredths(most).text());
+        }
+        return "";
+      },
+      "DECIMAL");
+  command
+      .add_option_function<std::string>(
+          name, [store](const std::string& text) { store(*ParseHundredths(text)); }, help)
+      ->check(exact);
+}
+
+void AddShipmentOptions(CLI::App& command, ShipmentOptions& s) {
+  AddHundredthsOption(command, "--discount", kMostPercent,
+                      [&s](int64_t v) { s.discountBps = static_cast<int32_t>(v); },
+                      "discount percentage off the tariff minimum (0 to 99.99)");
+  AddHundredthsOption(command, "--break-discount", kMostPercent,
+                      [&s](int64_t v) { s.breakDiscountBps = static_cast<int32_t>(v); },
+                      "discount percentage off the charges of every weight break (0 to 99.99)");
+  AddHundredthsOption(command, "--floor", kMostFloor, [&s](int64_t v) { s.floorCents = v; },
+                      "the least line haul in dollars (0 to 999.99)");
+  command
+      .add_option_function<std::string>(
+          "--discount-on", [&s](const std::string& on) { s.discountOnRates = on == "rates"; },
+          "take the discount from the charges (the default) or from the rates before pricing")
+      ->check(CLI::IsMember({"charges", "rates"}));
+  command.add_flag("--transit", s.transitDays,
+                   "look up the terminals and transit days (needs a service guide)");
+  command.add_flag("--explain", s.explain,
+                   "show how the rate was found and each step of the amount due");
+}
+
+void AddTariffOptions(CLI::App& command, TariffOptions& t) {
+  command.add_option("--tariff", t.tariff, "the tariff as DIR/NAME (default: the sample)");
+  CLI::Option* engine = command.add_option(
+      "--engine", t.engine, "rate through this tariff engine library (a .so file)");
+  command
+      .add_option("--engine-data", t.engineData,
+                  "the engine's data directory (default: the tariff's directory)")
+      ->needs(engine);
+  command
+      .add_option("--engine-tariff", t.engineTariff,
+                  "the engine's tariff (default: its first effective one)")
+      ->needs(engine);
+  command.add_option("--guide", t.guide,
+                     "the service guide library for --transit, reading the tariff's directory\n"
+                     "(default for the sample tariff: our stand-in)");
+}
+
+}  // namespace
+
+const char* const kExitCodes =
+    "Exit codes: 0 rated (also with warnings), 1 usage, 2 shipment refused (postal code,\n"
+    "lane, class, weight), 3 tariff, engine or service guide files missing or unreadable,\n"
+    "4 internal error.";
+
+CLI::App* AddRateCommand(CLI::App& app, RateOptions& options) {
+  CLI::App* command = app.add_subcommand("rate", "Rate one shipment and print its bill");
+  AddTariffOptions(*command, options.tariff);
+  command->add_option("origin", options.origin, "origin postal code")->required();
+  command->add_option("destination", options.destination, "destination postal code")->required();
+  command->add_option("lines", options.lines, "one to eight lines of CLASS:WEIGHT")
+      ->required()
+      ->expected(1, 8);
+  command->add_flag("--json", options.json, "print the bill as JSON");
+  AddShipmentOptions(*command, options.shipment);
+  command->footer(
+      "Examples:\n"
+      "  brant rate 60601 30303 100:1200 70:450\n"
+      "  brant rate --explain --transit 60601 \"M5V 3L9\" 100:800\n"
+      "  brant rate --tariff /srv/tariffs/TARF --discount 10 --break-discount 45 \\\n"
+      "      10001 90001 100:1500 85:300\n"
+      "  brant rate --engine ./libengine.so --engine-data /srv/engine 10001 90001 100:1500\n\n"
+      "The bill ends with each step of the amount due and the amount due.\n"
+      "Through an engine, the tariff still checks the postal codes; the engine's\n"
+      "classes check the lines, and the engine prices the bill.\n" +
+      std::string(kPostalCodes) + "\n\n" + kExitCodes);
+  return command;
+}
+
+CLI::App* AddBatchCommand(CLI::App& app, BatchOptions& options, std::string& input) {
+  CLI::App* command =
+      app.add_subcommand("batch", "Rate every shipment of a CSV file, one output row each");
+  AddTariffOptions(*command, options.tariff);
+  command->add_option("input", input, "CSV file, or - for standard input (the default)");
+  command->add_flag("--json", options.json, "write JSON lines instead of CSV");
+  AddShipmentOptions(*command, options.shipment);
+  command->footer(
+      "Input: a header line, then one shipment a line:\n"
+      "  origin,destination,class1,weight1,class2,weight2\n"
+      "  10001,90001,100,1500,85,300\n"
+      "Up to class8,weight8; columns in any order. Output: one row per input row with\n"
+      "its line number, result (rated, warning, refused), status and message, then the\n"
+      "bill and its amount due. A summary goes to standard error.\n\n"
+      "Example:\n"
+      "  brant batch --tariff /srv/tariffs/TARF shipments.csv > bills.csv\n\n" +
+      std::string(kPostalCodes) + "\n\n" + kExitCodes +
+      " A batch exits with the worst kind among its rows.");
+  return command;
+}
+
+}  // namespace brant::tool
