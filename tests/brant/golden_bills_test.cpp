@@ -53,6 +53,16 @@ TEST(BrantRate, MinimumAndFloorRaiseALineHaulBelowThem) {
   }
 }
 
+// brant.h reads the user defaults' minimum add-on: addon/MATRIX adds 250
+// cents to the minimum of the matrix's rate record, 4530 + 250 = 4780,
+// which raises the 40 lb line haul of 36.12 by 11.68.
+TEST(BrantRate, MinimumAddOnOfTheUserDefaultsRaisesTheMinimum) {
+  const Tariff tariff = Open("MATRIX", "addon");
+  EXPECT_EQ(Price(Rated(tariff.get(), Shipment("02101", "60601", {{"100", 40}}))),
+            "lines 9030/3612; gross 3612; net 3612; minimum 4780; due 4780; steps 1 +3612 =3612, "
+            "2 +1168 =4780");
+}
+
 // The same 40 lb, 25 % off the minimum and 20 % off every break.
 // From the charges: 20 % of 36.12 = 7.224, 7.22; net 28.90. The minimum's
 // discount is 45.30 x 25 = 1132.50 hundredths of a cent, a tie: 1133

@@ -11,6 +11,7 @@
 //                   606 from CHIT (1 extra day) and 303 from ATLT (2);
 //   tier/MATRIX     with a .DEF: weight tier 10 % below break A
 //                   (weightBreakStart 2, M1M) and 5 % from it;
+//   addon/MATRIX    with a .DEF that adds 2.50 to every minimum;
 //   noadf/POINTS    without its adjustment file .ADF.
 #pragma once
 
@@ -76,6 +77,9 @@ inline void WriteGoldenTariffs(const TempDir& dir) {
                                       .weightTierPercentLow = 10.0f,
                                       .weightTierPercentHigh = 5.0f,
                                       .weightBreakStart = "2"}));
+  const std::string addOn = dir.MakeDir("addon");
+  golden::WriteMatrixTariff(addOn);
+  kit::WriteFile(addOn, "MATRIX.DEF", kit::DefaultsRecord({.minimumAddOn = 250}));
   const std::string noAdf = dir.MakeDir("noadf");
   golden::WritePointsTariff(noAdf);
   std::filesystem::remove(noAdf + "/POINTS.ADF");
