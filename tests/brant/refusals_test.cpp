@@ -1,6 +1,6 @@
 // Refusals of brant.h: each names its status, field, line, value and the
-// record's status, in a sentence a person can act on, and leaves the bill
-// cleared.
+// record's status, in a sentence a person can act on, and clears the bill
+// it was given, here one that held the bill of a shipment rated before.
 #include <cstring>
 #include <functional>
 #include <iterator>
@@ -36,16 +36,16 @@ std::string Expected(const Refusal& r) {
 void RefusesEach(const char* tariffName, const Refusal* begin, const Refusal* end) {
   const Tariff tariff = Open(tariffName);
   for (const Refusal* r = begin; r != end; ++r) {
+    // The bill holds a whole bill when the refused shipment comes.
     brant_shipment s = Shipment("02101", "60601", {{"100", 500}});
+    brant_bill bill = Rated(tariff.get(), s);
     r->change(s);
-    brant_bill bill;
-    brant_bill_init(&bill);
     brant_error error;
     EXPECT_EQ(brant_rate(tariff.get(), &s, &bill, &error), r->status) << r->what;
     EXPECT_EQ(Described(error), Expected(*r)) << r->what;
     EXPECT_EQ(bill.size, sizeof bill);
     EXPECT_EQ(bill.amount_due_cents + bill.step_count + bill.line_count, 0)
-        << r->what;
+        << r->what << ": the bill is not cleared";
   }
 }
 
@@ -109,6 +109,10 @@ TEST(BrantRateRefusal, WhatTheTariffDoesNotServeIsRefusedWithTheRecordsStatus) {
   };
   RefusesEach("MATRIX", std::begin(matrix), std::end(matrix));
   const Refusal points[] = {
+      // The value as given (blanks around it aside), as brant_error promises.
+      {"Calgary, no range for T2P", [](brant_shipment& s) { s.destination = "t2p 1j9"; },
+       BRANT_E_NOT_SERVED, BRANT_FIELD_DESTINATION, 0, 102, "t2p 1j9",
+       "destination t2p 1j9: not a postal code the tariff serves"},
       {"both ends Canadian",
        [](brant_shipment& s) {
          s.origin = "H2X1Y4";
