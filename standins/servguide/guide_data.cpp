@@ -134,9 +134,19 @@ bool LoadGuideData(std::string_view dir, GuideData& data) {
   return false;
 }
 
+// A Mexican point: five digits and M. Its digits are no US ZIP's.
+bool IsMexicanPoint(const std::string& code) {
+  if (code.size() != 6 || code[5] != 'M') return false;
+  for (std::size_t i = 0; i < 5; ++i) {
+    if (code[i] < '0' || code[i] > '9') return false;
+  }
+  return true;
+}
+
 const std::string* TerminalServing(const GuideData& data, std::string_view postalCode) {
   std::string code = UpperCase(postalCode.substr(0, kMaxPrefixLength));
-  for (std::size_t length = code.size(); length > 0; --length) {
+  const std::size_t shortest = IsMexicanPoint(code) ? code.size() : 1;
+  for (std::size_t length = code.size(); length >= shortest && length > 0; --length) {
     auto found = data.terminalByPrefix.find(code.substr(0, length));
     if (found != data.terminalByPrefix.end()) return &found->second;
   }
