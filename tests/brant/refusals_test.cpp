@@ -109,7 +109,7 @@ TEST(BrantRateRefusal, WhatTheTariffDoesNotServeIsRefusedWithTheRecordsStatus) {
   };
   RefusesEach("MATRIX", std::begin(matrix), std::end(matrix));
   const Refusal points[] = {
-      // The value as given (blanks around it aside), as brant_error promises.
+      // The values as given (blanks around them aside), as brant_error promises.
       {"Calgary, no range for T2P", [](brant_shipment& s) { s.destination = "t2p 1j9"; },
        BRANT_E_NOT_SERVED, BRANT_FIELD_DESTINATION, 0, 102, "t2p 1j9",
        "destination t2p 1j9: not a postal code the tariff serves"},
@@ -118,8 +118,8 @@ TEST(BrantRateRefusal, WhatTheTariffDoesNotServeIsRefusedWithTheRecordsStatus) {
          s.origin = "H2X1Y4";
          s.destination = "m5v 2t6";
        },
-       BRANT_E_NOT_SERVED, BRANT_FIELD_LANE, 0, 501, "H2X1Y4 to M5V2T6",
-       "lane H2X1Y4 to M5V2T6: both ends are Canadian; a lane has a US end"},
+       BRANT_E_NOT_SERVED, BRANT_FIELD_LANE, 0, 501, "H2X1Y4 to m5v 2t6",
+       "lane H2X1Y4 to m5v 2t6: both ends are Canadian; a lane has a US end"},
   };
   RefusesEach("POINTS", std::begin(points), std::end(points));
 }
