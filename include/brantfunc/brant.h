@@ -346,7 +346,8 @@ BRANTFUNC_API void brant_bill_init(brant_bill* bill);
 /* ---- Rating ------------------------------------------------------------- */
 
 /* Rates one shipment and fills the bill. On success the bill is whole; on
-   failure it is cleared (but for its size) and error says why. The tariff
+   failure it is cleared (but for its size; a bill of another size is left
+   alone) and error says why. The tariff
    may be shared by any number of threads; the shipment, bill and error
    belong to the calling thread. */
 BRANTFUNC_API brant_status brant_rate(const brant_tariff* tariff,

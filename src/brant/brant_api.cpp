@@ -232,20 +232,22 @@ void brant_bill_init(brant_bill* bill) {
 brant_status brant_rate(const brant_tariff* tariff, const brant_shipment* shipment,
                         brant_bill* bill, brant_error* error) {
   ClearError(error);
-  if (tariff == nullptr || shipment == nullptr || bill == nullptr) {
-    return Misuse(error, "brant_rate: tariff, shipment and bill must not be NULL");
+  if (bill == nullptr) return Misuse(error, "brant_rate: bill must not be NULL");
+  if (bill->size != sizeof(brant_bill)) {
+    return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_ARGUMENT, 0, 0, {}},
+                "brant_rate: a brant_bill of %u bytes; this library knows %zu (set it with "
+                "brant_bill_init)", bill->size, sizeof(brant_bill));
+  }
+  // Whatever fails from here, the bill holds nothing of an earlier rating.
+  ClearBill(*bill);
+  if (tariff == nullptr || shipment == nullptr) {
+    return Misuse(error, "brant_rate: tariff and shipment must not be NULL");
   }
   if (shipment->size != sizeof(brant_shipment)) {
     return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_ARGUMENT, 0, 0, {}},
                 "brant_rate: a brant_shipment of %u bytes; this library knows %zu (set it with "
                 "brant_shipment_init)", shipment->size, sizeof(brant_shipment));
   }
-  if (bill->size != sizeof(brant_bill)) {
-    return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_ARGUMENT, 0, 0, {}},
-                "brant_rate: a brant_bill of %u bytes; this library knows %zu (set it with "
-                "brant_bill_init)", bill->size, sizeof(brant_bill));
-  }
-  ClearBill(*bill);
   brant_status status;
   try {
     // Read-only to the host: a rating only borrows one of its records.

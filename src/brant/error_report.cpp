@@ -7,6 +7,11 @@
 #include "context/status.h"
 
 namespace brant::api {
+namespace {
+
+bool IsControl(char ch) { return ch != '\0' && (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f); }
+
+}  // namespace
 
 brant_status Fail(brant_error* error, brant_status status, const Blame& blame,
                   const char* format, ...) {
@@ -18,11 +23,14 @@ brant_status Fail(brant_error* error, brant_status status, const Blame& blame,
   error->record_status = blame.recordStatus;
   const std::size_t n = blame.value.size() < sizeof error->value - 1 ? blame.value.size()
                                                                       : sizeof error->value - 1;
-  std::memcpy(error->value, blame.value.data(), n);
+  if (n > 0) std::memcpy(error->value, blame.value.data(), n);
   va_list args;
   va_start(args, format);
   std::vsnprintf(error->message, sizeof error->message, format, args);
   va_end(args);
+  // A value as given may hold a line break; the texts stay one line each.
+  for (char& ch : error->value) ch = IsControl(ch) ? '?' : ch;
+  for (char& ch : error->message) ch = IsControl(ch) ? '?' : ch;
   return status;
 }
 

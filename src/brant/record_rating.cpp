@@ -13,6 +13,8 @@
 namespace brant::api {
 namespace {
 
+constexpr int32_t kSrvOpen = 375;  // the tariff has no transit days file
+
 constexpr int32_t kEngineRated = 0;
 
 // A stretch of the record by place and size: the record is packed, so its
@@ -73,7 +75,7 @@ const char* EndName(brant_field field) {
 brant_status RefuseEnd(brant_error* error, const RateContext& c, brant_field field,
                        const PostalCode& code) {
   const int32_t status = c.errorCode;
-  const Blame blame{field, 0, status, code.code};
+  const Blame blame{field, 0, status, code.given};
   const char* end = EndName(field);
   const char* state = field == BRANT_FIELD_ORIGIN ? c.origState : c.destState;
   switch (status) {
@@ -81,26 +83,26 @@ brant_status RefuseEnd(brant_error* error, const RateContext& c, brant_field fie
     case BRANT_INVALID_DEST_ZIP:
       if (std::memcmp(state, "HI", 2) == 0) {
         return Fail(error, BRANT_E_NOT_SERVED, blame,
-                    "%s %s: not a Hawaiian point the tariff serves", end, code.code);
+                    "%s %s: not a Hawaiian point the tariff serves", end, code.given);
       }
       return Fail(error, BRANT_E_NOT_SERVED, blame, "%s %s: not a postal code the tariff serves",
-                  end, code.code);
+                  end, code.given);
     case BRANT_OUT_OF_SCOPE:
       return Fail(error, BRANT_E_NOT_SERVED, blame,
-                  "%s %s: out of the carrier's scope of operations", end, code.code);
+                  "%s %s: out of the carrier's scope of operations", end, code.given);
     case 107:
       return Fail(error, BRANT_E_MALFORMED, blame, "%s %s: the tariff wants a longer postal code",
-                  end, code.code);
+                  end, code.given);
     default:
-      return Fail(error, TariffFailureOf(status), blame, "%s %s: %s (status %d)", end,
-                  code.code, RecordMessage(status), status);
+      return Fail(error, TariffFailureOf(status), blame, "%s %s: %s", end, code.given,
+                  RecordMessage(status));
   }
 }
 
 brant_status RefuseLane(brant_error* error, const ShipmentInput& in, int32_t status,
                         const char* why) {
-  char lane[24];
-  std::snprintf(lane, sizeof lane, "%s to %s", in.origin.code, in.destination.code);
+  char lane[96];
+  std::snprintf(lane, sizeof lane, "%s to %s", in.origin.given, in.destination.given);
   return Fail(error, BRANT_E_NOT_SERVED, {BRANT_FIELD_LANE, 0, status, lane}, "lane %s: %s",
               lane, why);
 }
@@ -205,16 +207,15 @@ void AskForTerminals(const brant_tariff& t, RateContext& c, const ShipmentInput&
     return;
   }
   if (AskServiceGuide(c) == 0) {
-    AddWarning(bill, c.errorCode, "no transit days: the service guide failed: %s (status %d)",
-               RecordMessage(c.errorCode), c.errorCode);
+    AddWarning(bill, c.errorCode, "no transit days: the service guide failed: %s",
+               RecordMessage(c.errorCode));
     c.errorCode = 0;
     return;
   }
+  // A lane the guide does not serve, or one it knows no days for.
   if (c.origTerminal[0] == '\0' || c.destTerminal[0] == '\0') {
-    const bool origin = c.origTerminal[0] == '\0';
-    AddWarning(bill, 0, "no transit days: the service guide names no terminal for the %s %s",
-               origin ? "origin" : "destination",
-               origin ? in.origin.code : in.destination.code);
+    AddWarning(bill, 0, "no transit days: the service guide gives no terminals for %s to %s",
+               in.origin.given, in.destination.given);
     return;
   }
   c.wantTransitDays = 1;
@@ -230,13 +231,13 @@ brant_status RefuseResolution(const brant_tariff& t, const RateContext& c,
                            in.destination.kind == PostalKind::kMexican;
   switch (status) {
     case BRANT_INVALID_ORIGIN_ZIP:
-      return Fail(error, BRANT_E_NOT_SERVED, {BRANT_FIELD_ORIGIN, 0, status, in.origin.code},
-                  "origin %s: the tariff has no rates from this postal code", in.origin.code);
+      return Fail(error, BRANT_E_NOT_SERVED, {BRANT_FIELD_ORIGIN, 0, status, in.origin.given},
+                  "origin %s: the tariff has no rates from this postal code", in.origin.given);
     case BRANT_INVALID_DEST_ZIP:
       return Fail(error, BRANT_E_NOT_SERVED,
-                  {BRANT_FIELD_DESTINATION, 0, status, in.destination.code},
+                  {BRANT_FIELD_DESTINATION, 0, status, in.destination.given},
                   "destination %s: the tariff has no rates to this postal code",
-                  in.destination.code);
+                  in.destination.given);
     case BRANT_INVALID_TERRITORY:
       return RefuseLane(error, in, status, "the tariff names a territory it cannot rate");
     case BRANT_INVALID_ZIP_COMBINATION:
@@ -245,8 +246,8 @@ brant_status RefuseResolution(const brant_tariff& t, const RateContext& c,
       return RefuseLane(error, in, status, "the tariff has no rate for this pair of points");
     default:
       return Fail(error, TariffFailureOf(status), {BRANT_FIELD_TARIFF, 0, status, t.name},
-                  "tariff %s%s: %s (status %d)", t.directory.c_str(), t.name.c_str(),
-                  RecordMessage(status), status);
+                  "tariff %s%s: %s", t.directory.c_str(), t.name.c_str(),
+                  RecordMessage(status));
   }
 }
 
@@ -260,15 +261,24 @@ brant_status RefuseBill(const brant_tariff& t, const RateContext& c, const Shipm
                 "total weight %d: in no weight break of this tariff", in.totalWeight);
   }
   return Fail(error, TariffFailureOf(status), {BRANT_FIELD_TARIFF, 0, status, t.name},
-              "tariff %s%s: %s (status %d)", t.directory.c_str(), t.name.c_str(),
-              RecordMessage(status), status);
+              "tariff %s%s: %s", t.directory.c_str(), t.name.c_str(), RecordMessage(status));
 }
 
 // The library's own rating, as RateShipment runs it, except that a bill
-// that cannot be priced is a failure.
+// that cannot be priced is a failure, and that a tariff without transit
+// days still prices the shipment.
 brant_status RateWithTariff(const brant_tariff& t, RateContext& c, const ShipmentInput& in,
-                            brant_error* error) {
-  if (GetRbnoAndRates(&c) == 0) return RefuseResolution(t, c, in, error);
+                            brant_bill& bill, RatingNotes& notes, brant_error* error) {
+  if (GetRbnoAndRates(&c) == 0) {
+    if (c.errorCode != kSrvOpen || c.wantTransitDays == 0) {
+      return RefuseResolution(t, c, in, error);
+    }
+    AddWarning(bill, kSrvOpen, "no transit days: %s", RecordMessage(kSrvOpen));
+    c.wantTransitDays = 0;
+    notes.transitLookedUp = false;
+    c.errorCode = 0;
+    if (GetRbnoAndRates(&c) == 0) return RefuseResolution(t, c, in, error);
+  }
   if (RateBill(&c, 0) == 0) return RefuseBill(t, c, in, error);
   // A Mexican shipment is billed twice; the second bill's weight stands.
   if (c.mexicanLeg != 0 && RateBill(&c, 1) == 0) return RefuseBill(t, c, in, error);
@@ -286,7 +296,7 @@ brant_status RateThroughEngine(RateContext& c, RatingNotes& notes, brant_error* 
                 "the tariff engine would not rate the shipment: %s", box.text());
   }
   return Fail(error, BRANT_E_NOT_RATED, {BRANT_FIELD_NONE, 0, c.errorCode, {}},
-              "the tariff engine did not rate the shipment (status %d)", c.errorCode);
+              "the tariff engine did not rate the shipment");
 }
 
 }  // namespace
@@ -313,10 +323,10 @@ brant_status RateOnRecord(const brant_tariff& t, RateContext& c, const ShipmentI
   if (s.want_transit_days != 0) AskForTerminals(t, c, in, bill, notes);
   const bool engine = c.useTariffEngine != 0;
   const brant_status status =
-      engine ? RateThroughEngine(c, notes, error) : RateWithTariff(t, c, in, error);
+      engine ? RateThroughEngine(c, notes, error) : RateWithTariff(t, c, in, bill, notes, error);
   if (status != BRANT_OK) return status;
   if (c.errorCode != 0) {
-    AddWarning(bill, c.errorCode, "%s (status %d)", RecordMessage(c.errorCode), c.errorCode);
+    AddWarning(bill, c.errorCode, "%s", RecordMessage(c.errorCode));
   }
   if (engine && notes.engineWords[0] != '\0') {
     AddWarning(bill, 0, "the tariff engine: %s", notes.engineWords);

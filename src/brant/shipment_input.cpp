@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "brant/error_report.h"
+#include "context/byte_coding.h"
 
 namespace brant::api {
 namespace {
@@ -57,6 +58,7 @@ brant_status ReadPostalCode(const char* given, brant_field field, PostalCode& ou
   const char* end = field == BRANT_FIELD_ORIGIN ? "origin" : "destination";
   const std::string_view text = Trimmed(given);
   const Blame blame{field, 0, 0, text};
+  PutTerminatedText(out.given, sizeof out.given, text);
   if (text.empty()) {
     return Fail(error, BRANT_E_MALFORMED, blame,
                 "%s: no postal code given; give a five-digit ZIP, a Canadian postal code "

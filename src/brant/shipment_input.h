@@ -14,7 +14,8 @@ enum class PostalKind { kZip, kCanadian, kMexican };
 
 struct PostalCode {
   PostalKind kind = PostalKind::kZip;
-  char code[7] = {};  // as the record takes it: "60601", "M5V3L9", "64000M"
+  char code[7] = {};    // as the record takes it: "60601", "M5V3L9", "64000M"
+  char given[40] = {};  // as the host typed it, blanks around it dropped, cut to fit
 };
 
 inline constexpr int32_t kMostPounds = 999999;  // the record's six-digit weights

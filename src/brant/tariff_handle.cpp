@@ -97,13 +97,13 @@ brant_status StartEngine(brant_tariff& t, RateContext& c, brant_error* error) {
   c.useTariffEngine = 1;
   if (GetTEAddresses(&c, 0) == 0) {
     return Fail(error, BRANT_E_LIBRARY, {BRANT_FIELD_ENGINE, 0, c.errorCode, o.engineLibrary},
-                "engine %s: not a tariff engine library, a function is missing (status %d)",
-                o.engineLibrary.c_str(), c.errorCode);
+                "engine %s: not a tariff engine library, a function is missing",
+                o.engineLibrary.c_str());
   }
   if (InitializeTEdll(&c) == 0) {
     return Fail(error, BRANT_E_LIBRARY, {BRANT_FIELD_ENGINE, 0, c.errorCode, o.engineLibrary},
-                "engine %s: would not open on %s (status %d: %s)", o.engineLibrary.c_str(),
-                dir.c_str(), c.errorCode, RecordMessage(c.errorCode));
+                "engine %s: would not open on %s: %s", o.engineLibrary.c_str(), dir.c_str(),
+                RecordMessage(c.errorCode));
   }
   t.engineOpen = true;
   ChooseEngineTariff(c, o.engineTariff);
@@ -135,8 +135,8 @@ brant_status StartGuide(brant_tariff& t, RateContext& c, brant_error* error) {
   c.useServiceGuide = 1;
   if (GetSGAddresses(&c, 0) == 0) {
     return Fail(error, BRANT_E_LIBRARY, {BRANT_FIELD_SERVICE_GUIDE, 0, c.errorCode, o.guideLibrary},
-                "service guide %s: not a service guide library, a function is missing "
-                "(status %d)", o.guideLibrary.c_str(), c.errorCode);
+                "service guide %s: not a service guide library, a function is missing",
+                o.guideLibrary.c_str());
   }
   // The guide reads its data from the record's data directory.
   const std::string dir = AsDirectory(o.guideDataDir, t.directory);
@@ -164,8 +164,8 @@ brant_status OpenWorkingRecord(brant_tariff& t, RateContext& c, bool first, bran
   // The user defaults come first: they may cut the weight breaks.
   if (ReadDefFile(&c) == 0 && c.errorCode != kDefOpen) {
     return Fail(error, TariffFailureOf(c.errorCode), {BRANT_FIELD_TARIFF, 0, c.errorCode, t.name},
-                "tariff %s%s: %s.DEF: %s (status %d)", t.directory.c_str(), t.name.c_str(),
-                t.name.c_str(), RecordMessage(c.errorCode), c.errorCode);
+                "tariff %s%s: %s.DEF: %s", t.directory.c_str(), t.name.c_str(),
+                t.name.c_str(), RecordMessage(c.errorCode));
   }
   c.errorCode = 0;
   if (OpenAllFiles(&c, nullptr) == 0) {
@@ -176,8 +176,7 @@ brant_status OpenWorkingRecord(brant_tariff& t, RateContext& c, bool first, bran
                   t.name.c_str(), t.name.c_str());
     }
     return Fail(error, TariffFailureOf(status), {BRANT_FIELD_TARIFF, 0, status, t.name},
-                "tariff %s%s: %s (status %d)", t.directory.c_str(), t.name.c_str(),
-                RecordMessage(status), status);
+                "tariff %s%s: %s", t.directory.c_str(), t.name.c_str(), RecordMessage(status));
   }
   c.errorCode = 0;
   if (!t.options.guideLibrary.empty()) {

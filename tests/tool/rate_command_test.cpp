@@ -179,7 +179,7 @@ TEST_F(RateCommand, PrintsTheBillsWarningsAfterItAndStillRates) {
   const json j = json::parse(asJson.out);
   EXPECT_EQ(j["result"], "warning");
   EXPECT_EQ(j["status"], 0);
-  EXPECT_EQ(j["message"], "Error opening LAB file. (status 280)");
+  EXPECT_EQ(j["message"], "Error opening LAB file.");
   EXPECT_EQ(j["bill"]["warnings"][0]["record_status"], 280);
   EXPECT_NE(asJson.err.find("brant: warning: Error opening LAB file."), std::string::npos);
 }
