@@ -238,7 +238,7 @@ TEST(BrantRate, ARatingThatLeavesAStatusCarriesItAsAWarning) {
             "steps 1 +46045 =46045");
   ASSERT_EQ(bill.warning_count, 1);
   EXPECT_EQ(bill.warnings[0].record_status, 210);
-  EXPECT_STREQ(bill.warnings[0].message, "Error opening ADJ file. (status 210)");
+  EXPECT_STREQ(bill.warnings[0].message, "Error opening ADJ file.");
 }
 
 }  // namespace

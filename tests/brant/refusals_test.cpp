@@ -1,7 +1,6 @@
 // Refusals of brant.h: each names its status, field, line, value and the
 // record's status, in a sentence a person can act on, and clears the bill
 // it was given, here one that held the bill of a shipment rated before.
-#include <cstring>
 #include <functional>
 #include <iterator>
 #include <string>
