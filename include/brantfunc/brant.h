@@ -172,9 +172,11 @@ BRANTFUNC_API brant_status brant_options_set_service_guide(brant_options* option
 
 /* Opens the tariff NAME (1 to 8 characters) in DIRECTORY: its files are
    NAME.SET, NAME.CLS and so on. The user defaults file NAME.DEF beside
-   them is read when there is one (weight tier, rate factor and scale,
-   Hawaiian percentages, minimum add-on). options may be NULL. On success
-   *tariff is the handle; on failure it is NULL and error says why. */
+   them is read when there is one: its weight tier, rate factor and scale,
+   weight break cut and Hawaiian percentages apply; its discounts give way
+   to the shipment's, and its minimum add-on, which needs a host's rating
+   option, does not apply. options may be NULL. On success *tariff is the
+   handle; on failure it is NULL and error says why. */
 BRANTFUNC_API brant_status brant_tariff_open(const char* directory, const char* name,
                                              const brant_options* options,
                                              brant_tariff** tariff, brant_error* error);

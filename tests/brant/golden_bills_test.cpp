@@ -53,14 +53,14 @@ TEST(BrantRate, MinimumAndFloorRaiseALineHaulBelowThem) {
   }
 }
 
-// brant.h reads the user defaults' minimum add-on: addon/MATRIX adds 250
-// cents to the minimum of the matrix's rate record, 4530 + 250 = 4780,
-// which raises the 40 lb line haul of 36.12 by 11.68.
-TEST(BrantRate, MinimumAddOnOfTheUserDefaultsRaisesTheMinimum) {
+// addon/MATRIX's defaults carry a minimum add-on of 250 cents.
+TEST(BrantRate, MinimumAddOnOfTheUserDefaultsWaitsForTheHostsRatingOption) {
+  // The add-on applies only under the host's rating option, which this
+  // interface leaves off: the minimum stays 45.30, not 45.30 + 2.50.
   const Tariff tariff = Open("MATRIX", "addon");
   EXPECT_EQ(Price(Rated(tariff.get(), Shipment("02101", "60601", {{"100", 40}}))),
-            "lines 9030/3612; gross 3612; net 3612; minimum 4780; due 4780; steps 1 +3612 =3612, "
-            "2 +1168 =4780");
+            "lines 9030/3612; gross 3612; net 3612; minimum 4530; due 4530; steps 1 +3612 =3612, "
+            "2 +918 =4530");
 }
 
 // The same 40 lb, 25 % off the minimum and 20 % off every break.

@@ -11,7 +11,7 @@
 //                   606 from CHIT (1 extra day) and 303 from ATLT (2);
 //   tier/MATRIX     with a .DEF: weight tier 10 % below break A
 //                   (weightBreakStart 2, M1M) and 5 % from it;
-//   addon/MATRIX    with a .DEF that adds 2.50 to every minimum;
+//   addon/MATRIX    with a .DEF whose add-on would add 2.50 to every minimum;
 //   noadf/POINTS    without its adjustment file .ADF.
 #pragma once
 
