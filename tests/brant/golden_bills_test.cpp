@@ -217,6 +217,16 @@ TEST(BrantRate, TransitDaysAreTheTariffsDaysPlusEachTerminalsExtraDays) {
                   std::to_string(bill.transit_days) + " " + std::to_string(bill.warning_count),
               "CHIT ATLT 6 0");
   }
+  {
+    // A tariff without its days file still prices the shipment.
+    const Tariff tariff = Open("MATRIX", "nosrv", options);
+    const brant_bill bill = Rated(tariff.get(), s);
+    EXPECT_EQ(Price(bill), price);
+    EXPECT_EQ(bill.transit_days, -1);
+    ASSERT_EQ(bill.warning_count, 1);
+    EXPECT_EQ(bill.warnings[0].record_status, 375);
+    EXPECT_STREQ(bill.warnings[0].message, "no transit days: Error opening SRV file.");
+  }
   brant_options_destroy(options);
   // Without a guide: the same price, no days, and a warning saying why.
   const brant_bill bill = Rated(Open("MATRIX").get(), s);

@@ -12,7 +12,8 @@
 //   tier/MATRIX     with a .DEF: weight tier 10 % below break A
 //                   (weightBreakStart 2, M1M) and 5 % from it;
 //   addon/MATRIX    with a .DEF whose add-on would add 2.50 to every minimum;
-//   noadf/POINTS    without its adjustment file .ADF.
+//   noadf/POINTS    without its adjustment file .ADF;
+//   nosrv/MATRIX    without its transit days file .SRV, with GUIDE.TXT.
 #pragma once
 
 #include <brantfunc/brant.h>
@@ -66,9 +67,13 @@ inline void WriteGoldenTariffs(const TempDir& dir) {
   for (const auto& [extension, bytes] : files)
     kit::WriteFile(top, std::string("MATRIX") + extension, bytes);
   // The guide's own days (9) are not the tariff's: the bill counts the .SRV days.
-  dir.WriteFile("GUIDE.TXT",
-                "serves 606 CHIT\nserves 303 ATLT\nterminal CHIT 1\nterminal ATLT 2\n"
-                "days CHIT ATLT 09\n");
+  const char* guide =
+      "serves 606 CHIT\nserves 303 ATLT\nterminal CHIT 1\nterminal ATLT 2\ndays CHIT ATLT 09\n";
+  dir.WriteFile("GUIDE.TXT", guide);
+  const std::string noSrv = dir.MakeDir("nosrv");
+  golden::WriteMatrixTariff(noSrv);
+  std::filesystem::remove(noSrv + "/MATRIX.SRV");
+  kit::WriteFile(noSrv, "GUIDE.TXT", guide);
 
   const std::string tier = dir.MakeDir("tier");
   golden::WriteMatrixTariff(tier);
