@@ -74,35 +74,47 @@ void ChooseEngineTariff(RateContext& c, const std::string& name) {
   std::memcpy(c.engineTariffDate, date, sizeof c.engineTariffDate);
 }
 
+// Claims one of the process's outside libraries for `t` and loads it: an
+// engine or a guide (`what`), from `path`, into `handle`.
+brant_status LoadOutsideLibrary(const brant_tariff*& owner, brant_tariff& t, const std::string& path,
+                         brant_field field, const char* what, void*& handle,
+                         brant_error* error) {
+  const Blame blame{field, 0, 0, path};
+  if (!Claim(owner, &t)) {
+    return Fail(error, BRANT_E_MISUSE, blame,
+                "%s %s: another open tariff uses a %s; a process has one", what, path.c_str(),
+                what);
+  }
+  handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (handle == nullptr) {
+    return Fail(error, BRANT_E_LIBRARY, blame, "%s %s: cannot load it: %s", what, path.c_str(),
+                dlerror());
+  }
+  return BRANT_OK;
+}
+
 brant_status StartEngine(brant_tariff& t, RateContext& c, brant_error* error) {
   const brant_options& o = t.options;
-  const Blame blame{BRANT_FIELD_ENGINE, 0, 0, o.engineLibrary};
-  if (!Claim(Owners().engine, &t)) {
-    return Fail(error, BRANT_E_MISUSE, blame,
-                "engine %s: another open tariff uses a tariff engine; a process has one",
-                o.engineLibrary.c_str());
-  }
   const std::string dir = AsDirectory(o.engineDataDir, t.directory);
   if (!PutPath(c.dataDir, dir)) {
     return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_ENGINE, 0, 0, dir},
                 "engine data directory %s: at most %zu characters", dir.c_str(),
                 sizeof c.dataDir - 1);
   }
-  t.engineLibrary = dlopen(o.engineLibrary.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (t.engineLibrary == nullptr) {
-    return Fail(error, BRANT_E_LIBRARY, blame, "engine %s: cannot load it: %s",
-                o.engineLibrary.c_str(), dlerror());
+  if (brant_status status = LoadOutsideLibrary(Owners().engine, t, o.engineLibrary, BRANT_FIELD_ENGINE,
+                                        "tariff engine", t.engineLibrary, error)) {
+    return status;
   }
   c.engineModule = t.engineLibrary;
   c.useTariffEngine = 1;
   if (GetTEAddresses(&c, 0) == 0) {
     return Fail(error, BRANT_E_LIBRARY, {BRANT_FIELD_ENGINE, 0, c.errorCode, o.engineLibrary},
-                "engine %s: not a tariff engine library, a function is missing",
+                "tariff engine %s: not a tariff engine library, a function is missing",
                 o.engineLibrary.c_str());
   }
   if (InitializeTEdll(&c) == 0) {
     return Fail(error, BRANT_E_LIBRARY, {BRANT_FIELD_ENGINE, 0, c.errorCode, o.engineLibrary},
-                "engine %s: would not open on %s: %s", o.engineLibrary.c_str(), dir.c_str(),
+                "tariff engine %s: would not open on %s: %s", o.engineLibrary.c_str(), dir.c_str(),
                 RecordMessage(c.errorCode));
   }
   t.engineOpen = true;
@@ -111,7 +123,7 @@ brant_status StartEngine(brant_tariff& t, RateContext& c, brant_error* error) {
   SetClassesAndWeights(&c, kTablesMode, 0);
   if (c.classCount <= 0) {
     return Fail(error, BRANT_E_LIBRARY, {BRANT_FIELD_ENGINE, 0, 0, o.engineTariff},
-                "engine %s: no classes for tariff \"%.8s\"%s%s", o.engineLibrary.c_str(),
+                "tariff engine %s: no classes for tariff \"%.8s\"%s%s", o.engineLibrary.c_str(),
                 c.engineTariff, box.captured() ? ": " : "", box.text());
   }
   c.errorCode = 0;
@@ -120,16 +132,10 @@ brant_status StartEngine(brant_tariff& t, RateContext& c, brant_error* error) {
 
 brant_status StartGuide(brant_tariff& t, RateContext& c, brant_error* error) {
   const brant_options& o = t.options;
-  const Blame blame{BRANT_FIELD_SERVICE_GUIDE, 0, 0, o.guideLibrary};
-  if (!Claim(Owners().guide, &t)) {
-    return Fail(error, BRANT_E_MISUSE, blame,
-                "service guide %s: another open tariff uses a service guide; a process has one",
-                o.guideLibrary.c_str());
-  }
-  t.guideLibrary = dlopen(o.guideLibrary.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (t.guideLibrary == nullptr) {
-    return Fail(error, BRANT_E_LIBRARY, blame, "service guide %s: cannot load it: %s",
-                o.guideLibrary.c_str(), dlerror());
+  if (brant_status status = LoadOutsideLibrary(Owners().guide, t, o.guideLibrary,
+                                        BRANT_FIELD_SERVICE_GUIDE, "service guide",
+                                        t.guideLibrary, error)) {
+    return status;
   }
   c.serviceGuideModule = t.guideLibrary;
   c.useServiceGuide = 1;
@@ -148,7 +154,8 @@ brant_status StartGuide(brant_tariff& t, RateContext& c, brant_error* error) {
   const int32_t started = InitializeSGdll(&c);
   PutPath(c.dataDir, t.directory);
   if (started == 0) {
-    return Fail(error, BRANT_E_LIBRARY, blame, "service guide %s: would not start on %s",
+    return Fail(error, BRANT_E_LIBRARY, {BRANT_FIELD_SERVICE_GUIDE, 0, 0, o.guideLibrary},
+                "service guide %s: would not start on %s",
                 o.guideLibrary.c_str(), dir.c_str());
   }
   t.guideOpen = true;
