@@ -116,7 +116,8 @@ void ReadBreaks(const RateContext& c, const ShipmentInput& in, AmountReader& rea
 
 void ReadCharges(const RateContext& c, AmountReader& read, brant_bill& bill) {
   bill.gross_cents = read.Hundredths(c.grossCharge, "gross charge");
-  bill.discount_bps = static_cast<int32_t>(read.Hundredths(c.discountPercentText, "discount percentage"));
+  bill.discount_bps =
+      static_cast<int32_t>(read.Hundredths(c.discountPercentText, "discount percentage"));
   bill.discount_cents = read.Hundredths(c.discountAmount, "discount");
   bill.net_cents = read.Hundredths(c.netCharge, "net charge");
   bill.minimum_charge_cents = read.Hundredths(c.minimumChargeText, "minimum charge");

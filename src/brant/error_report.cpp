@@ -9,7 +9,9 @@
 namespace brant::api {
 namespace {
 
-bool IsControl(char ch) { return ch != '\0' && (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f); }
+bool IsControl(char ch) {
+  return ch != '\0' && (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f);
+}
 
 }  // namespace
 

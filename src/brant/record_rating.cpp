@@ -14,7 +14,6 @@ namespace brant::api {
 namespace {
 
 constexpr int32_t kSrvOpen = 375;  // the tariff has no transit days file
-
 constexpr int32_t kEngineRated = 0;
 
 // A stretch of the record by place and size: the record is packed, so its
@@ -127,7 +126,7 @@ void WeightRange(const RateContext& c, int32_t& lightest, int32_t& heaviest) {
   heaviest = INT32_MIN;
   const int32_t count = c.weightRecordCount;
   for (int32_t b = 0; b < count && b < BRANT_WEIGHT_SLOTS; ++b) {
-    if (ValidWeight(const_cast<RateContext*>(&c), b) == 0) continue;
+    if (std::memcmp(c.weightLabels[b], "XXX", 3) == 0) continue;  // a break not in use
     if (c.weightMin[b] < lightest) lightest = c.weightMin[b];
     if (c.weightMax[b] > heaviest) heaviest = c.weightMax[b];
   }
@@ -241,8 +240,12 @@ brant_status RefuseResolution(const brant_tariff& t, const RateContext& c,
     case BRANT_INVALID_TERRITORY:
       return RefuseLane(error, in, status, "the tariff names a territory it cannot rate");
     case BRANT_INVALID_ZIP_COMBINATION:
-      if (bothCanadian) return RefuseLane(error, in, status, "both ends are Canadian; a lane has a US end");
-      if (bothMexican) return RefuseLane(error, in, status, "both ends are Mexican; a lane has a US end");
+      if (bothCanadian) {
+        return RefuseLane(error, in, status, "both ends are Canadian; a lane has a US end");
+      }
+      if (bothMexican) {
+        return RefuseLane(error, in, status, "both ends are Mexican; a lane has a US end");
+      }
       return RefuseLane(error, in, status, "the tariff has no rate for this pair of points");
     default:
       return Fail(error, TariffFailureOf(status), {BRANT_FIELD_TARIFF, 0, status, t.name},

@@ -50,7 +50,9 @@ std::string_view WithoutInnerSpace(std::string_view text, char (&room)[16]) {
 void Store(PostalCode& out, PostalKind kind, std::string_view text) {
   out.kind = kind;
   std::memset(out.code, 0, sizeof out.code);
-  for (std::size_t i = 0; i < text.size() && i < sizeof out.code - 1; ++i) out.code[i] = Upper(text[i]);
+  for (std::size_t i = 0; i < text.size() && i < sizeof out.code - 1; ++i) {
+    out.code[i] = Upper(text[i]);
+  }
 }
 
 brant_status ReadPostalCode(const char* given, brant_field field, PostalCode& out,

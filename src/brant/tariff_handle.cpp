@@ -76,9 +76,9 @@ void ChooseEngineTariff(RateContext& c, const std::string& name) {
 
 // Claims one of the process's outside libraries for `t` and loads it: an
 // engine or a guide (`what`), from `path`, into `handle`.
-brant_status LoadOutsideLibrary(const brant_tariff*& owner, brant_tariff& t, const std::string& path,
-                         brant_field field, const char* what, void*& handle,
-                         brant_error* error) {
+brant_status LoadOutsideLibrary(const brant_tariff*& owner, brant_tariff& t,
+                                const std::string& path, brant_field field, const char* what,
+                                void*& handle, brant_error* error) {
   const Blame blame{field, 0, 0, path};
   if (!Claim(owner, &t)) {
     return Fail(error, BRANT_E_MISUSE, blame,
@@ -101,8 +101,9 @@ brant_status StartEngine(brant_tariff& t, RateContext& c, brant_error* error) {
                 "engine data directory %s: at most %zu characters", dir.c_str(),
                 sizeof c.dataDir - 1);
   }
-  if (brant_status status = LoadOutsideLibrary(Owners().engine, t, o.engineLibrary, BRANT_FIELD_ENGINE,
-                                        "tariff engine", t.engineLibrary, error)) {
+  if (brant_status status =
+          LoadOutsideLibrary(Owners().engine, t, o.engineLibrary, BRANT_FIELD_ENGINE,
+                             "tariff engine", t.engineLibrary, error)) {
     return status;
   }
   c.engineModule = t.engineLibrary;
@@ -132,9 +133,9 @@ brant_status StartEngine(brant_tariff& t, RateContext& c, brant_error* error) {
 
 brant_status StartGuide(brant_tariff& t, RateContext& c, brant_error* error) {
   const brant_options& o = t.options;
-  if (brant_status status = LoadOutsideLibrary(Owners().guide, t, o.guideLibrary,
-                                        BRANT_FIELD_SERVICE_GUIDE, "service guide",
-                                        t.guideLibrary, error)) {
+  if (brant_status status =
+          LoadOutsideLibrary(Owners().guide, t, o.guideLibrary, BRANT_FIELD_SERVICE_GUIDE,
+                             "service guide", t.guideLibrary, error)) {
     return status;
   }
   c.serviceGuideModule = t.guideLibrary;
@@ -155,8 +156,7 @@ brant_status StartGuide(brant_tariff& t, RateContext& c, brant_error* error) {
   PutPath(c.dataDir, t.directory);
   if (started == 0) {
     return Fail(error, BRANT_E_LIBRARY, {BRANT_FIELD_SERVICE_GUIDE, 0, 0, o.guideLibrary},
-                "service guide %s: would not start on %s",
-                o.guideLibrary.c_str(), dir.c_str());
+                "service guide %s: would not start on %s", o.guideLibrary.c_str(), dir.c_str());
   }
   t.guideOpen = true;
   return BRANT_OK;
