@@ -123,6 +123,21 @@ TEST(BrantRateRefusal, WhatTheTariffDoesNotServeIsRefusedWithTheRecordsStatus) {
   RefusesEach("POINTS", std::begin(points), std::end(points));
 }
 
+// One short of each refusal above: eight lines weighing 999,999 lb in
+// all, a discount of 99.99 % both ways and a floor of 999.99 are rated.
+TEST(BrantRateRefusal, EachLimitItselfIsRated) {
+  const Tariff tariff = Open("MATRIX");
+  brant_shipment s = Shipment("02101", "60601", {{"100", 999992}});
+  for (int i = 0; i < 7; ++i) s.lines[s.line_count++] = {"85", 1};
+  s.discount_bps = s.break_discount_bps = 9999;
+  s.floor_cents = 99999;
+  const brant_bill bill = Rated(tariff.get(), s);
+  EXPECT_EQ(bill.line_count, 8);
+  EXPECT_EQ(bill.total_weight, 999999);
+  EXPECT_EQ(bill.discount_bps, 9999);
+  EXPECT_EQ(bill.floor_cents, 99999);
+}
+
 TEST(BrantRateRefusal, ATariffThatDoesNotExistIsNotOpened) {
   brant_tariff* tariff = reinterpret_cast<brant_tariff*>(&tariff);  // must become NULL
   brant_error error;
