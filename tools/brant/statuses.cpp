@@ -1,7 +1,5 @@
 #include "statuses.h"
 
-#include <cstdio>
-#include <cstring>
 #include <ostream>
 
 #include "brant_tool.h"
@@ -31,10 +29,8 @@ void WriteSentence(std::ostream& out, const char* message, int32_t recordStatus)
   for (const char* ch = message; *ch != '\0'; ++ch) {
     out << (*ch == '\n' || *ch == '\r' ? ' ' : *ch);
   }
-  if (recordStatus == 0) return;
-  char status[24];
-  std::snprintf(status, sizeof status, "(status %d)", recordStatus);
-  if (std::strstr(message, status) == nullptr) out << ' ' << status;
+  // The library keeps the record's status out of its sentences.
+  if (recordStatus != 0) out << " (status " << recordStatus << ')';
 }
 
 }  // namespace brant::tool
