@@ -1,0 +1,147 @@
+// brant as a user meets it, kept as data: every case in tests/tool/cases/
+// gives the arguments, the standard input, the files to lay out first and
+// the environment, then the exit code and what standard output and error
+// must hold. A case file reads as a transcript; the runner is this file.
+//
+// In every text of a case these names are replaced before the run:
+//   {tmp}         a fresh directory, the command's working directory
+//   {sample}      the compiled sample tariff, as DIR/NAME
+//   {sample_dir}  the directory of the compiled sample tariff
+//   {samples}     the sample tariff's source folder (samples/ in the tree)
+#include <gtest/gtest.h>
+
+#include <toml++/toml.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+#include "tool/brant_process.h"
+
+namespace brant::test_support {
+namespace {
+
+struct CliCase {
+  std::string file;  // the case file's stem
+  int index = 0;     // from 1, in its file
+  toml::table spec;
+};
+
+void PrintTo(const CliCase& c, std::ostream* out) { *out << c.file << ".toml #" << c.index; }
+
+std::vector<CliCase> LoadCases() {
+  std::vector<CliCase> cases;
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(BRANT_CLI_CASES)) {
+    if (entry.path().extension() == ".toml") files.push_back(entry.path());
+  }
+  std::sort(files.begin(), files.end());
+  for (const std::filesystem::path& path : files) {
+    toml::table document;
+    try {
+      document = toml::parse_file(path.string());
+    } catch (const toml::parse_error& e) {
+      // A case file that does not parse is one failing case.
+      toml::table broken;
+      broken.insert("parse_error", std::string(e.description()));
+      cases.push_back({path.stem().string(), 0, std::move(broken)});
+      continue;
+    }
+    int index = 0;
+    if (const toml::array* list = document["case"].as_array()) {
+      for (const toml::node& node : *list) {
+        if (const toml::table* spec = node.as_table()) {
+          cases.push_back({path.stem().string(), ++index, *spec});
+        }
+      }
+    }
+  }
+  return cases;
+}
+
+std::string Expand(std::string text, const std::string& tmp) {
+  const std::pair<const char*, std::string> names[] = {
+      {"{tmp}", tmp},
+      {"{sample}", std::string(BRANT_SAMPLE_DIR) + "/SAMPLE"},
+      {"{sample_dir}", BRANT_SAMPLE_DIR},
+      {"{samples}", BRANT_SAMPLE_SOURCE},
+  };
+  for (const auto& [name, value] : names) {
+    for (std::size_t at = 0; (at = text.find(name, at)) != std::string::npos;) {
+      text.replace(at, std::strlen(name), value);
+      at += value.size();
+    }
+  }
+  return text;
+}
+
+std::vector<std::string> Texts(const toml::node_view<const toml::node>& node,
+                               const std::string& tmp) {
+  std::vector<std::string> texts;
+  if (const toml::array* list = node.as_array()) {
+    for (const toml::node& item : *list) texts.push_back(Expand(item.value_or(""), tmp));
+  }
+  return texts;
+}
+
+// Checks one stream against the case's `name`, `name_has` and `name_lacks`.
+void ExpectStream(const toml::table& spec, const std::string& name, const std::string& actual,
+                  const std::string& tmp) {
+  if (const auto exact = spec[name].value<std::string>()) {
+    EXPECT_EQ(actual, Expand(*exact, tmp)) << name;
+  }
+  for (const std::string& part : Texts(spec[name + "_has"], tmp)) {
+    EXPECT_NE(actual.find(part), std::string::npos) << name << " lacks: " << part
+                                                    << "\n--- " << name << ":\n" << actual;
+  }
+  for (const std::string& part : Texts(spec[name + "_lacks"], tmp)) {
+    EXPECT_EQ(actual.find(part), std::string::npos) << name << " holds: " << part
+                                                    << "\n--- " << name << ":\n" << actual;
+  }
+}
+
+class CliCases : public ::testing::TestWithParam<CliCase> {};
+
+TEST_P(CliCases, RunsAsWritten) {
+  const CliCase& c = GetParam();
+  const toml::table& spec = c.spec;
+  ASSERT_FALSE(spec.contains("parse_error"))
+      << c.file << ".toml: " << spec["parse_error"].value_or(std::string());
+  SCOPED_TRACE(c.file + ".toml, case " + std::to_string(c.index) + ": " +
+               spec["name"].value_or(std::string("(unnamed)")));
+  ASSERT_TRUE(spec["exit"].is_integer()) << "every case states its exit code";
+
+  TempDir tmp;
+  if (const toml::table* files = spec["files"].as_table()) {
+    for (const auto& [path, content] : *files) {
+      tmp.WriteFile(std::string(path.str()), Expand(content.value_or(""), tmp.path()));
+    }
+  }
+  const std::string input = tmp.WriteFile(".stdin", Expand(spec["stdin"].value_or(""), tmp.path()));
+  std::vector<std::string> environment;
+  if (const toml::table* env = spec["env"].as_table()) {
+    for (const auto& [name, value] : *env) {
+      environment.push_back(std::string(name.str()) + "=" + Expand(value.value_or(""), tmp.path()));
+    }
+  }
+  const BrantRun run =
+      RunBrant(Texts(spec["args"], tmp.path()), input, "", environment, tmp.path());
+
+  EXPECT_EQ(run.exitCode, spec["exit"].value_or(-1)) << "--- stderr:\n" << run.err;
+  ExpectStream(spec, "stdout", run.out, tmp.path());
+  ExpectStream(spec, "stderr", run.err, tmp.path());
+}
+
+std::string CaseName(const ::testing::TestParamInfo<CliCase>& info) {
+  std::string name = info.param.file + "_" + std::to_string(info.param.index);
+  for (char& ch : name) {
+    if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+  }
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Brant, CliCases, ::testing::ValuesIn(LoadCases()), CaseName);
+
+}  // namespace
+}  // namespace brant::test_support
