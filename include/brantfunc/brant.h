@@ -145,6 +145,10 @@ typedef struct brant_error {
 /* "ok", "malformed", "not served", ...: a static text. */
 BRANTFUNC_API const char* brant_status_name(brant_status status);
 
+/* The library's version, "MAJOR.MINOR.PATCH": a static text. A host linked
+   against the shared library learns which one it runs with. */
+BRANTFUNC_API const char* brant_version(void);
+
 /* ---- Opening a tariff ---------------------------------------------------- */
 
 typedef struct brant_tariff brant_tariff;

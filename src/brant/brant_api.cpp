@@ -128,6 +128,8 @@ using namespace brant::api;
 
 extern "C" {
 
+const char* brant_version(void) { return BRANTFUNC_VERSION; }
+
 const char* brant_status_name(brant_status status) {
   switch (status) {
     case BRANT_OK: return "ok";

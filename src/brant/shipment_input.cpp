@@ -28,14 +28,17 @@ bool AllDigits(std::string_view text) {
   return !text.empty();
 }
 
-// A Canadian postal code, A9A 9A9, without its space.
-bool IsCanadian(std::string_view text) {
-  if (text.size() != 6) return false;
-  for (std::size_t i = 0; i < 6; ++i) {
+// Letters and digits alternate as in A9A 9A9 for as far as the text goes
+// (no further than six characters).
+bool FollowsCanadianPattern(std::string_view text) {
+  for (std::size_t i = 0; i < text.size() && i < 6; ++i) {
     if (i % 2 == 0 ? !IsLetter(text[i]) : !IsDigit(text[i])) return false;
   }
-  return true;
+  return !text.empty();
 }
+
+// A Canadian postal code, A9A 9A9, without its space.
+bool IsCanadian(std::string_view text) { return text.size() == 6 && FollowsCanadianPattern(text); }
 
 // The code with its one inner space dropped: "M5V 3L9", "64000 M".
 std::string_view WithoutInnerSpace(std::string_view text, char (&room)[16]) {
@@ -93,6 +96,12 @@ brant_status ReadPostalCode(const char* given, brant_field field, PostalCode& ou
   if (IsCanadian(code)) {
     Store(out, PostalKind::kCanadian, code);
     return BRANT_OK;
+  }
+  // A cut or overlong Canadian code ("M5V", "M5V3L") must not pass for a city.
+  if (FollowsCanadianPattern(code.substr(0, 3)) && code.size() >= 3) {
+    return Fail(error, BRANT_E_MALFORMED, blame,
+                "%s %.*s: a Canadian postal code has six characters, A9A 9A9 (M5V 3L9)", end,
+                shown, text.data());
   }
   return Fail(error, BRANT_E_MALFORMED, blame,
               "%s %.*s: not a postal code; give a five-digit ZIP, a Canadian postal code "

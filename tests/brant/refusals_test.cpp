@@ -69,6 +69,12 @@ TEST(BrantRateRefusal, MalformedShipmentsAreRefusedBeforeTheTariffIsAsked) {
        BRANT_FIELD_ORIGIN, 0, 0, "ABCDE",
        "origin ABCDE: not a postal code; give a five-digit ZIP, a Canadian postal code (A9A "
        "9A9) or a Mexican point (64000M)"},
+      {"a Canadian code cut to five", [](brant_shipment& s) { s.destination = "M5V3L"; },
+       BRANT_E_MALFORMED, BRANT_FIELD_DESTINATION, 0, 0, "M5V3L",
+       "destination M5V3L: a Canadian postal code has six characters, A9A 9A9 (M5V 3L9)"},
+      {"a Canadian code's first three", [](brant_shipment& s) { s.origin = "m5v"; },
+       BRANT_E_MALFORMED, BRANT_FIELD_ORIGIN, 0, 0, "m5v",
+       "origin m5v: a Canadian postal code has six characters, A9A 9A9 (M5V 3L9)"},
       {"nine lines", [](brant_shipment& s) { s.line_count = 9; }, BRANT_E_MALFORMED,
        BRANT_FIELD_LINES, 0, 0, "9",
        "9 lines: a shipment has one to 8 lines of a class and a weight"},
