@@ -17,8 +17,10 @@ using Json = nlohmann::ordered_json;
 
 // The bill with its tariff: ends, lines, charges, how the rate was found
 // when the bill explains it, each step of the amount due, the amount due,
-// then the bill's warnings.
-void WriteBillTable(std::ostream& out, const std::string& tariff, const brant_bill& bill);
+// then the bill's warnings. A discount taken from the rates shows beside
+// the charges it is already in.
+void WriteBillTable(std::ostream& out, const std::string& tariff, const brant_bill& bill,
+                    const ShipmentOptions& shipment);
 
 // One shipment as an object: the ends as typed, the result, status and
 // message, then the bill or, for a refusal, the error.

@@ -10,7 +10,8 @@
 namespace brant::tool {
 namespace {
 
-constexpr int kLabelWidth = 26;
+// The longest label, "Hawaiian tables 2 and 3 percentages", indented as a step.
+constexpr int kLabelWidth = 38;
 constexpr int kAmountWidth = 12;
 
 void Row(std::ostream& out, const char* label, const Hundredths& amount) {
@@ -58,20 +59,28 @@ void WriteLines(std::ostream& out, const brant_bill& b) {
   out << '\n';
 }
 
-void WriteCharges(std::ostream& out, const brant_bill& b) {
+void WriteCharges(std::ostream& out, const brant_bill& b, const ShipmentOptions& shipment) {
   Row(out, "Gross charge", Hundredths(b.gross_cents));
-  const std::string discount = "Discount " + std::string(Hundredths(b.discount_bps).text()) + " %";
-  Row(out, discount.c_str(), Hundredths(b.discount_cents));
+  // Taken from the rates, the discount is in every rate above and in the
+  // gross charge; nothing is left to take from the charges.
+  if (shipment.discountOnRates && shipment.breakDiscountBps != 0) {
+    out << "Discount " << Hundredths(shipment.breakDiscountBps)
+        << " %, taken from the rates above\n";
+  } else {
+    const std::string discount = "Discount " + std::string(Hundredths(b.discount_bps).text()) + " %";
+    Row(out, discount.c_str(), Hundredths(b.discount_cents));
+  }
   Row(out, "Net charge", Hundredths(b.net_cents));
   Row(out, "Minimum charge", Hundredths(b.minimum_charge_cents));
   Row(out, "Minimum discount", Hundredths(b.minimum_discount_cents));
   RowIfAny(out, "Floor", b.floor_cents);
   RowIfAny(out, "Weight tier charge", b.weight_tier_cents);
   RowIfAny(out, "Zone charge", b.zone_charge_cents);
-  RowIfAny(out, "Hawaiian table 1", b.hawaii_table1_cents);
-  RowIfAny(out, "Hawaiian table 1 percent", b.hawaii_table1_percent_cents);
+  // Named as the steps of the amount due name them.
+  RowIfAny(out, "Hawaiian table 1 charge", b.hawaii_table1_cents);
+  RowIfAny(out, "Hawaiian table 1 percentage", b.hawaii_table1_percent_cents);
   RowIfAny(out, "Hawaiian tables 2 to 4", b.hawaii_other_cents);
-  RowIfAny(out, "Hawaiian tables 2, 3 pct.", b.hawaii_other_percent_cents);
+  RowIfAny(out, "Hawaiian tables 2 and 3 percentages", b.hawaii_other_percent_cents);
   out << '\n';
 }
 
@@ -100,10 +109,11 @@ void WriteAmountDue(std::ostream& out, const brant_bill& b) {
 
 }  // namespace
 
-void WriteBillTable(std::ostream& out, const std::string& tariff, const brant_bill& bill) {
+void WriteBillTable(std::ostream& out, const std::string& tariff, const brant_bill& bill,
+                    const ShipmentOptions& shipment) {
   WriteHeading(out, tariff, bill);
   WriteLines(out, bill);
-  WriteCharges(out, bill);
+  WriteCharges(out, bill, shipment);
   WriteNotes(out, bill);
   WriteAmountDue(out, bill);
   for (int i = 0; i < bill.warning_count && i < BRANT_MAX_WARNINGS; ++i) {

@@ -63,7 +63,7 @@ struct BatchOptions {
   int64_t inputSize = -1;  // bytes of the input when known, for progress
 };
 
-// The tariff path used when none is given.
+// The tariff path used when none is given: BRANT_TARIFF, else the sample.
 std::string DefaultTariff();
 
 // Rates one shipment and writes its bill to `out`; failures go to `err`.

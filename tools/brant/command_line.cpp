@@ -25,11 +25,9 @@ void AddHundredthsOption(CLI::App& command, const char* name, int64_t most,
   CLI::Validator exact(
       [most](std::string& text) -> std::string {
         const std::optional<int64_t> value = ParseHundredths(text);
-        if (!value) return "\"" + text + "\" is not a number with at most two decimals";
-        if (*value > most) {
-          return "\"" + text + "\" is more than " + std::string(Hundredths(most).text());
-        }
-        return "";
+        if (value && *value <= most) return "";
+        return "\"" + text + "\": give 0 to " + std::string(Hundredths(most).text()) +
+               ", at most two decimals";
       },
       "DECIMAL");
   command
@@ -96,8 +94,8 @@ CLI::App* AddRateCommand(CLI::App& app, RateOptions& options) {
       "Examples:\n"
       "  brant rate 60601 30303 100:1200 70:450\n"
       "  brant rate --explain --transit 60601 \"M5V 3L9\" 100:800\n"
-      "  brant rate --tariff /srv/tariffs/TARF --discount 10 --break-discount 45 \\\n"
-      "      10001 90001 100:1500 85:300\n"
+      "  brant rate --tariff /srv/tariffs/TARF 10001 90001 100:1500 85:300\n"
+      "  brant rate --discount 10 --break-discount 45 10001 90001 100:1500\n"
       "  brant rate --engine ./libengine.so --engine-data /srv/engine 10001 90001 100:1500\n\n"
       "The bill ends with each step of the amount due and the amount due.\n"
       "Through an engine, the tariff still checks the postal codes; the engine's\n"

@@ -2,6 +2,7 @@
 // arguments, wires the streams and the progress bar, and hands over to the
 // tool library; the exit code says what kind of failure, if any, occurred.
 #include <CLI/CLI.hpp>
+#include <brantfunc/brant.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -83,7 +84,9 @@ int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
   CLI::App app{"brant: rate less-than-truckload freight shipments against a tariff.", "brant"};
   app.require_subcommand(1);
-  app.set_version_flag("--version", BRANT_VERSION);
+  // The tool's version, then the library's it runs with.
+  app.set_version_flag("--version", std::string("brant " BRANT_VERSION "\nlibbrantfunc ") +
+                                        brant_version());
   app.footer(std::string("Examples:\n"
                          "  brant rate 10001 90001 100:1500\n"
                          "  brant batch --json shipments.csv > bills.jsonl\n"

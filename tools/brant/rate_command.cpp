@@ -47,7 +47,7 @@ int Rate(const RateOptions& options, std::ostream& out, std::ostream& err) {
     j.update(RatingJson(text, rating, options.shipment.explain));
     out << j.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
   } else if (rating.status == BRANT_OK) {
-    WriteBillTable(out, TariffPath(options.tariff), rating.bill);
+    WriteBillTable(out, TariffPath(options.tariff), rating.bill, options.shipment);
   }
   if (rating.status != BRANT_OK) {
     ReportRefusal(rating, err);

@@ -17,7 +17,8 @@ struct TariffCloser {
 };
 using Tariff = std::unique_ptr<brant_tariff, TariffCloser>;
 
-// DIR/NAME as the options give it, or the sample's.
+// DIR/NAME as the options give it; else BRANT_TARIFF from the environment;
+// else the sample's, installed beside brant or in the build tree.
 std::string TariffPath(const TariffOptions& options);
 
 // Opens the tariff of `options` ("DIR/NAME"; a bare NAME is in the current
