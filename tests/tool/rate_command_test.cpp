@@ -151,7 +151,7 @@ TEST_F(RateCommand, ExplainsHowTheRateWasFound) {
   const std::vector<std::string> shipment = {"--explain", "10001", "90001", "100:1500", "85:300"};
   const BrantRun table = Rate("SMALL", shipment);
   ASSERT_EQ(table.exitCode, 0) << table.err;
-  EXPECT_EQ(Row(table.out, "Def."), (Words{"200", "56.95", "113.90"}));
+  EXPECT_EQ(Row(table.out, "Deficit"), (Words{"200", "56.95", "113.90"}));
   const std::size_t notes = table.out.find("How the rate was found\n");
   ASSERT_NE(notes, std::string::npos) << table.out;
   EXPECT_LT(notes, table.out.find("AMOUNT DUE"));

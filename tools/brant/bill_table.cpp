@@ -40,7 +40,8 @@ void WriteHeading(std::ostream& out, const std::string& tariff, const brant_bill
 }
 
 void WriteLines(std::ostream& out, const brant_bill& b) {
-  out << std::right << std::setw(6) << "Class" << std::setw(10) << "Weight" << std::setw(10)
+  constexpr int kClassWidth = 8;  // "Deficit" names its line
+  out << std::right << std::setw(kClassWidth) << "Class" << std::setw(10) << "Weight" << std::setw(10)
       << "Rate" << std::setw(12) << "Charge" << '\n';
   for (int i = 0; i < b.line_count && i < BRANT_MAX_LINES; ++i) {
     const brant_bill_line& line = b.lines[i];
@@ -48,11 +49,11 @@ void WriteLines(std::ostream& out, const brant_bill& b) {
     char freightClass[sizeof line.freight_class + 1];
     std::snprintf(freightClass, sizeof freightClass, "%s%s", line.substituted != 0 ? "*" : "",
                   line.freight_class);
-    out << std::setw(6) << freightClass << std::setw(10) << line.weight << std::setw(10)
+    out << std::setw(kClassWidth) << freightClass << std::setw(10) << line.weight << std::setw(10)
         << Hundredths(line.rate_cents) << std::setw(12) << Hundredths(line.charge_cents) << '\n';
   }
   if (b.deficit_weight != 0) {
-    out << std::setw(6) << "Def." << std::setw(10) << b.deficit_weight << std::setw(10)
+    out << std::setw(kClassWidth) << "Deficit" << std::setw(10) << b.deficit_weight << std::setw(10)
         << Hundredths(b.deficit_rate_cents) << std::setw(12) << Hundredths(b.deficit_charge_cents)
         << '\n';
   }
