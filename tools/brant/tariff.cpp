@@ -62,9 +62,10 @@ bool RatesTheSample(const TariffOptions& options) {
 // The names of the tariffs in `dir` (each NAME.SET, in any case), sorted.
 std::vector<std::string> TariffsIn(const std::string& dir) {
   std::vector<std::string> names;
-  std::error_code failed;
-  for (const auto& entry : std::filesystem::directory_iterator(dir, failed)) {
-    const std::string file = entry.path().filename().string();
+  std::error_code failed;  // an unreadable directory lists nothing, and throws nothing
+  for (std::filesystem::directory_iterator entry(dir, failed), end; !failed && entry != end;
+       entry.increment(failed)) {
+    const std::string file = entry->path().filename().string();
     if (file.size() > 4 && strcasecmp(file.c_str() + file.size() - 4, ".SET") == 0) {
       names.push_back(file.substr(0, file.size() - 4));
     }
