@@ -34,8 +34,9 @@ std::map<std::string, std::string> FilesIn(const std::string& dir) {
 
 // Dumps the tariff in `tariffDir`, compiles the dump and expects every file
 // back byte for byte (the user's .ACC is no part of a source). Returns the
-// number of source files the dump wrote.
-std::size_t ExpectRoundTrip(const TempDir& tariffDir, const std::string& name) {
+// source files the dump wrote, by name.
+std::map<std::string, std::string> ExpectRoundTrip(const TempDir& tariffDir,
+                                                   const std::string& name) {
   TempDir source, again;
   std::string error;
   EXPECT_TRUE(DumpTariff(tariffDir.path(), name, source.path(), error)) << error;
@@ -45,7 +46,7 @@ std::size_t ExpectRoundTrip(const TempDir& tariffDir, const std::string& name) {
   auto original = FilesIn(tariffDir.path());
   original.erase(name + ".ACC");
   EXPECT_EQ(FilesIn(again.path()), original);
-  return FilesIn(source.path()).size();
+  return FilesIn(source.path());
 }
 
 TEST(TariffSource, DumpedSmallTariffsCompileToTheirOwnBytes) {
@@ -90,7 +91,41 @@ TEST(TariffSource, DumpedSpecialLegsAndAdjustmentsCompileToTheirOwnBytes) {
   kit::WriteTariff(dir.path(), "LEGS", files);
   // 39 tariff files (no .ACC) come from 37 source files: the matrix from zones.csv,
   // lanes.csv and, for the shared record, matrix_records.csv.
-  EXPECT_EQ(ExpectRoundTrip(dir, "LEGS"), 37u);
+  EXPECT_EQ(ExpectRoundTrip(dir, "LEGS").size(), 37u);
+}
+
+// The dump finds zones in any matrix (keys whose rows are identical; runs of
+// keys as ranges, a run of prefixes ending with its kind); records the lanes
+// cannot number by text, in order of first use, go to matrix_records.csv.
+TEST(TariffSource, DumpedMatricesCompileToTheirOwnBytesFromZonesAndLanes) {
+  const std::vector<uint32_t> keys = {102150, 199900, 200000, 310001};
+  const std::vector<std::vector<uint16_t>> rows = {{2, 1, 1, 0}, {2, 2, 0}, {2, 0}, {0}};
+  const struct {
+    std::vector<std::string> records;
+    bool listed;  // matrix_records.csv written
+  } cases[] = {
+      {{"B000020", "A000010"}, false},
+      {{"A000010", "A000010"}, true},
+      {{"A000010", "", "C000030"}, true},
+      {{}, false},  // no matrix keys at all
+  };
+  for (const auto& c : cases) {
+    kit::TariffContent content = kit::DescribeSmallTariff({.rateRecords = 5});
+    content.matrixKeys = c.records.empty() ? std::vector<uint32_t>{} : keys;
+    content.matrixRows = c.records.empty() ? std::vector<std::vector<uint16_t>>{} : rows;
+    content.basisRecords = c.records;
+    TempDir dir;
+    kit::WriteTariff(dir.path(), "ZONES", kit::RenderTariff(content));
+    const auto source = ExpectRoundTrip(dir, "ZONES");
+    EXPECT_EQ(source.contains("matrix_records.csv"), c.listed);
+    if (c.records.empty()) continue;
+    EXPECT_EQ(source.at("zones.csv"), "zone,first,last\nZ1,1:02150,1:02150\nZ2,1:99900,1:99900\n"
+                                      "Z2,2:00000,2:00000\nZ3,3:10001,3:10001\n");
+    if (!c.listed) {
+      EXPECT_EQ(source.at("lanes.csv"), "origin_zone,destination_zone,rate_basis\n"
+                                        "Z1,Z2,B000020\nZ1,Z1,A000010\nZ2,Z2,A000010\n");
+    }
+  }
 }
 
 // The dump refuses what its source could not give back: a host byte of the
@@ -134,8 +169,9 @@ std::map<std::string, std::string> CompleteSource(bool matrixLayout) {
     files["rates.csv"] = std::string(kRatesHeader) + "001000,4500,4000\n001010,1,2,3,4,5\n";
     files["factors.csv"] = "low_key,high_key,factor,repeat\n000000,999999,10000,0\n";
     files["base_zips.csv"] = "territory,lowest,highest,base_zip,adjustment\n";
-    files["zones.csv"] = "zone,first,last\nEAST,1:02100,1:02100\nWEST,1:90000,1:90000\n";
-    files["lanes.csv"] = "origin_zone,destination_zone,rate_basis\nEAST,WEST,A001000\n";
+    // As many keys as a stored row holds cells: 2800.
+    files["zones.csv"] = "zone,first,last\nEAST,1:02100,1:02100\nWEST,3:00000,3:02798\n";
+    files["lanes.csv"] = "origin_zone,destination_zone,rate_basis\nEAST,EAST,A001000\n";
   } else {
     files["tariff.toml"] += "use_fac_tables = \"N\"\n";
     files["postal_ranges.csv"] = "province,lowest,highest\nON,K0A,P9Z\n";
@@ -248,16 +284,8 @@ TEST(TariffSource, TablesTheTariffOpensWithAreRequired) {
 }
 
 TEST(TariffSource, ATariffNameIsOneToEightCharactersWithoutASlash) {
-  for (const char* good : {"A", "SAMPLE", "EIGHT_8.", "a b-c"}) EXPECT_EQ(TariffNameRule(good), "");
-  for (const char* bad : {"", "NINECHARS", "TOOLONGNAME", "A/B"}) {
-    EXPECT_EQ(TariffNameRule(bad), "a name is 1 to 8 characters, none of them a slash") << bad;
-  }
-  TempDir source, out;
-  std::vector<SourceError> errors;
-  EXPECT_FALSE(CompileTariff(source.path(), out.path(), "NINECHARS", errors));
-  ASSERT_EQ(errors.size(), 1u);
-  EXPECT_EQ(Describe(errors[0]),
-            "tariff name \"NINECHARS\": a name is 1 to 8 characters, none of them a slash");
+  for (const char* good : {"A", "EIGHT_8.", "a b-c"}) EXPECT_EQ(TariffNameRule(good), "") << good;
+  for (const char* bad : {"", "NINECHARS", "A/B"}) EXPECT_NE(TariffNameRule(bad), "") << bad;
 }
 
 struct BadSource {
@@ -279,8 +307,6 @@ TEST(TariffSource, CompileErrorsNameTheirPlaceAndWriteNothing) {
       {"rates.csv", rates + "001000,\"1\n", "rates.csv:2:2", "not well-formed CSV"},
       {"rates.csv", rates + "001000,1\n001000,2\n", "rates.csv:3:1",
        "key 001000 is already given on line 2"},
-      {"zones.csv", "zone,first,last\nEAST,1:021,1:02100\n", "zones.csv:2:2",
-       "first must be a matrix key, KIND:ZIP such as 1:02100"},
       {"zones.csv", "zone,first,last\nEAST,1:02100,1:02300\nWEST,1:02200,1:90000\n",
        "zones.csv:3:2", "key 1:02200 is already in zone EAST on line 2"},
       {"zones.csv", "zone,first,last\nEAST,1:02100,1:02150\nWEST,1:90000,1:90000\n",
@@ -302,6 +328,8 @@ TEST(TariffSource, CompileErrorsNameTheirPlaceAndWriteNothing) {
        "tariff.toml:2:3", "weight break \"L5C  \" is already given at line 1, column 18"},
       {"tariff.toml", "classes = []\n[settings]\n", "tariff.toml:1:11",
        "classes needs at least one class code"},
+      {"tariff.toml", "classes = [\"100\"]\n[settings]\n", "tariff.toml:0:0",
+       "the tariff does not open without weight_breaks (its .WGT)"},
       {"state_codes.csv", "prefix,state,intrastate,direction,point_flag1,point_flag2,"
                           "point_flag3,region\n\n1000,NY,N,B,N,N,N,E\n",
        "state_codes.csv:3:1", "prefix must be from 1 to 999"},
