@@ -7,7 +7,6 @@
 
 #include <fstream>
 #include <iostream>
-#include <map>
 
 #include "brant_tool.h"
 #include "command_line.h"
