@@ -363,22 +363,25 @@ def minimum_charges():
 
 
 def matrix_tables(geo):
-    """The matrix in its record form: one rate basis record per pair of
-    regions, every cell naming the record of its two prefixes' regions.
-    The records carry the letter G (no refinement below the prefix); lanes
-    within California get their letter C when they are rated, not here."""
-    records, number = [], {}
+    """The matrix as zones and lanes: each region is a zone of ZIP-prefix
+    ranges (a range breaks where a prefix is off the matrix), and each pair
+    of regions a lane with its rate basis, in the order of the rate basis
+    records. The records carry the letter G (no refinement below the
+    prefix); lanes within California get their letter C when they are
+    rated, not here."""
+    zones = []
+    for i, (code, *_) in enumerate(REGIONS):
+        prefixes = [int(p) for p in geo.matrix_prefixes if geo.region[p] == i]
+        start = 0
+        for k in range(len(prefixes)):
+            if k + 1 == len(prefixes) or prefixes[k + 1] != prefixes[k] + 1:
+                zones.append((code, "1:%03d00" % prefixes[start], "1:%03d00" % prefixes[k]))
+                start = k + 1
+    lanes = []
     for i in range(len(REGIONS)):
         for j in range(i, len(REGIONS)):
-            number[(i, j)] = len(records)
-            records.append(("G" + matrix_key(i, j),))
-    cells = []
-    keys = geo.matrix_prefixes
-    for a in range(len(keys)):
-        for b in range(a, len(keys)):
-            pair = tuple(sorted((geo.region[keys[a]], geo.region[keys[b]])))
-            cells.append(("1:%s00" % keys[a], "1:%s00" % keys[b], number[pair]))
-    return cells, records
+            lanes.append((REGIONS[i][0], REGIONS[j][0], "G" + matrix_key(i, j)))
+    return zones, lanes
 
 
 def matrix_rates():
@@ -633,9 +636,9 @@ def write_source(data, out, guide):
             ["factor%d" % (k + 1) for k in range(162)],
             [[1, 999999] + class_factor_cells()])
     s.table("base_zips.csv", ["territory", "lowest", "highest", "base_zip", "adjustment"], [])
-    cells, records = matrix_tables(geo)
-    s.table("matrix.csv", ["origin", "destination", "record"], cells)
-    s.table("matrix_records.csv", ["rate_basis"], records)
+    zones, lanes = matrix_tables(geo)
+    s.table("zones.csv", ["zone", "first", "last"], zones)
+    s.table("lanes.csv", ["origin_zone", "destination_zone", "rate_basis"], lanes)
 
     bp_header = ["postal_code", "origin_point", "destination_point", "origin_rbno_adjustment",
                  "origin_adjustment_number", "destination_rbno_adjustment",

@@ -1,12 +1,15 @@
 // The tariff source: compile errors point at their file, line and column and
 // write nothing; a dumped tariff compiles back to its own bytes; a source
-// written by hand compiles to what the kit writes for the same content.
+// written by hand compiles to what the kit writes for the same content; a
+// source compiles only with every table its tariff needs to open.
 #include "source/tariff_source.h"
 
+#include <brantfunc/brantfunc.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,8 +34,9 @@ std::map<std::string, std::string> FilesIn(const std::string& dir) {
 
 // Dumps the tariff in `tariffDir`, compiles the dump and expects every file
 // back byte for byte (the user's .ACC is no part of a source). Returns the
-// number of source files the dump wrote.
-std::size_t ExpectRoundTrip(const TempDir& tariffDir, const std::string& name) {
+// source files the dump wrote, by name.
+std::map<std::string, std::string> ExpectRoundTrip(const TempDir& tariffDir,
+                                                   const std::string& name) {
   TempDir source, again;
   std::string error;
   EXPECT_TRUE(DumpTariff(tariffDir.path(), name, source.path(), error)) << error;
@@ -42,7 +46,7 @@ std::size_t ExpectRoundTrip(const TempDir& tariffDir, const std::string& name) {
   auto original = FilesIn(tariffDir.path());
   original.erase(name + ".ACC");
   EXPECT_EQ(FilesIn(again.path()), original);
-  return FilesIn(source.path()).size();
+  return FilesIn(source.path());
 }
 
 TEST(TariffSource, DumpedSmallTariffsCompileToTheirOwnBytes) {
@@ -85,8 +89,43 @@ TEST(TariffSource, DumpedSpecialLegsAndAdjustmentsCompileToTheirOwnBytes) {
   files[".COZ"] = kit::CozFile({"AB12", "C"});
   TempDir dir;
   kit::WriteTariff(dir.path(), "LEGS", files);
-  // 39 tariff files (no .ACC) come from 36 source files, matrix_records.csv among them.
-  EXPECT_EQ(ExpectRoundTrip(dir, "LEGS"), 36u);
+  // 39 tariff files (no .ACC) come from 37 source files: the matrix from zones.csv,
+  // lanes.csv and, for the shared record, matrix_records.csv.
+  EXPECT_EQ(ExpectRoundTrip(dir, "LEGS").size(), 37u);
+}
+
+// The dump finds zones in any matrix (keys whose rows are identical; runs of
+// keys as ranges, a run of prefixes ending with its kind); records the lanes
+// cannot number by text, in order of first use, go to matrix_records.csv.
+TEST(TariffSource, DumpedMatricesCompileToTheirOwnBytesFromZonesAndLanes) {
+  const std::vector<uint32_t> keys = {102150, 199900, 200000, 310001};
+  const std::vector<std::vector<uint16_t>> rows = {{2, 1, 1, 0}, {2, 2, 0}, {2, 0}, {0}};
+  const struct {
+    std::vector<std::string> records;
+    bool listed;  // matrix_records.csv written
+  } cases[] = {
+      {{"B000020", "A000010"}, false},
+      {{"A000010", "A000010"}, true},
+      {{"A000010", "", "C000030"}, true},
+      {{}, false},  // no matrix keys at all
+  };
+  for (const auto& c : cases) {
+    kit::TariffContent content = kit::DescribeSmallTariff({.rateRecords = 5});
+    content.matrixKeys = c.records.empty() ? std::vector<uint32_t>{} : keys;
+    content.matrixRows = c.records.empty() ? std::vector<std::vector<uint16_t>>{} : rows;
+    content.basisRecords = c.records;
+    TempDir dir;
+    kit::WriteTariff(dir.path(), "ZONES", kit::RenderTariff(content));
+    const auto source = ExpectRoundTrip(dir, "ZONES");
+    EXPECT_EQ(source.contains("matrix_records.csv"), c.listed);
+    if (c.records.empty()) continue;
+    EXPECT_EQ(source.at("zones.csv"), "zone,first,last\nZ1,1:02150,1:02150\nZ2,1:99900,1:99900\n"
+                                      "Z2,2:00000,2:00000\nZ3,3:10001,3:10001\n");
+    if (!c.listed) {
+      EXPECT_EQ(source.at("lanes.csv"), "origin_zone,destination_zone,rate_basis\n"
+                                        "Z1,Z2,B000020\nZ1,Z1,A000010\nZ2,Z2,A000010\n");
+    }
+  }
 }
 
 // The dump refuses what its source could not give back: a host byte of the
@@ -112,26 +151,66 @@ const char kManifest[] =
 const char kRatesHeader[] =
     "key,min1,min2,min3,min4,rate1,rate2,rate3,rate4,rate5,rate6,rate7,rate8,rate9\n";
 
+std::string GroupFactorsHeader() {
+  std::string header = "lowest,highest";
+  for (int i = 1; i <= 162; ++i) header += ",factor" + std::to_string(i);
+  return header + "\n";
+}
+
+// The least source of each layout whose tariff opens: the manifest and the
+// tables OpenAllFiles reads.
+std::map<std::string, std::string> CompleteSource(bool matrixLayout) {
+  std::map<std::string, std::string> files = {
+      {"tariff.toml", kManifest},
+      {"minimum_charges.csv", "letter,lowest,highest,kind,label,value\n\" \",0,999999,R,MIN,0\n"},
+      {"group_factors.csv", GroupFactorsHeader() + "1,999999,10000\n"},
+  };
+  if (matrixLayout) {
+    files["rates.csv"] = std::string(kRatesHeader) + "001000,4500,4000\n001010,1,2,3,4,5\n";
+    files["factors.csv"] = "low_key,high_key,factor,repeat\n000000,999999,10000,0\n";
+    files["base_zips.csv"] = "territory,lowest,highest,base_zip,adjustment\n";
+    // As many keys as a stored row holds cells: 2800.
+    files["zones.csv"] = "zone,first,last\nEAST,1:02100,1:02100\nWEST,3:00000,3:02798\n";
+    files["lanes.csv"] = "origin_zone,destination_zone,rate_basis\nEAST,EAST,A001000\n";
+  } else {
+    files["tariff.toml"] += "use_fac_tables = \"N\"\n";
+    files["postal_ranges.csv"] = "province,lowest,highest\nON,K0A,P9Z\n";
+    files["zp6_records.csv"] = "record\nAB12\n";
+  }
+  return files;
+}
+
+void WriteSource(const TempDir& dir, const std::map<std::string, std::string>& files) {
+  for (const auto& [name, text] : files) dir.WriteFile(name, text);
+}
+
+// Zones of several ranges (prefix keys step by 100) share one lane per pair;
+// a text given twice is one rate basis record, numbered by first use.
 TEST(TariffSource, HandWrittenSourceCompilesToTheKitsBytes) {
   TempDir source, out;
-  source.WriteFile("tariff.toml", kManifest);
-  source.WriteFile("rates.csv", std::string(kRatesHeader) + "001000,4500,4000\n001010,1,2,3,4,5\n");
-  source.WriteFile("matrix.csv",
-                   "origin,destination,rate_basis\n1:90000,1:02100,A001000\n"
-                   "1:02100,1:02100,G001010\n3:10001,3:10001,\n");
-  source.WriteFile("minimum_charges.csv",
-                   "letter,lowest,highest,kind,label,value\n\" \",0,999999,R,MINIMUM,0\n"
-                   "A,1000,1999,S,MIN 1,5000,\"MIN, 2\",7500\n");
-  source.WriteFile("state_codes.csv", "prefix,state,intrastate,direction,point_flag1,"
-                                      "point_flag2,point_flag3,region\n21,MA,N,B,N,N,Y,E\n");
+  std::map<std::string, std::string> files = CompleteSource(true);
+  files["zones.csv"] = "zone,first,last\nEAST,1:02100,1:02300\nWEST,1:90000,1:90000\n"
+                       "EAST,1:00500,1:00500\nBASE,3:10001,3:10002\n";
+  files["lanes.csv"] = "origin_zone,destination_zone,rate_basis\nEAST,EAST,G001010\n"
+                       "WEST,EAST,A001000\nWEST,WEST,A001000\n";
+  files["state_codes.csv"] = "prefix,state,intrastate,direction,point_flag1,point_flag2,"
+                             "point_flag3,region\n21,MA,N,B,N,N,Y,E\n";
+  files["minimum_charges.csv"] = "letter,lowest,highest,kind,label,value\n\" \",0,999999,R,"
+                                 "MINIMUM,0\nA,1000,1999,S,MIN 1,5000,\"MIN, 2\",7500\n";
+  WriteSource(source, files);
   std::vector<SourceError> errors;
   ASSERT_TRUE(CompileTariff(source.path(), out.path(), "HAND", errors)) << errors.front().rule;
 
   kit::Settings settings;
   settings.issueText = " 7";
   settings.optionFlags[5] = 'Y';
-  const std::vector<std::string> rows = {kit::EncodeMatrixRow({1, 2, 0}),
-                                         kit::EncodeMatrixRow({0, 0}), kit::EncodeMatrixRow({0})};
+  // Keys 1:00500, 1:02100, 1:02200, 1:02300 (EAST), 1:90000 (WEST), 3:10001, 3:10002 (BASE).
+  std::vector<std::string> rows;
+  for (const std::vector<uint16_t>& row : std::vector<std::vector<uint16_t>>{
+           {1, 1, 1, 1, 2, 0, 0}, {1, 1, 1, 2, 0, 0}, {1, 1, 2, 0, 0}, {1, 2, 0, 0}, {2, 0, 0},
+           {0, 0}, {0}}) {
+    rows.push_back(kit::EncodeMatrixRow(row));
+  }
   const kit::MatrixRows mx1 = kit::MatrixFile(rows);
   const std::map<std::string, std::string> expected = {
       {"HAND.SET", kit::SettingsRecord(settings)},
@@ -139,17 +218,79 @@ TEST(TariffSource, HandWrittenSourceCompilesToTheKitsBytes) {
       {"HAND.WGT", kit::WeightFile({{"L5C", 0, 499}, {"M5C  ", 500, 9999999}})},
       {"HAND.RTE", kit::RateFile({{"001000", {4500, 4000}}, {"001010", {1, 2, 3, 4, 5}}}, false)},
       {"HAND.MX1", mx1.mx1},
-      {"HAND.ZF1", kit::Zf1File({{-1, -1, -1}, mx1.places, {102100, 190000, 310001},
+      {"HAND.ZF1", kit::Zf1File({std::vector<int16_t>(7, -1), mx1.places,
+                                 {100500, 102100, 102200, 102300, 190000, 310001, 310002},
                                  {"G001010", "A001000"}, {}})},
       {"HAND.MCH", "\\  0;999999;01 R;MINIMUM;0\r\\A 1000;1999;02 S;MIN 1;5000;MIN, 2;7500\r"},
       {"HAND.SC", kit::StateCodeFile({{.prefix = 21, .state = "MA", .pointFlag3 = 'Y'}})},
   };
-  EXPECT_EQ(FilesIn(out.path()), expected);
+  const std::map<std::string, std::string> written = FilesIn(out.path());
+  for (const auto& [name, bytes] : expected) {
+    ASSERT_TRUE(written.contains(name)) << name;
+    EXPECT_EQ(written.at(name), bytes) << name;
+  }
+}
+
+// Each table OpenAllFiles reads is required: without it the compile names
+// it, and the compiled tariff without its files would not open.
+TEST(TariffSource, TablesTheTariffOpensWithAreRequired) {
+  const std::map<std::string, std::vector<std::string>> required[] = {
+      {{"minimum_charges.csv", {".MCH"}}, {"group_factors.csv", {".FC1", ".FC2"}},
+       {"rates.csv", {".RTE"}}, {"factors.csv", {".FAC"}}, {"base_zips.csv", {".BSE"}},
+       {"zones.csv", {".ZF1"}}},
+      {{"minimum_charges.csv", {".MCH"}}, {"group_factors.csv", {".FC1", ".FC2"}},
+       {"postal_ranges.csv", {".SCC"}}, {"zp6_records.csv", {".ZP6"}}},
+  };
+  for (bool matrix : {true, false}) {
+    SCOPED_TRACE(matrix ? "matrix layout" : "postal layout");
+    const std::map<std::string, std::string> complete = CompleteSource(matrix);
+    TempDir source, tariff;
+    WriteSource(source, complete);
+    std::vector<SourceError> errors;
+    ASSERT_TRUE(CompileTariff(source.path(), tariff.path(), "OPENS", errors))
+        << Describe(errors.front());
+    auto opens = [&tariff] {
+      RateContext c{};
+      c.zf1Handle = c.auxHandle = c.classAdjHandle = c.mx1Handle = c.facHandle = c.fc1Handle =
+          c.fc2Handle = c.rteHandle = c.bseHandle = c.altFactorHandle = -1;
+      std::snprintf(c.dataDir, sizeof c.dataDir, "%s", tariff.Slashed().c_str());
+      std::snprintf(c.tariffName, sizeof c.tariffName, "OPENS");
+      const bool opened = OpenAllFiles(&c, nullptr) == 1;
+      CloseAllFiles(&c);
+      return opened;
+    };
+    ASSERT_TRUE(opens());
+    for (const auto& [table, extensions] : required[matrix ? 0 : 1]) {
+      SCOPED_TRACE(table);
+      std::map<std::string, std::string> without = complete;
+      without.erase(table);
+      if (table == "zones.csv") without.erase("lanes.csv");  // read only beside it
+      TempDir partial, out;
+      WriteSource(partial, without);
+      errors.clear();
+      EXPECT_FALSE(CompileTariff(partial.path(), out.path(), "OPENS", errors));
+      ASSERT_EQ(errors.size(), 1u) << Describe(errors.back());
+      EXPECT_EQ(errors[0].file, table);
+      EXPECT_NE(errors[0].rule.find("does not open without this table"), std::string::npos);
+      for (const std::string& extension : extensions) {
+        const fs::path file = fs::path(tariff.path()) / ("OPENS" + extension);
+        const std::string bytes = FilesIn(tariff.path()).at("OPENS" + extension);
+        fs::remove(file);
+        EXPECT_FALSE(opens()) << extension;
+        tariff.WriteFile("OPENS" + extension, bytes);
+      }
+    }
+  }
+}
+
+TEST(TariffSource, ATariffNameIsOneToEightCharactersWithoutASlash) {
+  for (const char* good : {"A", "EIGHT_8.", "a b-c"}) EXPECT_EQ(TariffNameRule(good), "") << good;
+  for (const char* bad : {"", "NINECHARS", "A/B"}) EXPECT_NE(TariffNameRule(bad), "") << bad;
 }
 
 struct BadSource {
   const char* file;
-  std::string text;
+  std::optional<std::string> text;  // none: the file is left out
   const char* where;  // file:line:column
   const char* rule;
 };
@@ -160,14 +301,35 @@ TEST(TariffSource, CompileErrorsNameTheirPlaceAndWriteNothing) {
       {"rates.csv", rates + "001000,1\n001010,1,2.5\n", "rates.csv:3:3",
        "min2 must be a whole number of cents"},
       {"rates.csv", rates + "001010,1\n001000,1\n", "rates.csv:3:1",
-       "lines must be in ascending order without repeats of key"},
+       "lines must be in ascending order of key"},
       {"rates.csv", rates + "01000,1\n", "rates.csv:2:1", "key must be exactly 6 characters"},
       {"rates.csv", "key,min2\n", "rates.csv:1:2", "column 2 must be named \"min1\""},
       {"rates.csv", rates + "001000,\"1\n", "rates.csv:2:2", "not well-formed CSV"},
-      {"matrix.csv", "origin,destination,rate_basis\n1:021,1:02100,A1\n", "matrix.csv:2:1",
-       "origin must be a matrix key, KIND:ZIP such as 1:02100"},
-      {"matrix.csv", "origin,destination,rate_basis\n1:02100,1:10000,A1\n1:10000,1:02100,A2\n",
-       "matrix.csv:3:2", "this pair of keys is already given on line 2"},
+      {"rates.csv", rates + "001000,1\n001000,2\n", "rates.csv:3:1",
+       "key 001000 is already given on line 2"},
+      {"zones.csv", "zone,first,last\nEAST,1:02100,1:02300\nWEST,1:02200,1:90000\n",
+       "zones.csv:3:2", "key 1:02200 is already in zone EAST on line 2"},
+      {"zones.csv", "zone,first,last\nEAST,1:02100,1:02150\nWEST,1:90000,1:90000\n",
+       "zones.csv:2:3", "last must be a key of first's kind, from first on in whole prefixes"},
+      {"zones.csv", "zone,first,last\nEAST,1:02100,1:02100\nWEST,3:00000,3:02799\n",
+       "zones.csv:3:3", "a matrix holds at most 2800 keys"},
+      {"lanes.csv", "origin_zone,destination_zone,rate_basis\nEAST,WEST,A1\nWEST,EAST,A2\n",
+       "lanes.csv:3:2", "this pair of zones is already given on line 2"},
+      {"lanes.csv", "origin_zone,destination_zone,rate_basis\nEAST,NORTH,A1\n", "lanes.csv:2:2",
+       "destination_zone NORTH is not a zone of zones.csv"},
+      {"lanes.csv", std::nullopt, "lanes.csv:0:0", "is missing: zones.csv is read only with"},
+      {"hawaii_gateways.csv", "origin_code,destination_code,gateway\n021,967,HNL\n021,967,OGG\n",
+       "hawaii_gateways.csv:3:2",
+       "origin_code 021 and destination_code 967 is already given on line 2"},
+      {"tariff.toml", "classes = [\"50\", \"50\", \"100\"]\n[settings]\n", "tariff.toml:1:18",
+       "class \"50\" is already given at line 1, column 12"},
+      {"tariff.toml", "weight_breaks = [{ label = \"L5C\", minimum = 0, maximum = 9 },\n"
+                      "  { label = \"L5C  \", minimum = 10, maximum = 99 }]\n[settings]\n",
+       "tariff.toml:2:3", "weight break \"L5C  \" is already given at line 1, column 18"},
+      {"tariff.toml", "classes = []\n[settings]\n", "tariff.toml:1:11",
+       "classes needs at least one class code"},
+      {"tariff.toml", "classes = [\"100\"]\n[settings]\n", "tariff.toml:0:0",
+       "the tariff does not open without weight_breaks (its .WGT)"},
       {"state_codes.csv", "prefix,state,intrastate,direction,point_flag1,point_flag2,"
                           "point_flag3,region\n\n1000,NY,N,B,N,N,N,E\n",
        "state_codes.csv:3:1", "prefix must be from 1 to 999"},
@@ -189,10 +351,10 @@ TEST(TariffSource, CompileErrorsNameTheirPlaceAndWriteNothing) {
        "option_flags must be exactly 9 characters"},
       {"tariff.toml", "weight_breaks = [{ label = \"L5C\", minimum = -1, maximum = 9 }]\n"
                       "[settings]\n", "tariff.toml:1:45", "minimum must be a whole number from 0"},
-      {"matrix.csv", "origin,destination,record\n1:02100,1:02100,0\n", "matrix.csv:1:3",
-       "cells named by record need matrix_records.csv"},
-      {"matrix_records.csv", "rate_basis\nA001000\n", "matrix_records.csv:0:0",
-       "is read only beside matrix.csv"},
+      {"lanes.csv", "origin_zone,destination_zone,record\nEAST,WEST,0\n", "lanes.csv:1:3",
+       "lanes that name a record need matrix_records.csv"},
+      {"matrix_records.csv", "rate_basis\nA001000\n", "lanes.csv:1:3",
+       "matrix_records.csv is read only when lanes name a record"},
       {"state_codes.csv", "prefix,state,intrastate,direction,point_flag1,point_flag2,"
                           "point_flag3,region\n21,MA,N,B,N,N,Y,E\n21,MA,N,B,N,N,Y,E\n",
        "state_codes.csv:3:1", "prefix 21 is already given on line 2"},
@@ -207,17 +369,19 @@ TEST(TariffSource, CompileErrorsNameTheirPlaceAndWriteNothing) {
       {"origin_adjustment_points.csv", "zip,point1,point3\n", "origin_adjustment_points.csv:1:3",
        "column 3 must be named \"point2\""},
       {"postal_ranges.csv", "province,lowest,highest\nON,M1A,M9Z\nQC,M5A,M5Z\n",
-       "postal_ranges.csv:3:2", "ranges must ascend without overlapping the line before"},
+       "postal_ranges.csv:3:2", "ranges must ascend without overlapping line 2"},
   };
   for (const BadSource& c : cases) {
     SCOPED_TRACE(c.where);
     TempDir source, out;
-    source.WriteFile("tariff.toml", kManifest);
-    source.WriteFile(c.file, c.text);
+    std::map<std::string, std::string> files = CompleteSource(true);
+    files.erase(c.file);
+    if (c.text) files[c.file] = *c.text;
+    WriteSource(source, files);
     out.WriteFile("OLD.RTE", "kept");
     std::vector<SourceError> errors;
     EXPECT_FALSE(CompileTariff(source.path(), out.path(), "OLD", errors));
-    ASSERT_EQ(errors.size(), 1u);
+    ASSERT_EQ(errors.size(), 1u) << Describe(errors.back());
     const SourceError& e = errors.front();
     EXPECT_EQ(e.file + ":" + std::to_string(e.line) + ":" + std::to_string(e.column), c.where);
     EXPECT_EQ(e.rule.substr(0, std::string(c.rule).size()), c.rule);

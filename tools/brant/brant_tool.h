@@ -20,6 +20,7 @@ enum ExitCode : int {
   kExitBadShipment = 2,   // the shipment was refused: postal code, lane, class, weight
   kExitTariffFile = 3,    // the tariff, an engine or a guide could not be opened or read
   kExitInternal = 4,      // out of memory, or a failure the library cannot explain
+  kExitSource = 5,        // a tariff source broke a rule; compile wrote nothing
 };
 
 // Which tariff a command rates on, and the libraries it opens with it.

@@ -78,7 +78,7 @@ void AddTariffOptions(CLI::App& command, TariffOptions& t) {
 const char* const kExitCodes =
     "Exit codes: 0 rated (also with warnings), 1 usage, 2 shipment refused (postal code,\n"
     "lane, class, weight), 3 tariff, engine or service guide files missing or unreadable,\n"
-    "4 internal error.";
+    "4 internal error, 5 tariff source has errors (compile wrote nothing).";
 
 CLI::App* AddRateCommand(CLI::App& app, RateOptions& options) {
   CLI::App* command = app.add_subcommand("rate", "Rate one shipment and print its bill");

@@ -60,18 +60,33 @@ int RunCompileCommand(const std::string& sourceDir, const std::string& target) {
   const std::size_t slash = target.rfind('/');
   const std::string outDir = slash == std::string::npos ? "." : target.substr(0, slash);
   const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
-  std::vector<SourceError> errors;
-  if (CompileTariff(sourceDir, outDir, name, errors)) return kExitOk;
-  for (const SourceError& e : errors) {
-    std::cerr << "brant: " << e.file << ':' << e.line << ':' << e.column << ": " << e.rule << '\n';
+  if (const std::string rule = TariffNameRule(name); !rule.empty()) {
+    std::cerr << "brant: tariff name \"" << name << "\": " << rule << '\n';
+    return kExitUsage;
   }
-  return kExitTariffFile;
+  std::map<std::string, std::string> files;
+  std::vector<SourceError> errors;
+  if (!CompileSource(sourceDir, files, errors)) {
+    for (const SourceError& e : errors) std::cerr << "brant: " << Describe(e) << '\n';
+    return kExitSource;
+  }
+  try {
+    PlaceTariff(files, outDir, name);
+  } catch (const std::exception& e) {
+    std::cerr << "brant: " << e.what() << '\n';
+    return kExitTariffFile;
+  }
+  return kExitOk;
 }
 
 int RunDumpCommand(const std::string& tariff, const std::string& outDir) {
   const std::size_t slash = tariff.rfind('/');
   const std::string dataDir = slash == std::string::npos ? "." : tariff.substr(0, slash);
   const std::string name = slash == std::string::npos ? tariff : tariff.substr(slash + 1);
+  if (const std::string rule = TariffNameRule(name); !rule.empty()) {
+    std::cerr << "brant: tariff name \"" << name << "\": " << rule << '\n';
+    return kExitUsage;
+  }
   std::string error;
   if (DumpTariff(dataDir, name, outDir, error)) return kExitOk;
   std::cerr << "brant: " << error << '\n';

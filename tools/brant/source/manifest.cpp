@@ -3,6 +3,7 @@
 #include <brantfunc/brantfunc.h>
 
 #include <cstdio>
+#include <map>
 #include <toml++/toml.h>
 
 #include "context/record_fields.h"
@@ -39,6 +40,20 @@ const CharSetting kCharSettings[] = {
 };
 constexpr const char* kOptionFlags = "option_flags";
 constexpr int64_t kLargestWeight = 99999999;
+
+// "line L, column C" of a value, to name the first of two.
+std::string Place(const toml::node& node) {
+  const toml::source_position& at = node.source().begin;
+  return "line " + std::to_string(at.line) + ", column " + std::to_string(at.column);
+}
+
+// Labels compare as the bills show them, without trailing spaces.
+std::string Trimmed(std::string text) {
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
+
+std::string Quote(const std::string& text);
 
 // Collects the manifest's errors at the place of the value concerned.
 class ManifestReader {
@@ -98,9 +113,17 @@ class ManifestReader {
       Fail(node, "classes must be an array of strings");
       return codes;
     }
+    std::map<std::string, const toml::node*> seen;  // as the library reads a code: padded
     for (const toml::node& code : *list) {
-      if (const std::string* text = Text(code, "a class code", 5)) codes.push_back(*text);
+      const std::string* text = Text(code, "a class code", 5);
+      if (text == nullptr) continue;
+      const auto [first, fresh] = seen.emplace(PadKey(*text, 5), &code);
+      if (!fresh) {
+        Fail(code, "class " + Quote(*text) + " is already given at " + Place(*first->second));
+      }
+      codes.push_back(*text);
     }
+    if (list->empty()) Fail(node, "classes needs at least one class code");
     return codes;
   }
 
@@ -144,7 +167,18 @@ class ManifestReader {
       Fail(node, "weight_breaks must be an array of tables");
       return breaks;
     }
-    for (const toml::node& item : *list) breaks.push_back(Break(item));
+    std::map<std::string, const toml::node*> labels;
+    for (const toml::node& item : *list) {
+      const std::size_t before = errors_.size();
+      breaks.push_back(Break(item));
+      if (errors_.size() != before || Trimmed(breaks.back().label).empty()) continue;
+      const auto [first, fresh] = labels.emplace(Trimmed(breaks.back().label), &item);
+      if (!fresh) {
+        Fail(item, "weight break " + Quote(breaks.back().label) + " is already given at " +
+                       Place(*first->second));
+      }
+    }
+    if (breaks.empty()) Fail(node, "weight_breaks needs at least one weight break");
     if (breaks.size() > 9) Fail(node, "a tariff has at most 9 weight breaks");
     return breaks;
   }

@@ -23,7 +23,7 @@ struct RecordTable {
   std::size_t recordSize;
   std::function<R(RecordReader&)> decode;
   std::function<Row(const R&)> row;
-  std::function<void(RowFields&, const R&, const R&)> follows{};
+  std::function<void(RowFields&, const R&, const R&, int)> follows{};  // int: the line before
   std::size_t trailer = 0;  // bytes after the last record
 };
 
@@ -31,9 +31,11 @@ template <typename R>
 void CompileRecords(const RecordTable<R>& t, const SourceSet& set,
                     std::vector<SourceError>& errors, TariffFiles& out) {
   std::vector<R> records;
+  int lineBefore = 0;
   auto parse = [&](RowFields& f) {
     R record = t.parse(f);
-    if (t.follows && f.Ok() && !records.empty()) t.follows(f, records.back(), record);
+    if (t.follows && f.Ok() && !records.empty()) t.follows(f, records.back(), record, lineBefore);
+    lineBefore = f.Line();
     return record;
   };
   if (ReadLines<R>(set.at(t.source), t.columns, errors, parse, records)) {
@@ -66,15 +68,21 @@ SourceTable Table(RecordTable<R> t) {
 }
 
 // Records must ascend by `key` (strictly, or letting equal keys stand side
-// by side); the error points at column `col` of the later line.
+// by side); the error points at column `col` of the later line, a repeat
+// names the line it repeats.
 template <typename R>
-std::function<void(RowFields&, const R&, const R&)> Ascending(std::function<std::string(const R&)> key,
-                                                              std::size_t col, bool strict) {
-  return [key, col, strict](RowFields& f, const R& before, const R& record) {
+std::function<void(RowFields&, const R&, const R&, int)> Ascending(
+    std::function<std::string(const R&)> key, std::size_t col, bool strict) {
+  return [key, col, strict](RowFields& f, const R& before, const R& record, int lineBefore) {
     const std::string a = key(before), b = key(record);
-    if (strict ? !(a < b) : b < a) {
-      f.Fail(col, std::string("lines must be in ascending order") +
-                      (strict ? " without repeats" : "") + " of " + f.Name(col));
+    if (strict && a == b) {
+      std::string given;
+      for (std::size_t i = 0; i <= col; ++i) {
+        given += (i > 0 ? " and " : "") + f.Name(i) + " " + f.Given(i);
+      }
+      f.Fail(col, given + " is already given on line " + Str(lineBefore));
+    } else if (strict ? !(a < b) : b < a) {
+      f.Fail(col, "lines must be in ascending order of " + f.Name(col));
     }
   };
 }
@@ -115,9 +123,10 @@ SourceTable PostalRanges() {
         return kit::PostalRange{r.Spaced(2), r.Spaced(3), r.Spaced(3)};
       },
       .row = [](const kit::PostalRange& p) { return Row{p.province, p.lowest, p.highest}; },
-      .follows = [](RowFields& f, const kit::PostalRange& before, const kit::PostalRange& r) {
+      .follows = [](RowFields& f, const kit::PostalRange& before, const kit::PostalRange& r,
+                    int lineBefore) {
         if (!(Padded(before.highest, 3) < Padded(r.lowest, 3))) {
-          f.Fail(1, "ranges must ascend without overlapping the line before");
+          f.Fail(1, "ranges must ascend without overlapping line " + Str(lineBefore));
         }
         if (Padded(r.highest, 3) < Padded(r.lowest, 3)) f.Fail(2, "highest is below lowest");
       },

@@ -36,6 +36,7 @@ std::vector<SourceTable> SourceTables(bool wideRates);
 void AddRecordTables(std::vector<SourceTable>& tables, bool wideRates);
 void AddStructuredTables(std::vector<SourceTable>& tables);
 void AddMatrixTables(std::vector<SourceTable>& tables);
+SourceTable ZoneMatrix();  // zones.csv and lanes.csv
 
 // Reads every line of `table` through `parse` (which sees only lines of the
 // right shape); false when the header or any line broke a rule.

@@ -151,6 +151,10 @@ const std::string& RowFields::Name(std::size_t col) const {
   return fallbackName_;
 }
 
+std::string RowFields::Given(std::size_t col) const {
+  return col < row_.fields.size() ? row_.fields[col] : std::string();
+}
+
 void RowFields::Fail(std::size_t col, const std::string& rule) {
   errors_.push_back({table_.file, row_.line, static_cast<int>(col) + 1, rule});
 }

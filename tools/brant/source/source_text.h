@@ -76,6 +76,7 @@ class RowFields {
 
   void Fail(std::size_t col, const std::string& rule);
   const std::string& Name(std::size_t col) const;
+  std::string Given(std::size_t col) const;  // the field as written; empty when absent
   bool Ok() const { return errors_.size() == errorsAtStart_; }
 
  private:

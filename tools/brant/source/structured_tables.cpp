@@ -221,13 +221,15 @@ SourceTable GroupFactors() {
   t.compile = [](const SourceSet& set, std::vector<SourceError>& errors, TariffFiles& out) {
     std::vector<kit::FactorGroupRange> ranges;
     std::vector<std::vector<int32_t>> factors;
+    int previousLine = 0;
     auto parse = [&](RowFields& f) {
       kit::FactorGroupRange r{static_cast<int32_t>(f.Whole(0, INT32_MIN, INT32_MAX)),
                               static_cast<int32_t>(f.Whole(1, INT32_MIN, INT32_MAX))};
       if (f.Ok() && r.highest < r.lowest) f.Fail(1, "highest is below lowest");
       if (f.Ok() && !ranges.empty() && !(ranges.back().highest < r.lowest)) {
-        f.Fail(0, "ranges must ascend without overlapping the line before");
+        f.Fail(0, "ranges must ascend without overlapping line " + Str(previousLine));
       }
+      previousLine = f.Line();
       factors.push_back(f.Values(2, false));
       return r;
     };
@@ -281,10 +283,16 @@ SourceTable ZipAdjustmentPoints(const char* source, const char* extension) {
     if (!PointsHeader(table, errors, columns)) return;
     kit::ZipAdjustmentPoints file{static_cast<int32_t>(columns.names.size() - 1)};
     int32_t previous = 0;
+    int previousLine = 0;
     auto parse = [&](RowFields& f) {
       const auto zip = static_cast<int32_t>(f.Whole(0, 1, 99999));
-      if (f.Ok() && zip <= previous) f.Fail(0, "lines must be in ascending order of zip");
+      if (f.Ok() && zip == previous) {
+        f.Fail(0, "zip " + Str(zip) + " is already given on line " + Str(previousLine));
+      } else if (f.Ok() && zip < previous) {
+        f.Fail(0, "lines must be in ascending order of zip");
+      }
       previous = zip;
+      previousLine = f.Line();
       std::vector<std::string> points;
       for (std::size_t col = 1; col < f.Count(); ++col) points.push_back(f.Text(col, 5));
       file.points[zip] = points;

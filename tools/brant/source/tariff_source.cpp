@@ -31,10 +31,6 @@ std::string ReadWhole(const fs::path& path) {
   return bytes.str();
 }
 
-std::string Describe(const SourceError& e) {
-  return e.file + ":" + std::to_string(e.line) + ":" + std::to_string(e.column) + ": " + e.rule;
-}
-
 // Every extension a source can give.
 std::set<std::string> TariffExtensions(const std::vector<SourceTable>& tables) {
   std::set<std::string> extensions = {".SET", ".CLS", ".WGT"};
@@ -51,6 +47,49 @@ std::set<std::string> SourceNames(const std::vector<SourceTable>& tables) {
   return names;
 }
 
+// The tables a tariff does not open without (OpenAllFiles), and the file
+// each gives; the layout decides between the matrix and the postal tables.
+struct Required {
+  const char* source;
+  const char* extension;
+};
+std::vector<Required> RequiredTables(bool matrixLayout) {
+  std::vector<Required> required = {{"minimum_charges.csv", ".MCH"},
+                                    {"group_factors.csv", ".FC1 and .FC2"}};
+  if (matrixLayout) {
+    required.insert(required.end(), {{"rates.csv", ".RTE"},
+                                     {"factors.csv", ".FAC"},
+                                     {"base_zips.csv", ".BSE"},
+                                     {"zones.csv", ".ZF1"}});
+  } else {
+    required.insert(required.end(), {{"postal_ranges.csv", ".SCC"}, {"zp6_records.csv", ".ZP6"}});
+  }
+  return required;
+}
+
+void CheckRequiredTables(const Manifest& manifest, const SourceTexts& texts,
+                         std::vector<SourceError>& errors) {
+  auto missing = [&](const std::string& what, const char* extension) {
+    return "the tariff does not open without " + what + " (its " + extension + ")";
+  };
+  if (!manifest.classes) errors.push_back({kManifestName, 0, 0, missing("classes", ".CLS")});
+  if (!manifest.weights) {
+    errors.push_back({kManifestName, 0, 0, missing("weight_breaks", ".WGT")});
+  }
+  const bool matrix = manifest.settings.useFacTables == 'Y';
+  const std::string layout =
+      std::string(matrix ? "with" : "without") + " use_fac_tables = \"Y\"";
+  if (texts.contains("zones.csv") && !texts.contains("lanes.csv")) {
+    errors.push_back({"lanes.csv", 0, 0, "is missing: zones.csv is read only with lanes.csv"});
+  }
+  for (const Required& r : RequiredTables(matrix)) {
+    if (!texts.contains(r.source)) {
+      errors.push_back({r.source, 0, 0, "is missing: a tariff " + layout + " does not open " +
+                                            "without this table (its " + r.extension + ")"});
+    }
+  }
+}
+
 // Compiles source texts (by file name) into tariff files, checking all.
 bool CompileTexts(const SourceTexts& texts, std::vector<SourceError>& errors, TariffFiles& files) {
   const std::size_t before = errors.size();
@@ -59,6 +98,7 @@ bool CompileTexts(const SourceTexts& texts, std::vector<SourceError>& errors, Ta
   if (toml == texts.end()) {
     errors.push_back({kManifestName, 0, 0, "a tariff source has a manifest, tariff.toml"});
   } else if (ReadManifest(toml->second, manifest, errors)) {
+    CheckRequiredTables(manifest, texts, errors);
     try {
       CompileManifest(manifest, files);
     } catch (const std::exception& e) {
@@ -135,12 +175,6 @@ std::optional<fs::path> FindTariffFile(const fs::path& directory, const std::str
   return std::nullopt;
 }
 
-bool GoodTariffName(const std::string& name) {
-  return !name.empty() && name.size() <= kMaxTariffName &&
-         name.find_first_of("/\\", 0) == std::string::npos && name.find('\0') == std::string::npos &&
-         name != "." && name != "..";
-}
-
 // Dumps every table present; false with `error` for the first that fails.
 bool DumpTexts(const std::string& name, const TariffFiles& files, SourceTexts& texts,
                std::string& error) {
@@ -196,33 +230,57 @@ std::vector<SourceTable> SourceTables(bool wideRates) {
   return tables;
 }
 
+std::string Describe(const SourceError& e) {
+  if (e.line == 0) return e.file + ": " + e.rule;
+  return e.file + ":" + std::to_string(e.line) + ":" + std::to_string(e.column) + ": " + e.rule;
+}
+
+// The record holds the name in 8 bytes and a terminator; the name and an
+// extension name a file in the tariff's directory.
+std::string TariffNameRule(const std::string& name) {
+  if (!name.empty() && name.size() <= kMaxTariffName && name.find('/') == std::string::npos &&
+      name.find('\0') == std::string::npos) {
+    return "";
+  }
+  return "a name is 1 to 8 characters, none of them a slash";
+}
+
+bool CompileSource(const std::string& sourceDir, TariffFiles& files,
+                   std::vector<SourceError>& errors) {
+  if (!fs::is_directory(sourceDir)) {
+    errors.push_back({sourceDir, 0, 0, "the source is not a directory"});
+    return false;
+  }
+  SourceTexts texts;
+  for (const fs::directory_entry& entry : fs::directory_iterator(sourceDir)) {
+    const std::string file = entry.path().filename().string();
+    if (entry.is_regular_file() && (file == kManifestName || entry.path().extension() == ".csv")) {
+      texts[file] = ReadWhole(entry.path());
+    }
+  }
+  return CompileTexts(texts, errors, files);
+}
+
+void PlaceTariff(const TariffFiles& files, const std::string& outDir, const std::string& name) {
+  std::map<std::string, std::string> named;
+  for (const auto& [extension, bytes] : files) named[name + extension] = bytes;
+  std::set<std::string> stale;
+  for (const std::string& extension : TariffExtensions(SourceTables(false))) {
+    stale.insert(name + extension);
+  }
+  PlaceFiles(outDir, named, stale);
+}
+
 bool CompileTariff(const std::string& sourceDir, const std::string& outDir,
                    const std::string& name, std::vector<SourceError>& errors) {
+  if (const std::string rule = TariffNameRule(name); !rule.empty()) {
+    errors.push_back({"tariff name \"" + name + "\"", 0, 0, rule});
+    return false;
+  }
+  TariffFiles files;
   try {
-    if (!GoodTariffName(name)) {
-      errors.push_back({name, 0, 0, "a tariff name is 1 to 8 characters, without a slash"});
-      return false;
-    }
-    if (!fs::is_directory(sourceDir)) {
-      errors.push_back({sourceDir, 0, 0, "the source is not a directory"});
-      return false;
-    }
-    SourceTexts texts;
-    for (const fs::directory_entry& entry : fs::directory_iterator(sourceDir)) {
-      const std::string file = entry.path().filename().string();
-      if (entry.is_regular_file() && (file == kManifestName || entry.path().extension() == ".csv")) {
-        texts[file] = ReadWhole(entry.path());
-      }
-    }
-    TariffFiles files;
-    if (!CompileTexts(texts, errors, files)) return false;
-    std::map<std::string, std::string> named;
-    for (const auto& [extension, bytes] : files) named[name + extension] = bytes;
-    std::set<std::string> stale;
-    for (const std::string& extension : TariffExtensions(SourceTables(false))) {
-      stale.insert(name + extension);
-    }
-    PlaceFiles(outDir, named, stale);
+    if (!CompileSource(sourceDir, files, errors)) return false;
+    PlaceTariff(files, outDir, name);
     return true;
   } catch (const std::exception& e) {
     errors.push_back({outDir, 0, 0, e.what()});
@@ -233,8 +291,8 @@ bool CompileTariff(const std::string& sourceDir, const std::string& outDir,
 bool DumpTariff(const std::string& dataDir, const std::string& name, const std::string& outDir,
                 std::string& error) {
   try {
-    if (!GoodTariffName(name)) {
-      error = "a tariff name is 1 to 8 characters, without a slash";
+    if (const std::string rule = TariffNameRule(name); !rule.empty()) {
+      error = "tariff name \"" + name + "\": " + rule;
       return false;
     }
     if (!fs::is_directory(dataDir)) {

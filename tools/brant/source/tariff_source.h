@@ -3,6 +3,7 @@
 // tariff files with the tariff kit and dumped back from them.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -17,11 +18,26 @@ struct SourceError {
   std::string rule;
 };
 
-// Compiles the source in `sourceDir` into the tariff `name` in `outDir`.
-// The whole source is checked first: on any error, `errors` lists them all
-// and no file is written. On success every tariff file the source gives is
-// in place, and tariff files of `name` that the source no longer gives are
-// removed.
+// "file:line:column: rule", or "file: rule" for a rule of the whole file.
+std::string Describe(const SourceError& error);
+
+// Empty when the library can open a tariff of this name, else what a name
+// may be: its files are NAME.EXT, the name held in 8 bytes.
+std::string TariffNameRule(const std::string& name);
+
+// Reads and checks the whole source in `sourceDir`; the tariff files it
+// gives, by extension, or false with every error.
+bool CompileSource(const std::string& sourceDir, std::map<std::string, std::string>& files,
+                   std::vector<SourceError>& errors);
+
+// Puts compiled files in place as the tariff `name` in `outDir`, all or
+// none, removing tariff files of `name` that the source no longer gives.
+// Throws when they cannot be written.
+void PlaceTariff(const std::map<std::string, std::string>& files, const std::string& outDir,
+                 const std::string& name);
+
+// CompileSource, then PlaceTariff: on any error, `errors` lists them all
+// and no file is written.
 bool CompileTariff(const std::string& sourceDir, const std::string& outDir,
                    const std::string& name, std::vector<SourceError>& errors);
 
