@@ -7,6 +7,7 @@
 
 #include <fstream>
 #include <iostream>
+#include <sstream>
 
 #include "brant_tool.h"
 #include "command_line.h"
@@ -17,18 +18,31 @@ namespace {
 using namespace brant::tool;
 
 // Draws "[#####     ]  50%  1234 rows" over itself on standard error.
-class TerminalProgress {
+class TerminalProgress : public Progress {
  public:
-  void operator()(double done, uint64_t rows) {
+  void Show(double done, uint64_t rows) override {
     constexpr int kWidth = 30;
-    std::cerr << '\r';
+    std::ostringstream bar;
     if (done >= 0) {
       const int filled = static_cast<int>(done * kWidth);
-      std::cerr << '[' << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] "
-                << static_cast<int>(done * 100) << "%  ";
+      bar << '[' << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] "
+          << static_cast<int>(done * 100) << "%  ";
     }
-    std::cerr << rows << " rows" << (done >= 1 ? "\n" : "") << std::flush;
+    bar << rows << (rows == 1 ? " row" : " rows");
+    const std::string drawn = bar.str();
+    // Spaces over what is left of a longer bar.
+    const std::size_t blanks = drawn.size() < width_ ? width_ - drawn.size() : 0;
+    std::cerr << '\r' << drawn << std::string(blanks, ' ') << std::flush;
+    width_ = drawn.size() + blanks;
   }
+  void Clear() override {
+    if (width_ == 0) return;
+    std::cerr << '\r' << std::string(width_, ' ') << '\r' << std::flush;
+    width_ = 0;
+  }
+
+ private:
+  std::size_t width_ = 0;  // of the bar on the screen
 };
 
 // The help of the command in use follows the error.
@@ -40,8 +54,8 @@ int ReportUsage(CLI::App& app, const CLI::ParseError& e) {
 
 int RunBatchCommand(BatchOptions& options, const std::string& input) {
   // A progress bar only on a terminal, and never over results on one.
-  Progress progress;
-  if (isatty(STDERR_FILENO) && !isatty(STDOUT_FILENO)) progress = TerminalProgress();
+  TerminalProgress bar;
+  Progress* progress = isatty(STDERR_FILENO) && !isatty(STDOUT_FILENO) ? &bar : nullptr;
   if (input == "-") return RunBatch(options, std::cin, std::cout, std::cerr, progress);
   std::ifstream file(input, std::ios::binary);
   if (!file) {
