@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
@@ -57,13 +59,23 @@ int RunBatchCommand(BatchOptions& options, const std::string& input) {
   TerminalProgress bar;
   Progress* progress = isatty(STDERR_FILENO) && !isatty(STDOUT_FILENO) ? &bar : nullptr;
   if (input == "-") return RunBatch(options, std::cin, std::cout, std::cerr, progress);
-  std::ifstream file(input, std::ios::binary);
-  if (!file) {
-    std::cerr << "brant: cannot read " << input << '\n';
+  // A directory opens as a stream that reads nothing, so it is told apart first.
+  struct stat info {};
+  if (stat(input.c_str(), &info) != 0) {
+    std::cerr << "brant: " << input << ": "
+              << (errno == ENOENT ? "no such file" : std::strerror(errno)) << '\n';
     return kExitUsage;
   }
-  struct stat info {};
-  if (stat(input.c_str(), &info) == 0 && S_ISREG(info.st_mode)) options.inputSize = info.st_size;
+  if (!S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode) && !S_ISCHR(info.st_mode)) {
+    std::cerr << "brant: " << input << ": not a file\n";
+    return kExitUsage;
+  }
+  std::ifstream file(input, std::ios::binary);
+  if (!file) {
+    std::cerr << "brant: " << input << ": " << std::strerror(errno) << '\n';
+    return kExitUsage;
+  }
+  if (S_ISREG(info.st_mode)) options.inputSize = info.st_size;
   return RunBatch(options, file, std::cout, std::cerr, progress);
 }
 
@@ -152,6 +164,7 @@ int main(int argc, char** argv) {
     code = RunDumpCommand(dumpedTariff, dumpDir);
   }
   std::cout.flush();
-  if (code == kExitUsage) std::cerr << '\n' << app.help();
+  // A batch's input is no usage: its reason stands alone.
+  if (code == kExitUsage && !batchCommand->parsed()) std::cerr << '\n' << app.help();
   return code;
 }
