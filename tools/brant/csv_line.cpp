@@ -3,6 +3,7 @@
 #include <csv.h>
 
 #include <new>
+#include <utility>
 
 namespace brant::tool {
 namespace {
@@ -40,7 +41,10 @@ void CsvLineSplitter::Reset() {
   } else {
     csv_free(parser_);
   }
-  if (csv_init(parser_, CSV_STRICT | CSV_STRICT_FINI) != 0) throw std::bad_alloc();
+  if (csv_init(parser_, CSV_STRICT | CSV_STRICT_FINI) != 0) {
+    delete std::exchange(parser_, nullptr);
+    throw std::bad_alloc();
+  }
   csv_set_term_func(parser_, NoTerminator);
 }
 
