@@ -154,9 +154,9 @@ TEST_F(BatchCommand, RefusesAHeaderThatWillNotDo) {
     EXPECT_NE(err.str().find(c.error), std::string::npos) << c.header << "\n" << err.str();
     EXPECT_EQ(out.str(), "") << c.header;
   }
-  // The widest header, and a name of the output's that JSON keeps apart.
+  // The widest header; the last line; a name of the output's that JSON keeps apart.
   const std::pair<std::string, bool> accepted[] = {
-      {wide, false}, {"origin,destination,class1,weight1,status", true}};
+      {wide, false}, {"origin,destination,class1,weight1,class8,weight8,status", true}};
   for (const auto& [header, json] : accepted) {
     std::istringstream in(header + "\n10001,90001,100,1500\n");
     std::ostringstream out, err;
@@ -256,6 +256,9 @@ TEST(BatchSummary, CountsRowsAndTellsTheTimeAndSpeed) {
       {tool::BatchSummary({0, 0, 0, 0}, duration<double>(59.99)),
        "brant batch: 0 rows: 0 rated, 0 rated with a warning, 0 refused; 59.99 s, "
        "0 rows a second"},
+      {tool::BatchSummary({60, 60, 0, 0}, duration<double>(60)),
+       "brant batch: 60 rows: 60 rated, 0 rated with a warning, 0 refused; 1 min 00 s, "
+       "1 row a second"},
   };
   for (const auto& [summary, expected] : cases) EXPECT_EQ(summary, expected);
 }
