@@ -114,8 +114,9 @@ CLI::App* AddBatchCommand(CLI::App& app, BatchOptions& options, std::string& inp
   command->add_flag("--json", options.json, "write JSON lines instead of CSV");
   command
       ->add_option("--keep", options.keep,
-                   "the input columns to copy to every output row (default: all the columns\n"
-                   "the batch does not read; --keep '' none)")
+                   "the input columns every output row carries (default: all\n"
+                   "the columns the batch does not read; --keep '' none)")
+      ->type_name("COLUMN,...")
       ->delimiter(',')
       ->allow_extra_args(false);
   AddShipmentOptions(*command, options.shipment);
