@@ -112,13 +112,20 @@ CLI::App* AddBatchCommand(CLI::App& app, BatchOptions& options, std::string& inp
   AddTariffOptions(*command, options.tariff);
   command->add_option("input", input, "CSV file, or - for standard input (the default)");
   command->add_flag("--json", options.json, "write JSON lines instead of CSV");
+  // One list, split here: CLI11 would show a list option as taking many values.
   command
-      ->add_option("--keep", options.keep,
-                   "the input columns every output row carries (default: all\n"
-                   "the columns the batch does not read; --keep '' none)")
-      ->type_name("COLUMN,...")
-      ->delimiter(',')
-      ->allow_extra_args(false);
+      ->add_option_function<std::string>(
+          "--keep",
+          [&options](const std::string& list) {
+            options.keep.clear();
+            for (std::size_t from = 0, comma = 0; comma != std::string::npos; from = comma + 1) {
+              comma = list.find(',', from);
+              options.keep.push_back(list.substr(from, comma - from));
+            }
+          },
+          "the input columns every output row carries (default: all\n"
+          "the columns the batch does not read; --keep '' none)")
+      ->type_name("COLUMN,...");
   AddShipmentOptions(*command, options.shipment);
   command->footer(
       "Input: a header line, then one shipment a line:\n"
