@@ -4,10 +4,16 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
+#include "batch_summary.h"
 #include "brant_tool.h"
 #include "support/temp_dir.h"
 #include "tariffkit/tariffkit.h"
@@ -29,8 +35,9 @@ class BatchCommand : public ::testing::Test {
   const std::string tariff_ = dir_.PathOf("SMALL");
 };
 
-// Line 3 is blank, line 6 holds a stray quote, line 8's record spans two
-// lines: each row keeps the line where it began.
+// Line 3 is blank; lines 6, 8, 9 and 10 break the quoting, each its own
+// way, and only their own line: line 8 leaves a quote open, and line 9
+// (which opens one more) is read afresh all the same.
 const char* const kShipments =
     "origin,destination,class1,weight1,class2,weight2\n"
     "10001,90001,100,1500,85,300\n"
@@ -39,7 +46,9 @@ const char* const kShipments =
     "10001,90001,57,500\n"
     "10001,90001,100,\"5\"00\n"
     "60601,10001,100,500,,\n"
-    "60601,\"10001\n\",100,500\n";
+    "60601,\"10001\n"
+    "\",100,500\n"
+    "60601,10001,1\"00,500\n";
 
 // Row 2 as brant rate bills it (the deficit wins at 2000 pounds); row 7
 // pays the kit's zone minimum of 55.00 and its zone charge of 2.50 on lanes
@@ -60,17 +69,23 @@ TEST_F(BatchCommand, WritesOneRowPerInputRowWithItsLineAndStatus) {
             "5,refused,11,\"line 1 class 57: not a class of this tariff; it has 500, 400, 300, "
             "250, 200, 175, 150, 125, 110, 100, 92, 85, 77, 70, 65, 60, 55, 50\",10001,90001,"
             ",,,,,,,,,,,,,\n"
-            "6,refused,10,\"malformed CSV record: a quote inside an unquoted field, or one never "
-            "closed\",,,,,,,,,,,,,,,,\n"
+            "6,refused,10,malformed CSV in field 4 (weight1): text after the closing quote; a "
+            "quote inside a quoted field is doubled,10001,90001,,,,,,,,,,,,,,\n"
             "7,rated,0,,60601,10001,A001230,500,500,421.50,0.00,421.50,55.00,0.00,424.00,0.00,"
             "0.00,2.50,0.00,\n"
-            "8,refused,10,destination 10001?: a ZIP code has five digits; a Mexican point is "
-            "five digits and M (64000M),60601,\"10001\n\",,,,,,,,,,,,,,\n");
+            "8,refused,10,malformed CSV in field 2 (destination): a quote not closed on its line,"
+            "60601,,,,,,,,,,,,,,,\n"
+            "9,refused,10,malformed CSV in field 1 (origin): a quote not closed on its line,"
+            ",,,,,,,,,,,,,,,\n"
+            "10,refused,10,malformed CSV in field 3 (class1): a quote inside a field that does "
+            "not begin with one; quote the whole field and double the quotes inside it,"
+            "60601,10001,,,,,,,,,,,,,,\n");
   EXPECT_NE(run.err.find("line 5: line 1 class 57: not a class of this tariff"), std::string::npos)
       << run.err;
-  EXPECT_NE(run.err.find("line 8: destination 10001?: a ZIP code"), std::string::npos) << run.err;
-  EXPECT_NE(run.err.find("6 rows: 2 rated, 0 rated with a warning, 4 refused"),
-            std::string::npos);
+  EXPECT_NE(run.err.find("line 8: malformed CSV in field 2"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("brant batch: 8 rows: 2 rated, 0 rated with a warning, 6 refused; "),
+            std::string::npos)
+      << run.err;
 }
 
 // A JSON line is brant rate's object with its line, options and all: row
@@ -96,17 +111,156 @@ TEST_F(BatchCommand, WritesEachRowAsTheObjectOfBrantRate) {
     EXPECT_EQ(j["bill"]["amount_due_cents"], 50250);
   }
   const std::vector<std::pair<int, std::string>> expected = {
-      {2, "rated"}, {4, "refused"}, {5, "refused"}, {6, "refused"}, {7, "rated"}, {8, "refused"}};
+      {2, "rated"},   {4, "refused"}, {5, "refused"}, {6, "refused"},
+      {7, "rated"},   {8, "refused"}, {9, "refused"}, {10, "refused"}};
   EXPECT_EQ(rows, expected);
 }
 
-TEST_F(BatchCommand, RefusesAnInputWithoutItsHeader) {
-  for (const char* input : {"", "10001,90001,100,500\n", "origin,class1,weight1\n"}) {
+// Every header that will not do stops the batch before its first row, with
+// the reason on standard error.
+TEST_F(BatchCommand, RefusesAHeaderThatWillNotDo) {
+  struct Case {
+    std::string header;
+    std::vector<std::string> keep;
+    const char* error;
+  };
+  std::string wide = "origin,destination,class1,weight1";
+  for (int i = 5; i <= 1024; ++i) wide += ",x" + std::to_string(i);
+  const Case cases[] = {
+      {"", {}, "the input is empty"},
+      {"10001,90001,100,500", {}, "missing columns \"origin\", \"destination\", \"class1\""},
+      {"origin,destination,class1,ref", {}, "line 1: missing column \"weight1\";"},
+      {"origin,destination,class1,weight1,class3", {}, "missing column \"weight3\";"},
+      {"origin,destination,class1,weight1,weight2", {}, "missing column \"class2\";"},
+      {"origin,destination,class1,weight1,class9", {}, "column 5 \"class9\": lines are numbered"},
+      {"origin,destination,class1,weight1,weight0", {}, "column 5 \"weight0\": lines are"},
+      {"origin,destination,class1,Weight1,ref,weight1", {},
+       "column \"weight1\" appears twice: columns 4 and 6"},
+      {"origin,destination,class1,weight1,ref,ref", {}, "column \"ref\" appears twice"},
+      {"origin,destination,class1,weight1,ref", {"ref", "invoice"},
+       "--keep \"invoice\": no such column in the header"},
+      {"origin,destination,class1,weight1,Status", {}, "column 5 \"Status\" has the name of an"},
+      {"origin,destination,class1,weight1", {"origin"}, "--keep \"origin\": the output has a"},
+      {"origin,\"destination,class1,weight1", {},
+       "line 1: malformed CSV header in field 2: a quote not closed"},
+      {wide + ",x1025", {}, "line 1: more than 1024 columns"},
+  };
+  for (const Case& c : cases) {
+    std::istringstream in(c.header.empty() ? "" : c.header + "\n10001,90001,100,1500\n");
+    std::ostringstream out, err;
+    tool::BatchOptions options = Options();
+    options.keep = c.keep;
+    EXPECT_EQ(tool::RunBatch(options, in, out, err), 1) << c.header;
+    EXPECT_NE(err.str().find(c.error), std::string::npos) << c.header << "\n" << err.str();
+    EXPECT_EQ(out.str(), "") << c.header;
+  }
+  // The widest header; the last line; a name of the output's that JSON keeps apart.
+  const std::pair<std::string, bool> accepted[] = {
+      {wide, false}, {"origin,destination,class1,weight1,class8,weight8,status", true}};
+  for (const auto& [header, json] : accepted) {
+    std::istringstream in(header + "\n10001,90001,100,1500\n");
+    std::ostringstream out, err;
+    tool::BatchOptions options = Options();
+    options.json = json;
+    EXPECT_EQ(tool::RunBatch(options, in, out, err), 0) << err.str();
+  }
+}
+
+// The columns the batch does not read ride along, right after the line, so
+// that each result can be joined back to its shipment: even a refused row's
+// and a broken line's, up to where the line broke.
+TEST_F(BatchCommand, CarriesTheColumnsItDoesNotReadInTheirInputOrder) {
+  const std::string input =
+      "\xEF\xBB\xBFref,origin,destination,class1,weight1,,invoice\n"
+      "\"A,1\",10001,90001,100,1500,x,INV-9\n"
+      "A2,10001,00601,100,500\n"
+      "A3,10001,\"90001\n";
+  const char* const bill =
+      "rated,0,,10001,90001,G001100,1500,1500,1125.00,0.00,1125.00,46.00,0.00,1125.00,0.00,"
+      "0.00,0.00,0.00,\n";
+  const std::pair<std::vector<std::string>, std::string> expected[] = {
+      {{},
+       "line,ref,invoice,result,status,message,origin,destination,rate_basis,total_weight,"
+       "billed_weight,gross_charge,discount_amount,net_charge,minimum_charge,weight_tier_charge,"
+       "amount_due,minimum_discount,floor,zone_charge,hawaiian_charges,transit_days\n"
+       "2,\"A,1\",INV-9," + std::string(bill) +
+       "3,A2,,refused,11,destination 00601: out of the carrier's scope of operations,10001,"
+       "00601,,,,,,,,,,,,,,\n"
+       "4,A3,,refused,10,malformed CSV in field 3 (destination): a quote not closed on its "
+       "line,10001,,,,,,,,,,,,,,,\n"},
+      {{"invoice"}, "line,invoice,result,"},
+      {{""}, "line,result,"},
+  };
+  for (const auto& [keep, start] : expected) {
     std::istringstream in(input);
     std::ostringstream out, err;
-    EXPECT_EQ(tool::RunBatch(Options(), in, out, err), 1) << input;
-    EXPECT_NE(err.str().find("origin,destination,class1,weight1"), std::string::npos);
+    tool::BatchOptions options = Options();
+    options.keep = keep;
+    EXPECT_EQ(tool::RunBatch(options, in, out, err), 2) << err.str();
+    EXPECT_EQ(out.str().substr(0, start.size()), start);
   }
+
+  std::istringstream in(input);
+  std::ostringstream out, err;
+  tool::BatchOptions options = Options();
+  options.json = true;
+  EXPECT_EQ(tool::RunBatch(options, in, out, err), 2);
+  const nlohmann::ordered_json first = nlohmann::ordered_json::parse(out.str().substr(
+      0, out.str().find('\n')));
+  EXPECT_EQ(first.begin().key(), "line");
+  EXPECT_EQ(std::next(first.begin()).key(), "columns");
+  EXPECT_EQ(first["columns"].dump(), R"({"ref":"A,1","invoice":"INV-9"})");
+}
+
+// A fake bar drawn into the same stream as the messages shows what a
+// terminal would: every message on a line of its own, the bar after it.
+TEST_F(BatchCommand, ClearsTheProgressBarForEachMessage) {
+  struct FakeBar : tool::Progress {
+    explicit FakeBar(std::ostream& screen) : screen(screen) {}
+    void Show(double, uint64_t rows) override { screen << "<bar " << rows << '>'; }
+    void Clear() override { screen << "<clear>"; }
+    std::ostream& screen;
+  };
+  std::istringstream in(
+      "origin,destination,class1,weight1\n10001,\"90001\n10001,90001,100,1500\n1\"0001\n");
+  std::ostringstream out, err;
+  FakeBar bar(err);
+  EXPECT_EQ(tool::RunBatch(Options(), in, out, err, &bar), 2);
+  const std::string screen = err.str();
+  EXPECT_EQ(screen.substr(0, screen.find("brant batch:")),
+            "<bar 0><bar 0>"
+            "<clear>brant: line 2: malformed CSV in field 2 (destination): a quote not closed on "
+            "its line\n<bar 1>"
+            "<clear>brant: line 4: malformed CSV in field 1 (origin): a quote inside a field "
+            "that does not begin with one; quote the whole field and double the quotes inside "
+            "it\n<bar 3>"
+            "<clear>");
+}
+
+TEST(BatchSummary, CountsRowsAndTellsTheTimeAndSpeed) {
+  using std::chrono::duration;
+  const std::pair<std::string, std::string> cases[] = {
+      {tool::BatchSummary({1, 1, 0, 0}, duration<double>(0.5)),
+       "brant batch: 1 row: 1 rated, 0 rated with a warning, 0 refused; 0.50 s, 2 rows a second"},
+      {tool::BatchSummary({2, 0, 1, 1}, duration<double>(0.001)),
+       "brant batch: 2 rows: 0 rated, 1 rated with a warning, 1 refused; 0.00 s, "
+       "2000 rows a second"},
+      {tool::BatchSummary({0, 0, 0, 0}, duration<double>(0.0009)),
+       "brant batch: 0 rows: 0 rated, 0 rated with a warning, 0 refused; 0.00 s"},
+      {tool::BatchSummary({125, 125, 0, 0}, duration<double>(125)),
+       "brant batch: 125 rows: 125 rated, 0 rated with a warning, 0 refused; 2 min 05 s, "
+       "1 row a second"},
+      {tool::BatchSummary({0, 0, 0, 0}, duration<double>(3725.2)),
+       "brant batch: 0 rows: 0 rated, 0 rated with a warning, 0 refused; 1 h 02 min 05 s, "
+       "0 rows a second"},
+      {tool::BatchSummary({0, 0, 0, 0}, duration<double>(59.99)),
+       "brant batch: 0 rows: 0 rated, 0 rated with a warning, 0 refused; 59.99 s, "
+       "0 rows a second"},
+      {tool::BatchSummary({60, 60, 0, 0}, duration<double>(60)),
+       "brant batch: 60 rows: 60 rated, 0 rated with a warning, 0 refused; 1 min 00 s, "
+       "1 row a second"},
+  };
+  for (const auto& [summary, expected] : cases) EXPECT_EQ(summary, expected);
 }
 
 // A million rows, each tenth rated in full and the others refused at their

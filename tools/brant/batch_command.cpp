@@ -1,19 +1,21 @@
 // brant batch: shipments from CSV, one output row each, streamed line by
 // line so that memory stays the same however long the input is.
-#include <csv.h>
-
 #include <algorithm>
-#include <cctype>
-#include <exception>
+#include <chrono>
 #include <istream>
 #include <new>
 #include <ostream>
+#include <sstream>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
+#include "batch_header.h"
+#include "batch_summary.h"
 #include "bill_output.h"
 #include "brant_tool.h"
+#include "csv_line.h"
 #include "rating.h"
 #include "statuses.h"
 #include "tariff.h"
@@ -21,160 +23,75 @@
 namespace brant::tool {
 namespace {
 
-constexpr const char* kHeaderHelp =
-    "the header names the columns: origin,destination,class1,weight1,...,class8,weight8";
 constexpr uint64_t kReportedRefusals = 10;  // on standard error; all are in the output
 constexpr uint64_t kProgressEvery = 4096;   // rows
-// Origin, destination and a class and a weight per line: fields past these
-// are never kept, so a record of a million commas costs no memory.
-constexpr std::size_t kMostColumns = 2 + 2 * BRANT_MAX_LINES;
-
-// What a column of the input holds.
-struct Column {
-  enum Kind { kOrigin, kDestination, kClass, kWeight } kind;
-  std::size_t line;  // for a class or a weight, 0 to 7
-};
-
-std::string Lowered(std::string text) {
-  for (char& ch : text) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
-  return text;
-}
-
-// "class3" gives 2; -1 when `name` is not `stem` and a line number 1 to 8.
-int LineOf(const std::string& name, const std::string& stem) {
-  if (name.size() != stem.size() + 1 || name.compare(0, stem.size(), stem) != 0) return -1;
-  const char digit = name.back();
-  return digit >= '1' && digit <= '0' + BRANT_MAX_LINES ? digit - '1' : -1;
-}
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 class Batch {
  public:
   Batch(const BatchOptions& options, const brant_tariff& tariff, std::ostream& out,
-        std::ostream& err)
+        std::ostream& err, Progress* progress)
       : options_(options), tariff_(tariff), tariffPath_(TariffPath(options.tariff)), out_(out),
-        err_(err) {}
-  ~Batch() { csv_free(&parser_); }
-  Batch(const Batch&) = delete;
-  Batch& operator=(const Batch&) = delete;
+        err_(err), progress_(progress) {}
 
   // Reads `in` to its end; the exit code.
-  int Run(std::istream& in, const Progress& progress);
+  int Run(std::istream& in);
 
  private:
-  // The CSV reader's callbacks. No exception crosses the C reader: it waits
-  // in `pending_` until the reader returns.
-  static void OnField(void* text, size_t size, void* self) {
-    auto* batch = static_cast<Batch*>(self);
-    try {
-      batch->AddField(static_cast<const char*>(text), size);
-    } catch (...) {
-      batch->pending_ = std::current_exception();
-    }
-  }
-  static void OnRecordEnd(int, void* self) {
-    auto* batch = static_cast<Batch*>(self);
-    try {
-      batch->EndRecord();
-    } catch (...) {
-      batch->pending_ = std::current_exception();
-    }
-  }
-
-  void AddField(const char* text, size_t size) {
-    if (fieldCount_ == kMostColumns) {
-      tooWide_ = true;
-      return;
-    }
-    if (fieldCount_ == fields_.size()) fields_.emplace_back();
-    fields_[fieldCount_++].assign(text == nullptr ? "" : text, text == nullptr ? 0 : size);
-  }
-  // Feeds `size` bytes to the CSV reader; false when they break its rules.
-  bool Parse(const char* text, std::size_t size) {
-    const bool parsed = csv_parse(&parser_, text, size, OnField, OnRecordEnd, this) == size;
-    if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
-    return parsed;
-  }
-  void EndRecord();
+  bool ReadAll(std::istream& in);
   bool ReadHeader();
+  void TakeFields();
   void RateRecord();
+  void RefuseMalformed(const CsvProblem& problem);
   void Report();
-  void RefuseMalformed();
-  void ResetParser();
-  void Summarize();
+  void Tell(const std::string& message);
+  void ShowProgress(double done);
 
   const BatchOptions& options_;
   const brant_tariff& tariff_;
   const std::string tariffPath_;
   std::ostream& out_;
   std::ostream& err_;
-  csv_parser parser_{};
-  std::vector<std::string> fields_;  // reused from record to record
-  std::size_t fieldCount_ = 0;
-  bool tooWide_ = false;  // the record had more fields than are kept
-  std::exception_ptr pending_;
-  std::vector<Column> columns_;
-  bool haveHeader_ = false;
-  bool headerFailed_ = false;
-  uint64_t recordLine_ = 0;  // the line where the current record began
-  bool inRecord_ = false;
-  ShipmentText shipment_;  // reused from row to row, as is the rating
+  Progress* const progress_;
+  CsvLineSplitter splitter_;
+  BatchHeader header_;
+  uint64_t line_ = 0;  // the line being read, from 1
+  double done_ = 0;    // the share of the input read, as last shown
+  ShipmentText shipment_;  // reused from row to row, as are the rating and the kept values
   Rating rating_;
-  uint64_t rows_ = 0, rated_ = 0, warned_ = 0, refused_ = 0;
-  uint64_t nextProgress_ = 0;
+  std::vector<std::string_view> kept_;
+  BatchCounts counts_;
   int worstExit_ = kExitOk;
 };
 
+// Standard error gets whole lines only, with the progress bar off.
+void Batch::Tell(const std::string& message) {
+  if (progress_ != nullptr) progress_->Clear();
+  err_ << "brant: " << message << '\n';
+  if (progress_ != nullptr) progress_->Show(done_, counts_.rows);
+}
+
+void Batch::ShowProgress(double done) {
+  done_ = done;
+  if (progress_ != nullptr) progress_->Show(done_, counts_.rows);
+}
+
 bool Batch::ReadHeader() {
-  if (tooWide_) {
-    err_ << "brant: line " << recordLine_ << ": more than " << kMostColumns << " columns; "
-         << kHeaderHelp << '\n';
+  const std::string at = "line " + std::to_string(line_) + ": ";
+  if (splitter_.truncated()) {
+    Tell(at + "more than " + std::to_string(kMostBatchColumns) + " columns; " + kBatchHeaderHelp);
     return false;
   }
-  bool origin = false, destination = false;
-  for (std::size_t i = 0; i < fieldCount_; ++i) {
-    const std::string name = Lowered(fields_[i]);
-    int line = -1;
-    if (name == "origin") {
-      columns_.push_back({Column::kOrigin, 0});
-      origin = true;
-    } else if (name == "destination") {
-      columns_.push_back({Column::kDestination, 0});
-      destination = true;
-    } else if ((line = LineOf(name, "class")) >= 0) {
-      columns_.push_back({Column::kClass, static_cast<std::size_t>(line)});
-    } else if ((line = LineOf(name, "weight")) >= 0) {
-      columns_.push_back({Column::kWeight, static_cast<std::size_t>(line)});
-    } else {
-      err_ << "brant: line " << recordLine_ << ": unknown column \"" << fields_[i] << "\"; "
-           << kHeaderHelp << '\n';
-      return false;
-    }
-  }
-  if (!origin || !destination) {
-    err_ << "brant: line " << recordLine_ << ": no origin or destination column; " << kHeaderHelp
-         << '\n';
-    return false;
-  }
-  return true;
+  std::string error;
+  const std::span<const std::string> names(splitter_.fields().data(), splitter_.count());
+  if (ReadBatchHeader(names, options_.keep, !options_.json, header_, error)) return true;
+  Tell(at + error);
+  return false;
 }
 
-void Batch::EndRecord() {
-  inRecord_ = false;
-  if (headerFailed_) return;
-  if (!haveHeader_) {
-    haveHeader_ = true;
-    headerFailed_ = !ReadHeader();
-    if (!headerFailed_ && !options_.json) out_ << kCsvHeader << '\n';
-  } else {
-    RateRecord();
-  }
-  fieldCount_ = 0;
-  tooWide_ = false;
-}
-
-// Fields past the header's columns are left aside; missing ones are empty.
-// A line is rated when its class or its weight is given.
-void Batch::RateRecord() {
+// The row's fields into the shipment and the kept values. Fields past the
+// header's columns are left aside; missing ones are empty.
+void Batch::TakeFields() {
   ShipmentText& s = shipment_;
   s.origin.clear();
   s.destination.clear();
@@ -182,15 +99,28 @@ void Batch::RateRecord() {
     line.freightClass.clear();
     line.weight.clear();
   }
-  for (std::size_t i = 0; i < columns_.size() && i < fieldCount_; ++i) {
-    const Column& column = columns_[i];
+  const std::vector<std::string>& fields = splitter_.fields();
+  const std::size_t given = std::min(header_.columns.size(), splitter_.count());
+  for (std::size_t i = 0; i < given; ++i) {
+    const BatchColumn& column = header_.columns[i];
     switch (column.kind) {
-      case Column::kOrigin: s.origin = fields_[i]; break;
-      case Column::kDestination: s.destination = fields_[i]; break;
-      case Column::kClass: s.lines[column.line].freightClass = fields_[i]; break;
-      case Column::kWeight: s.lines[column.line].weight = fields_[i]; break;
+      case BatchColumn::kOther: break;
+      case BatchColumn::kOrigin: s.origin = fields[i]; break;
+      case BatchColumn::kDestination: s.destination = fields[i]; break;
+      case BatchColumn::kClass: s.lines[column.line].freightClass = fields[i]; break;
+      case BatchColumn::kWeight: s.lines[column.line].weight = fields[i]; break;
     }
   }
+  kept_.clear();
+  for (std::size_t column : header_.kept) {
+    kept_.push_back(column < given ? std::string_view(fields[column]) : std::string_view());
+  }
+}
+
+// A line is rated when its class or its weight is given.
+void Batch::RateRecord() {
+  TakeFields();
+  ShipmentText& s = shipment_;
   // Given lines move up over empty ones; swapping keeps every string's room.
   s.lineCount = 0;
   for (LineText& line : s.lines) {
@@ -205,107 +135,112 @@ void Batch::RateRecord() {
   Report();
 }
 
+// A line whose quoting is broken is refused with what broke it; the fields
+// before the broken one are still shown, so that the row can be joined back.
+void Batch::RefuseMalformed(const CsvProblem& problem) {
+  TakeFields();
+  shipment_.lineCount = 0;
+  std::string field = std::to_string(problem.field);
+  if (problem.field <= header_.names.size() && !header_.names[problem.field - 1].empty()) {
+    field += " (" + header_.names[problem.field - 1] + ")";
+  }
+  Refuse(rating_, BRANT_FIELD_NONE, 0, "", "malformed CSV in field %.80s: %s", field.c_str(),
+         problem.Description());
+  Report();
+}
+
 void Batch::Report() {
-  ++rows_;
+  ++counts_.rows;
   switch (rating_.result()) {
-    case Result::kRated: ++rated_; break;
-    case Result::kWarning: ++warned_; break;
+    case Result::kRated: ++counts_.rated; break;
+    case Result::kWarning: ++counts_.warned; break;
     case Result::kRefused:
       worstExit_ = std::max(worstExit_, ExitCodeOfRating(rating_.status));
-      if (++refused_ <= kReportedRefusals) {
-        err_ << "brant: line " << recordLine_ << ": ";
-        WriteSentence(err_, rating_.error);
-        err_ << '\n';
+      if (++counts_.refused <= kReportedRefusals) {
+        std::ostringstream sentence;
+        WriteSentence(sentence, rating_.error);
+        Tell("line " + std::to_string(line_) + ": " + sentence.str());
       }
-      if (refused_ == kReportedRefusals + 1) {
-        err_ << "brant: further refused rows are reported in the output only\n";
+      if (counts_.refused == kReportedRefusals + 1) {
+        Tell("further refused rows are reported in the output only");
       }
       break;
   }
   if (options_.json) {
-    Json j = {{"line", recordLine_}, {"tariff", tariffPath_}};
+    Json j = {{"line", line_}};
+    if (!header_.kept.empty()) {
+      Json columns = Json::object();
+      for (std::size_t k = 0; k < kept_.size(); ++k) columns[header_.keptNames[k]] = kept_[k];
+      j["columns"] = std::move(columns);
+    }
+    j["tariff"] = tariffPath_;
     j.update(RatingJson(shipment_, rating_, options_.shipment.explain));
     out_ << j.dump(-1, ' ', false, Json::error_handler_t::replace) << '\n';
   } else {
-    WriteCsvRow(out_, recordLine_, shipment_, rating_);
+    WriteCsvRow(out_, line_, kept_, shipment_, rating_);
   }
 }
 
-// A record the CSV reader cannot take (a stray quote): refused with its
-// line, and reading starts afresh on the next line.
-void Batch::RefuseMalformed() {
-  if (haveHeader_ && !headerFailed_) {
-    shipment_.origin.clear();
-    shipment_.destination.clear();
-    shipment_.lineCount = 0;
-    Refuse(rating_, BRANT_FIELD_NONE, 0, "",
-           "malformed CSV record: a quote inside an unquoted field, or one never closed");
-    Report();
-  } else {
-    err_ << "brant: line " << recordLine_ << ": malformed CSV header; " << kHeaderHelp << '\n';
-    headerFailed_ = true;
-  }
-  ResetParser();
-}
-
-void Batch::ResetParser() {
-  csv_free(&parser_);
-  csv_init(&parser_, CSV_STRICT | CSV_STRICT_FINI);
-  fieldCount_ = 0;
-  tooWide_ = false;
-  inRecord_ = false;
-}
-
-void Batch::Summarize() {
-  err_ << "brant batch: " << rows_ << " rows: " << rated_ << " rated, " << warned_
-       << " rated with a warning, " << refused_ << " refused\n";
-}
-
-int Batch::Run(std::istream& in, const Progress& progress) {
-  if (csv_init(&parser_, CSV_STRICT | CSV_STRICT_FINI) != 0) throw std::bad_alloc();
-  std::string text;
-  uint64_t line = 0, bytes = 0;
-  while (!headerFailed_ && std::getline(in, text)) {
-    ++line;
-    bytes += text.size() + 1;
-    if (!inRecord_) {
-      // Blank lines between records are no records.
-      if (text.find_first_not_of(" \t\r") == std::string::npos) continue;
-      recordLine_ = line;
-      inRecord_ = true;
-    }
-    text.push_back('\n');
-    if (!Parse(text.data(), text.size())) RefuseMalformed();
-    if (progress && rows_ >= nextProgress_) {
-      nextProgress_ = rows_ + kProgressEvery;
-      progress(options_.inputSize > 0 ? std::min(1.0, double(bytes) / double(options_.inputSize))
-                                      : -1.0,
-               rows_);
-    }
-  }
-  // A quoted field still open at the end of the input.
-  const bool finished = headerFailed_ || csv_fini(&parser_, OnField, OnRecordEnd, this) == 0;
-  if (pending_) std::rethrow_exception(std::exchange(pending_, nullptr));
-  if (!finished) RefuseMalformed();
-  if (progress) progress(1.0, rows_);
-  if (!haveHeader_ || headerFailed_) {
-    if (!haveHeader_) err_ << "brant: the input is empty; " << kHeaderHelp << '\n';
-    return kExitUsage;
-  }
-  Summarize();
+int Batch::Run(std::istream& in) {
+  const auto start = std::chrono::steady_clock::now();
+  ShowProgress(options_.inputSize > 0 ? 0.0 : -1.0);
+  const bool read = ReadAll(in);
+  if (progress_ != nullptr) progress_->Clear();
+  if (!read) return kExitUsage;
+  err_ << BatchSummary(counts_, std::chrono::steady_clock::now() - start) << '\n';
   return worstExit_;
+}
+
+// The header, then every row; false when there is no header or it will not
+// do, and nothing is rated.
+bool Batch::ReadAll(std::istream& in) {
+  std::string text;
+  uint64_t bytes = 0, nextProgress = 0;
+  bool haveHeader = false;
+  while (std::getline(in, text)) {
+    ++line_;
+    bytes += text.size() + 1;
+    std::string_view row = text;
+    if (line_ == 1 && row.starts_with(kByteOrderMark)) row.remove_prefix(kByteOrderMark.size());
+    // Blank lines are no records.
+    if (row.find_first_not_of(" \t\r") == std::string_view::npos) continue;
+    const std::size_t most = haveHeader ? header_.columns.size() : kMostBatchColumns;
+    const CsvProblem problem = splitter_.Split(row, most);
+    if (!haveHeader) {
+      if (problem) {
+        Tell("line " + std::to_string(line_) + ": malformed CSV header in field " +
+             std::to_string(problem.field) + ": " + problem.Description());
+        return false;
+      }
+      if (!ReadHeader()) return false;
+      haveHeader = true;
+      if (!options_.json) WriteCsvHeader(out_, header_.keptNames);
+    } else if (problem) {
+      RefuseMalformed(problem);
+    } else {
+      RateRecord();
+    }
+    if (progress_ != nullptr && counts_.rows >= nextProgress) {
+      nextProgress = counts_.rows + kProgressEvery;
+      ShowProgress(options_.inputSize > 0
+                       ? std::min(1.0, double(bytes) / double(options_.inputSize))
+                       : -1.0);
+    }
+  }
+  if (!haveHeader) Tell(std::string("the input is empty; ") + kBatchHeaderHelp);
+  return haveHeader;
 }
 
 }  // namespace
 
 int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out, std::ostream& err,
-             const Progress& progress) {
+             Progress* progress) {
   try {
     int exitCode = kExitOk;
     const Tariff tariff = OpenTariff(options.tariff, options.shipment.transitDays, err, exitCode);
     if (!tariff) return exitCode;
-    Batch batch(options, *tariff, out, err);
-    return batch.Run(in, progress);
+    Batch batch(options, *tariff, out, err, progress);
+    return batch.Run(in);
   } catch (const std::bad_alloc&) {
     err << "brant: out of memory\n";
     return kExitInternal;

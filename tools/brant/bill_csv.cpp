@@ -47,14 +47,28 @@ void WriteMessage(std::ostream& out, const Rating& rating) {
 
 }  // namespace
 
-const char* const kCsvHeader =
-    "line,result,status,message,origin,destination,rate_basis,total_weight,billed_weight,"
+const char* const kCsvBillColumns =
+    "result,status,message,origin,destination,rate_basis,total_weight,billed_weight,"
     "gross_charge,discount_amount,net_charge,minimum_charge,weight_tier_charge,"
     "amount_due,minimum_discount,floor,zone_charge,hawaiian_charges,transit_days";
 
-void WriteCsvRow(std::ostream& out, uint64_t line, const ShipmentText& text, const Rating& rating) {
-  out << line << ',' << ResultName(rating.result()) << ',' << static_cast<int>(rating.status)
-      << ',';
+void WriteCsvHeader(std::ostream& out, std::span<const std::string> kept) {
+  out << "line,";
+  for (const std::string& name : kept) {
+    WriteCsvField(out, {name});
+    out << ',';
+  }
+  out << kCsvBillColumns << '\n';
+}
+
+void WriteCsvRow(std::ostream& out, uint64_t line, std::span<const std::string_view> kept,
+                 const ShipmentText& text, const Rating& rating) {
+  out << line << ',';
+  for (std::string_view value : kept) {
+    WriteCsvField(out, {value});
+    out << ',';
+  }
+  out << ResultName(rating.result()) << ',' << static_cast<int>(rating.status) << ',';
   WriteMessage(out, rating);
   out << ',';
   WriteCsvField(out, {text.origin});

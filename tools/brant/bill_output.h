@@ -7,7 +7,9 @@
 
 #include <cstdint>
 #include <iosfwd>
+#include <span>
 #include <string>
+#include <string_view>
 
 #include "rating.h"
 
@@ -26,8 +28,11 @@ void WriteBillTable(std::ostream& out, const std::string& tariff, const brant_bi
 // message, then the bill or, for a refusal, the error.
 Json RatingJson(const ShipmentText& text, const Rating& rating, bool explain);
 
-// The CSV columns of a batch's output, and one row of them.
-extern const char* const kCsvHeader;
-void WriteCsvRow(std::ostream& out, uint64_t line, const ShipmentText& text, const Rating& rating);
+// The CSV columns of a batch's output: `line`, the input columns the batch
+// keeps, then the bill's columns; and one row of them.
+extern const char* const kCsvBillColumns;
+void WriteCsvHeader(std::ostream& out, std::span<const std::string> kept);
+void WriteCsvRow(std::ostream& out, uint64_t line, std::span<const std::string_view> kept,
+                 const ShipmentText& text, const Rating& rating);
 
 }  // namespace brant::tool

@@ -53,15 +53,25 @@ struct RateOptions {
   bool json = false;
 };
 
-// Called as a batch goes on: the share of the input read (0 to 1, or -1
-// when the size of the input is unknown) and the rows done so far.
-using Progress = std::function<void(double done, uint64_t rows)>;
+// How far a batch has gone, shown on standard error. The batch clears it
+// before it writes anything else there, and shows it again after.
+class Progress {
+ public:
+  virtual ~Progress() = default;
+  // The share of the input read (0 to 1, or -1 when the size of the input
+  // is unknown) and the rows done so far.
+  virtual void Show(double done, uint64_t rows) = 0;
+  virtual void Clear() = 0;
+};
 
 struct BatchOptions {
   TariffOptions tariff;
   ShipmentOptions shipment;
   bool json = false;       // JSON lines instead of CSV
   int64_t inputSize = -1;  // bytes of the input when known, for progress
+  // The input columns every output row carries, as the header names them;
+  // empty: every column the batch does not read.
+  std::vector<std::string> keep;
 };
 
 // The tariff path used when none is given: BRANT_TARIFF, else the sample.
@@ -72,6 +82,6 @@ int RunRate(const RateOptions& options, std::ostream& out, std::ostream& err);
 
 // Rates every CSV row of `in`, one output row each, in constant memory.
 int RunBatch(const BatchOptions& options, std::istream& in, std::ostream& out,
-             std::ostream& err, const Progress& progress = {});
+             std::ostream& err, Progress* progress = nullptr);
 
 }  // namespace brant::tool

@@ -110,16 +110,33 @@ CLI::App* AddBatchCommand(CLI::App& app, BatchOptions& options, std::string& inp
   AddTariffOptions(*command, options.tariff);
   command->add_option("input", input, "CSV file, or - for standard input (the default)");
   command->add_flag("--json", options.json, "write JSON lines instead of CSV");
+  // One list, split here: CLI11 would show a list option as taking many values.
+  command
+      ->add_option_function<std::string>(
+          "--keep",
+          [&options](const std::string& list) {
+            options.keep.clear();
+            for (std::size_t from = 0, comma = 0; comma != std::string::npos; from = comma + 1) {
+              comma = list.find(',', from);
+              options.keep.push_back(list.substr(from, comma - from));
+            }
+          },
+          "the input columns every output row carries (default: all\n"
+          "the columns the batch does not read; --keep '' none)")
+      ->type_name("COLUMN,...");
   AddShipmentOptions(*command, options.shipment);
   command->footer(
       "Input: a header line, then one shipment a line:\n"
-      "  origin,destination,class1,weight1,class2,weight2\n"
-      "  10001,90001,100,1500,85,300\n"
-      "Up to class8,weight8; columns in any order. Output: one row per input row with\n"
-      "its line number, result (rated, warning, refused), status and message, then the\n"
-      "bill and its amount due. A summary goes to standard error.\n\n"
-      "Example:\n"
-      "  brant batch --tariff /srv/tariffs/TARF shipments.csv > bills.csv\n\n" +
+      "  origin,destination,class1,weight1,class2,weight2,ref\n"
+      "  10001,90001,100,1500,85,300,A-1001\n"
+      "Up to class8,weight8; columns in any order; origin, destination, class1 and\n"
+      "weight1 are required. Output: one row per input row with its line number, the\n"
+      "other input columns (here ref; JSON: in \"columns\"), result (rated, warning,\n"
+      "refused), status and message, then the bill and its amount due. A summary goes\n"
+      "to standard error.\n\n"
+      "Examples:\n"
+      "  brant batch --tariff /srv/tariffs/TARF shipments.csv > bills.csv\n"
+      "  brant batch --keep ref,invoice --json shipments.csv > bills.jsonl\n\n" +
       std::string(kPostalCodes) + "\n\n" + kExitCodes +
       " A batch exits with the worst kind among its rows.");
   return command;

@@ -6,8 +6,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 
 #include "brant_tool.h"
 #include "command_line.h"
@@ -18,18 +21,31 @@ namespace {
 using namespace brant::tool;
 
 // Draws "[#####     ]  50%  1234 rows" over itself on standard error.
-class TerminalProgress {
+class TerminalProgress : public Progress {
  public:
-  void operator()(double done, uint64_t rows) {
+  void Show(double done, uint64_t rows) override {
     constexpr int kWidth = 30;
-    std::cerr << '\r';
+    std::ostringstream bar;
     if (done >= 0) {
       const int filled = static_cast<int>(done * kWidth);
-      std::cerr << '[' << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] "
-                << static_cast<int>(done * 100) << "%  ";
+      bar << '[' << std::string(filled, '#') << std::string(kWidth - filled, ' ') << "] "
+          << static_cast<int>(done * 100) << "%  ";
     }
-    std::cerr << rows << " rows" << (done >= 1 ? "\n" : "") << std::flush;
+    bar << rows << (rows == 1 ? " row" : " rows");
+    const std::string drawn = bar.str();
+    // Spaces over what is left of a longer bar.
+    const std::size_t blanks = drawn.size() < width_ ? width_ - drawn.size() : 0;
+    std::cerr << '\r' << drawn << std::string(blanks, ' ') << std::flush;
+    width_ = drawn.size() + blanks;
   }
+  void Clear() override {
+    if (width_ == 0) return;
+    std::cerr << '\r' << std::string(width_, ' ') << '\r' << std::flush;
+    width_ = 0;
+  }
+
+ private:
+  std::size_t width_ = 0;  // of the bar on the screen
 };
 
 // The help of the command in use follows the error.
@@ -41,16 +57,26 @@ int ReportUsage(CLI::App& app, const CLI::ParseError& e) {
 
 int RunBatchCommand(BatchOptions& options, const std::string& input) {
   // A progress bar only on a terminal, and never over results on one.
-  Progress progress;
-  if (isatty(STDERR_FILENO) && !isatty(STDOUT_FILENO)) progress = TerminalProgress();
+  TerminalProgress bar;
+  Progress* progress = isatty(STDERR_FILENO) && !isatty(STDOUT_FILENO) ? &bar : nullptr;
   if (input == "-") return RunBatch(options, std::cin, std::cout, std::cerr, progress);
-  std::ifstream file(input, std::ios::binary);
-  if (!file) {
-    std::cerr << "brant: cannot read " << input << '\n';
+  // A directory opens as a stream that reads nothing, so it is told apart first.
+  struct stat info {};
+  if (stat(input.c_str(), &info) != 0) {
+    std::cerr << "brant: " << input << ": "
+              << (errno == ENOENT ? "no such file" : std::strerror(errno)) << '\n';
     return kExitUsage;
   }
-  struct stat info {};
-  if (stat(input.c_str(), &info) == 0 && S_ISREG(info.st_mode)) options.inputSize = info.st_size;
+  if (!S_ISREG(info.st_mode) && !S_ISFIFO(info.st_mode) && !S_ISCHR(info.st_mode)) {
+    std::cerr << "brant: " << input << ": not a file\n";
+    return kExitUsage;
+  }
+  std::ifstream file(input, std::ios::binary);
+  if (!file) {
+    std::cerr << "brant: " << input << ": " << std::strerror(errno) << '\n';
+    return kExitUsage;
+  }
+  if (S_ISREG(info.st_mode)) options.inputSize = info.st_size;
   return RunBatch(options, file, std::cout, std::cerr, progress);
 }
 
@@ -156,6 +182,7 @@ int main(int argc, char** argv) {
     code = RunDumpCommand(dumpedTariff, dumpDir);
   }
   std::cout.flush();
-  if (code == kExitUsage) std::cerr << '\n' << app.help();
+  // A batch's input is no usage: its reason stands alone.
+  if (code == kExitUsage && !batchCommand->parsed()) std::cerr << '\n' << app.help();
   return code;
 }
