@@ -48,12 +48,18 @@ void CsvLineSplitter::Reset() {
   csv_set_term_func(parser_, NoTerminator);
 }
 
+// Called from libcsv's C code, which no exception may cross.
 void CsvLineSplitter::OnField(void* text, std::size_t size, void* self) {
   auto* splitter = static_cast<CsvLineSplitter*>(self);
-  if (splitter->seen_++ >= splitter->most_) return;
-  if (splitter->count_ == splitter->fields_.size()) splitter->fields_.emplace_back();
-  splitter->fields_[splitter->count_++].assign(text == nullptr ? "" : static_cast<char*>(text),
+  if (splitter->seen_++ >= splitter->most_ || splitter->outOfMemory_) return;
+  try {
+    if (splitter->count_ == splitter->fields_.size()) splitter->fields_.emplace_back();
+    splitter->fields_[splitter->count_].assign(text == nullptr ? "" : static_cast<char*>(text),
                                                text == nullptr ? 0 : size);
+    ++splitter->count_;
+  } catch (const std::bad_alloc&) {
+    splitter->outOfMemory_ = true;
+  }
 }
 
 CsvProblem CsvLineSplitter::Split(std::string_view line, std::size_t most) {
@@ -63,12 +69,17 @@ CsvProblem CsvLineSplitter::Split(std::string_view line, std::size_t most) {
   // A field holds at most the line, so libcsv's buffer stays within it.
   const std::size_t parsed = csv_parse(parser_, line.data(), line.size(), OnField, nullptr, this);
   CsvProblem problem;
+  const bool ended = parsed == line.size() && csv_fini(parser_, OnField, nullptr, this) == 0;
+  if (std::exchange(outOfMemory_, false) || csv_error(parser_) == CSV_ENOMEM) {
+    Reset();
+    throw std::bad_alloc();
+  }
   if (parsed < line.size()) {
     // Strict libcsv stops at the byte that breaks the rule: a quote in an
     // unquoted field, anything else after a closing quote.
     problem.kind = line[parsed] == '"' ? CsvProblem::kQuoteInUnquotedField
                                        : CsvProblem::kTextAfterClosingQuote;
-  } else if (csv_fini(parser_, OnField, nullptr, this) != 0) {
+  } else if (!ended) {
     problem.kind = CsvProblem::kQuoteNotClosed;
   } else {
     return problem;

@@ -50,6 +50,7 @@ class CsvLineSplitter {
   std::size_t count_ = 0;  // fields kept
   std::size_t seen_ = 0;   // fields read, kept or not
   std::size_t most_ = 0;
+  bool outOfMemory_ = false;  // a field could not be kept; thrown once libcsv returns
 };
 
 }  // namespace brant::tool
