@@ -25,7 +25,7 @@ namespace {
 struct CliCase {
   std::string file;  // the case file's stem
   int index = 0;     // from 1, in its file
-  toml::table spec;
+  toml::table table;  // the case as written
 };
 
 void PrintTo(const CliCase& c, std::ostream* out) { *out << c.file << ".toml #" << c.index; }
@@ -51,8 +51,8 @@ std::vector<CliCase> LoadCases() {
     int index = 0;
     if (const toml::array* list = document["case"].as_array()) {
       for (const toml::node& node : *list) {
-        if (const toml::table* spec = node.as_table()) {
-          cases.push_back({path.stem().string(), ++index, *spec});
+        if (const toml::table* table = node.as_table()) {
+          cases.push_back({path.stem().string(), ++index, *table});
         }
       }
     }
@@ -86,16 +86,16 @@ std::vector<std::string> Texts(const toml::node_view<const toml::node>& node,
 }
 
 // Checks one stream against the case's `name`, `name_has` and `name_lacks`.
-void ExpectStream(const toml::table& spec, const std::string& name, const std::string& actual,
+void ExpectStream(const toml::table& entry, const std::string& name, const std::string& actual,
                   const std::string& tmp) {
-  if (const auto exact = spec[name].value<std::string>()) {
+  if (const auto exact = entry[name].value<std::string>()) {
     EXPECT_EQ(actual, Expand(*exact, tmp)) << name;
   }
-  for (const std::string& part : Texts(spec[name + "_has"], tmp)) {
+  for (const std::string& part : Texts(entry[name + "_has"], tmp)) {
     EXPECT_NE(actual.find(part), std::string::npos) << name << " lacks: " << part
                                                     << "\n--- " << name << ":\n" << actual;
   }
-  for (const std::string& part : Texts(spec[name + "_lacks"], tmp)) {
+  for (const std::string& part : Texts(entry[name + "_lacks"], tmp)) {
     EXPECT_EQ(actual.find(part), std::string::npos) << name << " holds: " << part
                                                     << "\n--- " << name << ":\n" << actual;
   }
@@ -105,32 +105,32 @@ class CliCases : public ::testing::TestWithParam<CliCase> {};
 
 TEST_P(CliCases, RunsAsWritten) {
   const CliCase& c = GetParam();
-  const toml::table& spec = c.spec;
-  ASSERT_FALSE(spec.contains("parse_error"))
-      << c.file << ".toml: " << spec["parse_error"].value_or(std::string());
+  const toml::table& entry = c.table;
+  ASSERT_FALSE(entry.contains("parse_error"))
+      << c.file << ".toml: " << entry["parse_error"].value_or(std::string());
   SCOPED_TRACE(c.file + ".toml, case " + std::to_string(c.index) + ": " +
-               spec["name"].value_or(std::string("(unnamed)")));
-  ASSERT_TRUE(spec["exit"].is_integer()) << "every case states its exit code";
+               entry["name"].value_or(std::string("(unnamed)")));
+  ASSERT_TRUE(entry["exit"].is_integer()) << "every case states its exit code";
 
   TempDir tmp;
-  if (const toml::table* files = spec["files"].as_table()) {
+  if (const toml::table* files = entry["files"].as_table()) {
     for (const auto& [path, content] : *files) {
       tmp.WriteFile(std::string(path.str()), Expand(content.value_or(""), tmp.path()));
     }
   }
-  const std::string input = tmp.WriteFile(".stdin", Expand(spec["stdin"].value_or(""), tmp.path()));
+  const std::string input = tmp.WriteFile(".stdin", Expand(entry["stdin"].value_or(""), tmp.path()));
   std::vector<std::string> environment;
-  if (const toml::table* env = spec["env"].as_table()) {
+  if (const toml::table* env = entry["env"].as_table()) {
     for (const auto& [name, value] : *env) {
       environment.push_back(std::string(name.str()) + "=" + Expand(value.value_or(""), tmp.path()));
     }
   }
   const BrantRun run =
-      RunBrant(Texts(spec["args"], tmp.path()), input, "", environment, tmp.path());
+      RunBrant(Texts(entry["args"], tmp.path()), input, "", environment, tmp.path());
 
-  EXPECT_EQ(run.exitCode, spec["exit"].value_or(-1)) << "--- stderr:\n" << run.err;
-  ExpectStream(spec, "stdout", run.out, tmp.path());
-  ExpectStream(spec, "stderr", run.err, tmp.path());
+  EXPECT_EQ(run.exitCode, entry["exit"].value_or(-1)) << "--- stderr:\n" << run.err;
+  ExpectStream(entry, "stdout", run.out, tmp.path());
+  ExpectStream(entry, "stderr", run.err, tmp.path());
 }
 
 std::string CaseName(const ::testing::TestParamInfo<CliCase>& info) {
