@@ -8,6 +8,10 @@
 //   {sample}      the compiled sample tariff, as DIR/NAME
 //   {sample_dir}  the directory of the compiled sample tariff
 //   {samples}     the sample tariff's source folder (samples/ in the tree)
+//   {kit}         a directory of the tariff kit's tariffs: SMALL (with the
+//                 stand-in guide's GUIDE.TXT and its .SRV), and ADJ (SMALL
+//                 with adjustments on and no adjustment point files)
+//   {engine}, {guide}  our stand-in tariff engine and service guide libraries
 #include <gtest/gtest.h>
 
 #include <toml++/toml.h>
@@ -17,6 +21,7 @@
 #include <vector>
 
 #include "support/temp_dir.h"
+#include "tariffkit/tariffkit.h"
 #include "tool/brant_process.h"
 
 namespace brant::test_support {
@@ -60,9 +65,32 @@ std::vector<CliCase> LoadCases() {
   return cases;
 }
 
+void WriteKitTariffs(const std::string& dir) {
+  namespace kit = tariffkit;
+  kit::WriteSmallTariff(dir, {.name = "SMALL"});
+  kit::TariffContent content = kit::DescribeSmallTariff({});
+  content.settings.useAdjustments = 'Y';
+  for (kit::StateCodeRow& row : content.stateCodes) row.pointFlag3 = 'N';
+  kit::WriteTariff(dir, "ADJ", kit::RenderTariff(content));
+  // The stand-in guide's terminals for two lanes, and the tariff's days between them.
+  kit::WriteFile(dir, "GUIDE.TXT", "serves 100 NYC1\nserves 606 CHI1\ndays NYC1 CHI1 04\n");
+  kit::WriteFile(dir, "SMALL.SRV",
+                 kit::TerminalDaysFile({{"CHI1", "NYC1", 3}, {"NYC1", "CHI1", 4}}));
+}
+
+// The kit's tariffs, written once for every case that names them.
+const std::string& KitTariffs() {
+  static const TempDir dir;
+  [[maybe_unused]] static const bool written = (WriteKitTariffs(dir.path()), true);
+  return dir.path();
+}
+
 std::string Expand(std::string text, const std::string& tmp) {
   const std::pair<const char*, std::string> names[] = {
       {"{tmp}", tmp},
+      {"{kit}", text.find("{kit}") != std::string::npos ? KitTariffs() : ""},
+      {"{engine}", BRANTFUNC_STANDIN_ENGINE_DIR "/libbrantengine.so"},
+      {"{guide}", BRANTFUNC_STANDIN_GUIDE_DIR "/libbrantguide.so"},
       {"{sample}", std::string(BRANT_SAMPLE_DIR) + "/SAMPLE"},
       {"{sample_dir}", BRANT_SAMPLE_DIR},
       {"{samples}", BRANT_SAMPLE_SOURCE},
