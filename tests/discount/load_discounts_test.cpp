@@ -27,21 +27,23 @@ class DiscountTest : public TariffDirTest {
     // The fourth percentage lies past the entries in use.
     c_.discCount = 2, c_.discountPercent[3] = 77, c_.discountSource = c_.floorSource = 'x';
     PutText(c_.userDiscountText, "20.00"), PutText(c_.userBreakDiscountText, "5");
-    PutText(c_.userFloorText, "300.00");
-    Ship("10001 NY 90001 CA");
+    PutText(c_.userFloorText, "300.00"), PutText(c_.discountPercentText, "old");
+    PutText(c_.minimumDiscountText, "old"), Ship("10001 NY 90001 CA");
   }
   void Ship(const std::string& s) {  // "ZIP ST ZIP ST"
     PutText(c_.origZip, s.substr(0, 5)), PutText(c_.origState, s.substr(6, 2));
     PutText(c_.destZip, s.substr(9, 5)), PutText(c_.destState, s.substr(15, 2));
   }
-  // Sources, percentages 0 to 3, floor and both texts up to their NULs.
+  // Sources, percentages 0 to 3, floor and both texts up to their NULs; the
+  // bill's texts, always cleared, follow them.
   std::string Loaded() {
     LoadDiscounts(&c_, 0, 0);
     const RateContext& c = c_;
     char out[200];
-    std::snprintf(out, sizeof out, "%c/%c %g %g %g %g %g [%.6s][%.7s]", c.discountSource,
+    std::snprintf(out, sizeof out, "%c/%c %g %g %g %g %g [%.6s][%.7s]%.6s%.10s", c.discountSource,
                   c.floorSource, c.discountPercent[0], c.discountPercent[1], c.discountPercent[2],
-                  c.discountPercent[3], c.discountFloor, c.discountText, c.floorText);
+                  c.discountPercent[3], c.discountFloor, c.discountText, c.floorText,
+                  c.discountPercentText, c.minimumDiscountText);
     return out;
   }
 };
@@ -55,8 +57,9 @@ TEST_F(DiscountTest, LaterSourcesOverrideEarlierOnes) {
   const std::string none = "x/x 0 0 0 77 0 [][]";
   struct Case { kit::Defaults d; kit::Profile p; std::string want, ship = ""; int alaska = 0; };
   const Case cases[] = {
-      {on, {.useDisFile = 1}, "C/C 50 1 2 77 100.5 [50.00 ][100.50 ]"},
+      {on, {.useDisFile = 1}, "C/C 50 1 2 77 100.5 [50.00 ][100.50 ]", "10001 AL 90001 AZ"},
       {{.zipDiscountsEnabled = 1}, {.useDisFile = 1}, "x/x 0 1 2 77 0 [ 0.00][  0.00]"},
+      {{}, {.useUserDiscount = 1}, "x/x 0 0 0 77 0 [ 0.00][  0.00]"},
       {on, {.useUserDiscount = 1, .useDisFile = 1}, "P/P 20 5 5 77 300 [20.00][300.00]"},
       {on, all, "Z/Z 61 62 63 64 444 [20.00][444.00]"},  // ten percentages, whatever discCount
       // To or from Alaska: cleared, nothing chosen.
@@ -79,7 +82,7 @@ TEST_F(DiscountTest, EveryBlockSelector) {
       {'5', 0, 0, 'I', 1}, {'9', 1, 1, 'I', 0}};
   for (const Case& k : cases) {
     Set({.discountsEnabled = 1}, {.useDisFile = 1}, k.selector);
-    if (k.sameState) Ship("10001 NY 10002 NY");
+    Ship(k.sameState ? "10001 NY 10002 NY" : "10001 NY 07001 NJ");
     c_.alphaPostalShipment = k.alpha, c_.origPointCode = 'D', c_.destPointCode = k.point;
     // The main percentage and that of break 0 name the block: 5k and 10k + 1.
     const std::string want = std::to_string(50 + k.block) + " " + std::to_string(10 * k.block + 1);
