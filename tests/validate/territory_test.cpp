@@ -1,36 +1,25 @@
 // VerTerritory: whether the carrier serves the lane between two validated ends.
-#include <brantfunc/brantfunc.h>
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
 #include <string_view>
 #include <tuple>
 
 #include "context/byte_coding.h"
+#include "support/tariff_dir.h"
 
-namespace brant {
+namespace brant::test_support {
 namespace {
 
-class TerritoryTest : public ::testing::Test {
+class TerritoryTest : public TariffDirTest {
  protected:
   // Checks a lane from New York; returns "served status alpha mexican", the
   // last two starting as 7.
   std::string Lane(const char* orig, const char* dest, char from, char to, const char* destState) {
-    PutFixedText(c().origZip, 7, orig);
-    PutFixedText(c().destZip, 7, dest);
-    PutFixedText(c().origState, 3, "NY");
-    PutFixedText(c().destState, 3, destState);
-    c().origDirection = from;
-    c().destDirection = to;
-    c().alphaPostalShipment = c().mexicanLeg = 7;
-    c().errorCode = 0;
-    const uint32_t served = VerTerritory(&c());
-    return std::to_string(served) + " " + std::to_string(c().errorCode) + " " +
-           std::to_string(c().alphaPostalShipment) + " " + std::to_string(c().mexicanLeg);
+    PutText(c_.origZip, orig), PutText(c_.destZip, dest), PutText(c_.origState, "NY");
+    PutText(c_.destState, destState), c_.origDirection = from, c_.destDirection = to;
+    c_.alphaPostalShipment = c_.mexicanLeg = 7, c_.errorCode = 0;
+    const uint32_t served = VerTerritory(&c_);
+    return std::to_string(served) + " " + std::to_string(c_.errorCode) + " " +
+           std::to_string(c_.alphaPostalShipment) + " " + std::to_string(c_.mexicanLeg);
   }
-  RateContext& c() { return *context_; }
-  std::unique_ptr<RateContext> context_ = std::make_unique<RateContext>();
 };
 
 TEST_F(TerritoryTest, DirectionLettersAndTheOriginsIntrastateFlagDecideNumericLanes) {
@@ -39,8 +28,8 @@ TEST_F(TerritoryTest, DirectionLettersAndTheOriginsIntrastateFlagDecideNumericLa
   const std::tuple<char, char, const char*> ends[] = {
       {'N', 'Y', "NY"}, {'N', 'N', "NJ"}, {'Y', 'N', "NY"}, {'Y', 'Y', "NY"}};
   for (const auto& [origIntrastate, destIntrastate, destState] : ends) {
-    c().origIntrastate = origIntrastate;
-    c().destIntrastate = destIntrastate;
+    c_.origIntrastate = origIntrastate;
+    c_.destIntrastate = destIntrastate;
     for (char from : kLetters) {
       for (char to : kLetters) {
         const bool served = kShips.find(from) != kLetters.npos &&
@@ -55,18 +44,18 @@ TEST_F(TerritoryTest, DirectionLettersAndTheOriginsIntrastateFlagDecideNumericLa
 
 // Within one state, the origin refusing its own moves and directions no lane has.
 TEST_F(TerritoryTest, AlphabeticAndMexicanLanesAreNotChecked) {
-  c().origIntrastate = 'N';
+  c_.origIntrastate = 'N';
   const std::tuple<const char*, const char*, int32_t, int32_t, const char*> cases[] = {
       {"K1A0B1", "10001", 0, 0, "1 0 1 7"},  {"10001", "K1A0B1", 0, 0, "1 0 1 7"},
       {"K1A0B1", "12345M", 0, 0, "1 0 1 7"}, {"12345M", "10001", 0, 0, "1 0 0 1"},
       {"10001", "12345M", 0, 0, "1 0 0 1"},  {"K1A0B1", "10001", 1, 0, "1 0 7 7"},
       {"10001", "12345M", 0, 1, "1 0 7 7"}};  // a Mexican point settles it first
   for (const auto& [origZip, destZip, origPoint, destPoint, want] : cases) {
-    c().origMexicanPoint = origPoint;
-    c().destMexicanPoint = destPoint;
+    c_.origMexicanPoint = origPoint;
+    c_.destMexicanPoint = destPoint;
     EXPECT_EQ(Lane(origZip, destZip, 'T', 'F', "NY"), want) << origZip << " " << destZip;
   }
 }
 
 }  // namespace
-}  // namespace brant
+}  // namespace brant::test_support
