@@ -74,9 +74,11 @@ TEST_F(UserFilesTest, WritesReplaceTheWholeFileOrLeaveTheOldOne) {
   EXPECT_EQ(FileBytes(work_.PathOf("TARF.DEF")), def);
   EXPECT_EQ(FileBytes(work_.PathOf("TARF.ACC")), acc);
   EXPECT_EQ(std::distance(fs::directory_iterator(work_.path()), {}), 2);  // no temporary left
-  c_.accCount = 0;  // no records: an empty file
-  EXPECT_EQ(WriteAccFile(context_.get()), 1);
-  EXPECT_EQ(FileBytes(work_.PathOf("TARF.ACC")), "");
+  for (int32_t count : {0, int32_t{BRANT_ACC_RECORDS}}) {  // no records: an empty file; a full table
+    c_.accCount = count;
+    EXPECT_EQ(WriteAccFile(context_.get()), 1);
+    EXPECT_EQ(FileBytes(work_.PathOf("TARF.ACC")).size(), count * 124u);
+  }
 }
 
 // The profile directory first, then dataDir, never the current directory; the
