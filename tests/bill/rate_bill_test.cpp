@@ -222,6 +222,7 @@ TEST_F(BillTest, MinimumChargeByLevelKindAndClassTable) {
       {"B012345", "450", "12.34", 'Y', 'N', 'N', 0, {}, {}, 0, 0, 0},
       {"B012345", "450", "12.34", 'Y', 'N', 'N', 0, {}, {}, 0, 0, -2},
       {"B012345", "450", "20.00", 'Y', 'N', 'N', 0, {.rateScale = 0.5f}},
+      {"B012345", "450", "40.00", 'Y', 'N', 'N', 0, {.rateScale = 0.0f}},  // 0 scales nothing
       {"B012345", "450", "60.00", 'Y', 'N', 'N', 0, {.useRateFactor = 1, .rateFactor = 1.5f}},
       {"B012345", "450", "36.00", 'Y', 'N', 'N', 0, {.discountsEnabled = 1, .discountType = 'R'}},
       // (400000 x 9000 + 5000) / 10000 = 360000, again 324000: each code rereads.
@@ -280,6 +281,8 @@ TEST_F(BillTest, ChargeListTakesTheLevelsOfTheRateBasis) {
   ASSERT_TRUE(FindRateBaseRecord(c_, "X000001", &levels));
   EXPECT_EQ(Text(levels.labels[15]) + Text(levels.values[15]),
             "L15" + std::string(29, '*') + "123456");
+  ASSERT_TRUE(FindRateBaseRecord(c_, "Z000001", &levels));
+  EXPECT_EQ(Text(levels.labels[2]) + Text(levels.values[2]), "");
   PutText(c_.rbno, "X000001");
   BuildMinimumChargeList(c_);
   EXPECT_EQ((Ints{c_.mcCount, c_.mcAmounts[14]}), (Ints{15, kRates[14]}));
