@@ -57,8 +57,7 @@ TEST_F(LookupIndexesTest, FactorDirectoryMayNameOnlyWhatItHolds) {
   auto fac = [](std::optional<uint16_t> secondLength, std::optional<int16_t> last) {
     return kit::FactorFile({{.lowKey = "000000", .highKey = "499999", .groups = {{10000, 0}}},
                             {.lowKey = "500000", .highKey = "999999", .groups = {{10500, 0}},
-                             .declaredLength = secondLength}},
-                           {.declaredLastEntry = last});
+                             .declaredLength = secondLength}}, {.declaredLastEntry = last});
   };
   const std::tuple<const char*, std::string, int32_t> cases[] = {
       {"last entry 49", fac({}, 49), 1},       {"last entry 50", fac({}, 50), 0},

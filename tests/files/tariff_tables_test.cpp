@@ -62,8 +62,7 @@ TEST_F(TariffTablesTest, WeightBreaksAndTheUsersCut) {
   const std::string five = kit::WeightFile({nine.begin(), nine.begin() + 5});
   Write(".WGT", five);
   EXPECT_EQ((Ints{ReadWgtFile(&c_), c_.errorCode, c_.weightRecordCount, c_.weightBreakCount,
-                  c_.weightMin[4], c_.weightMax[4]}),
-            (Ints{1, 384, 5, 5, 5000, 9999}));
+                  c_.weightMin[4], c_.weightMax[4]}), (Ints{1, 384, 5, 5, 5000, 9999}));
   EXPECT_EQ(Bytes(c_.wgtRecords[0], 105), five);
 
   std::memset(c_.weightLabels[19], 0xEE, 11);  // the last label slot lies just before weightMax
@@ -75,8 +74,7 @@ TEST_F(TariffTablesTest, WeightBreaksAndTheUsersCut) {
   defaults::weightBreakStart.Set(c_, "2");
   defaults::weightBreakSpan.Set(c_, "3");
   EXPECT_EQ((Ints{ReadWgtFile(&c_), c_.weightRecordCount, c_.weightBreakCount, c_.weightMax[3],
-                  c_.weightMax[4]}),
-            (Ints{1, 9, 5, 4999, 9999999}));
+                  c_.weightMax[4]}), (Ints{1, 9, 5, 4999, 9999999}));
   EXPECT_EQ(Bytes(c_.weightLabels[5], 11), std::string("XXX\0\0\0\0\0\0\0\0", 11));
   EXPECT_STREQ(c_.weightLabels[6], "M20M");
   const std::pair<const char*, const char*> cuts[] = {

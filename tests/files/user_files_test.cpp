@@ -74,7 +74,8 @@ TEST_F(UserFilesTest, WritesReplaceTheWholeFileOrLeaveTheOldOne) {
   EXPECT_EQ(FileBytes(work_.PathOf("TARF.DEF")), def);
   EXPECT_EQ(FileBytes(work_.PathOf("TARF.ACC")), acc);
   EXPECT_EQ(std::distance(fs::directory_iterator(work_.path()), {}), 2);  // no temporary left
-  for (int32_t count : {0, int32_t{BRANT_ACC_RECORDS}}) {  // no records: an empty file; a full table
+  // No records: an empty file; a full table.
+  for (int32_t count : {0, int32_t{BRANT_ACC_RECORDS}}) {
     c_.accCount = count;
     EXPECT_EQ(WriteAccFile(context_.get()), 1);
     EXPECT_EQ(FileBytes(work_.PathOf("TARF.ACC")).size(), count * 124u);

@@ -48,8 +48,7 @@ class PostalCodeTest : public TariffDirTest {
     return std::to_string(accepted) + " " + std::to_string(c_.errorCode) + " " +
            Text(c_.origState) + " " + std::string{c_.origIntrastate, c_.origDirection,
            c_.origPointFlag1, c_.origPointFlag2, c_.origPointFlag3, c_.origRegion} + " " +
-           Text(c_.hawaiiAreaCode) + "/" + Text(c_.hawaiiRateCode) + "/" +
-           Text(c_.hawaiiTerminal);
+           Text(c_.hawaiiAreaCode) + "/" + Text(c_.hawaiiRateCode) + "/" + Text(c_.hawaiiTerminal);
   }
 
   tariffkit::TariffFiles files_;
