@@ -184,67 +184,63 @@ TEST_F(BillTest, MinimumChargeByLevelKindAndClassTable) {
   const int files[] = {open(paths[0].c_str(), O_RDONLY), open(paths[1].c_str(), O_RDONLY)};
   c_.discountPercent[0] = 10;
   const kit::Defaults addOn{.minimumAddOn = 250};
+  // Flags: the .FAC layout, wide records, the rating option, base points, adjustments.
   struct Case {
-    const char* rbno; const char* weight; std::string want;
-    char fac = 'Y', wide = 'N', option = 'N'; int32_t points = 0; kit::Defaults d{};
-    std::vector<const char*> codes{}; int file = 0; int32_t records = 2, count = 3;
-    char adjust = 'Y';
+    const char* rbno; const char* weight; std::string want; std::string flags = "YNN0";
+    kit::Defaults d{}; std::vector<const char*> codes{}; int file = 0;
+    int32_t records = 2, count = 3;
   };
   const Case cases[] = {
       // Kind S, the matrix method, A160000 to A169999: level 1 over 100 lb.
       {"A165000", "101", "40.00"}, {"A165000", "100", "45.00"}, {"A160000", "120", "40.00"},
       {"A169999", "120", "40.00"}, {"A159999", "120", "45.00"}, {"A170000", "120", "45.00"},
-      {"A165500", "120", "45.00"}, {"A165000", "120", "45.00", 'N'},
-      {"A165000", "120", "45.00", 'Y', 'N', 'N', 1},
+      {"A165500", "120", "45.00"}, {"A165000", "120", "45.00", "NNN0"},
+      {"A165000", "120", "45.00", "YNN1"},
       // J on base points: level 1 over 300 lb, 2 over 400, 3 over 500.
-      {"J070100", "300", "45.00", 'N', 'N', 'N', 1}, {"J070100", "301", "40.00", 'N', 'N', 'N', 1},
-      {"J070100", "400", "40.00", 'N', 'N', 'N', 1}, {"J070100", "401", "35.00", 'N', 'N', 'N', 1},
-      {"J070100", "500", "35.00", 'N', 'N', 'N', 1}, {"J070100", "501", "30.00", 'N', 'N', 'N', 1},
-      {"J070100", "501", "45.00", 'N', 'N', 'N', 0},
+      {"J070100", "300", "45.00", "NNN1"}, {"J070100", "301", "40.00", "NNN1"},
+      {"J070100", "400", "40.00", "NNN1"}, {"J070100", "401", "35.00", "NNN1"},
+      {"J070100", "500", "35.00", "NNN1"}, {"J070100", "501", "30.00", "NNN1"},
+      {"J070100", "501", "45.00", "NNN0"},
       // Wide records: level 1 over 150 lb, whatever the rate basis.
-      {"J070100", "451", "40.00", 'N', 'Y', 'N', 1}, {"A165000", "150", "45.00", 'Y', 'Y'},
-      {"A100000", "151", "40.00", 'Y', 'Y'},
+      {"J070100", "451", "40.00", "NYN1"}, {"A165000", "150", "45.00", "YYN0"},
+      {"A100000", "151", "40.00", "YYN0"},
       // The add-on replaces the level minimum: on the matrix method with the .FAC
-      // layout, on base points but for K and M.
-      {"A100000", "450", "47.50", 'Y', 'N', 'Y', 0, addOn},
-      {"A100000", "450", "45.00", 'Y', 'N', 'N', 0, addOn},
-      {"A100000", "450", "45.00", 'N', 'N', 'Y', 0, addOn},
-      {"J070100", "450", "37.50", 'N', 'N', 'Y', 1, addOn},  // 3500 + 250 cents
-      {"K000100", "450", "45.00", 'Y', 'N', 'Y', 1, addOn},
-      {"M000100", "450", "45.00", 'Y', 'N', 'Y', 1, addOn},
+      // layout, on base points but for K and M; 3500 + 250 cents for J.
+      {"A100000", "450", "47.50", "YNY0", addOn}, {"A100000", "450", "45.00", "YNN0", addOn},
+      {"A100000", "450", "45.00", "NNY0", addOn}, {"J070100", "450", "37.50", "NNY1", addOn},
+      {"K000100", "450", "45.00", "YNY1", addOn}, {"M000100", "450", "45.00", "YNY1", addOn},
       // Class minimums: the first entry whose key limit and weight limit both lie
       // above. Key 1234: entry 1, 400000 / 100 / 100; from 500 lb entry 2; key 999
       // entry 0, key 1000 entry 1. The alternative: 99999 / 10000 = 9.9999, and
       // entry 2 has no fourth number (unchanged).
       {"B012345", "499", "40.00"}, {"B012345", "500", "80.00"}, {"B009990", "450", "11.11"},
-      {"B010000", "450", "40.00"}, {"B012345", "450", "10.00 alt", 'N', 'N', 'Y'},
-      {"B012345", "600", "12.34 alt", 'N', 'N', 'Y'},
-      {"B012345", "450", "12.34", 'Y', 'N', 'N', 0, {}, {}, 0, 0, 0},
-      {"B012345", "450", "12.34", 'Y', 'N', 'N', 0, {}, {}, 0, 0, -2},
-      {"B012345", "450", "20.00", 'Y', 'N', 'N', 0, {.rateScale = 0.5f}},
-      {"B012345", "450", "40.00", 'Y', 'N', 'N', 0, {.rateScale = 0.0f}},  // 0 scales nothing
-      {"B012345", "450", "60.00", 'Y', 'N', 'N', 0, {.useRateFactor = 1, .rateFactor = 1.5f}},
-      {"B012345", "450", "36.00", 'Y', 'N', 'N', 0, {.discountsEnabled = 1, .discountType = 'R'}},
+      {"B010000", "450", "40.00"}, {"B012345", "450", "10.00 alt", "NNY0"},
+      {"B012345", "600", "12.34 alt", "NNY0"},
+      {"B012345", "450", "12.34", "YNN0", {}, {}, 0, 0, 0},
+      {"B012345", "450", "12.34", "YNN0", {}, {}, 0, 0, -2},
+      {"B012345", "450", "20.00", "YNN0", {.rateScale = 0.5f}},
+      {"B012345", "450", "40.00", "YNN0", {.rateScale = 0.0f}},  // 0 scales nothing
+      {"B012345", "450", "60.00", "YNN0", {.useRateFactor = 1, .rateFactor = 1.5f}},
+      {"B012345", "450", "36.00", "YNN0", {.discountsEnabled = 1, .discountType = 'R'}},
       // (400000 x 9000 + 5000) / 10000 = 360000, again 324000: each code rereads.
       // Codes from "500" read every record and take none.
-      {"B012345", "450", "32.40", 'Y', 'N', 'N', 0, {}, {"100", "200"}},
-      {"B012345", "450", "40.00", 'Y', 'N', 'N', 0, {}, {"100"}, 0, 2, 3, 'N'},
-      {"B012345", "450", "40.00", 'Y', 'N', 'N', 0, {}, {"500"}},
-      {"B012345", "450", "39.99", 'Y', 'N', 'N', 0, {}, {"499"}, 1, 1},
+      {"B012345", "450", "32.40", "YNN0Y", {}, {"100", "200"}},
+      {"B012345", "450", "40.00", "YNN0N", {}, {"100"}},
+      {"B012345", "450", "40.00", "YNN0Y", {}, {"500"}},
+      {"B012345", "450", "39.99", "YNN0Y", {}, {"499"}, 1, 1},
       // 98 codes fit the list; the 99th slot is never read.
-      {"B012345", "450", "39.02", 'Y', 'N', 'N', 0, {}, std::vector<const char*>(99, "499"), 1, 1},
-      {"B012345", "450", "unread 214/0", 'Y', 'N', 'N', 0, {}, {"500"}, 0, 3},
+      {"B012345", "450", "39.02", "YNN0Y", {}, std::vector<const char*>(99, "499"), 1, 1},
+      {"B012345", "450", "unread 214/0", "YNN0Y", {}, {"500"}, 0, 3},
   };
   for (const Case& k : cases) {
     Shipment({{"100", k.weight}}, k.rbno, k.d);
-    settings::useFacTables.Set(c_, k.fac);
-    settings::wideRteRecords.Set(c_, k.wide);
-    settings::useAdjustments.Set(c_, k.adjust);
+    settings::useFacTables.Set(c_, k.flags[0]);
+    settings::wideRteRecords.Set(c_, k.flags[1]);
+    settings::useAdjustments.Set(c_, k.flags.size() > 4 ? k.flags[4] : 'Y');
     for (std::size_t j = 0; j < std::size(c_.laneAdjustmentCodes); ++j) {
       PutText(c_.laneAdjustmentCodes[j], j < k.codes.size() ? k.codes[j] : "");
     }
-    c_.ratingOptionFlag = k.option;
-    c_.useBasePoints = k.points;
+    c_.ratingOptionFlag = k.flags[2], c_.useBasePoints = k.flags[3] - '0';
     c_.classAdjHandle = files[k.file];
     c_.classAdjCount = k.records;
     c_.classMinimumTable = k.count == 0 ? nullptr : table.data();
