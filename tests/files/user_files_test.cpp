@@ -67,8 +67,7 @@ TEST_F(UserFilesTest, WritesReplaceTheWholeFileOrLeaveTheOldOne) {
   EXPECT_EQ(WriteBoth(RLIMIT_NOFILE, 0), "0/241 0/520");
   EXPECT_EQ(WriteBoth(RLIMIT_FSIZE, 100), "0/245 0/246");  // both are longer
   for (int32_t count : {-1, BRANT_ACC_RECORDS + 1}) {  // refused before the file is touched
-    c_.accCount = count;
-    c_.errorCode = 0;
+    c_.accCount = count, c_.errorCode = 0;
     EXPECT_EQ(Result(WriteAccFile(context_.get())), "0/246") << count;
   }
   EXPECT_EQ(FileBytes(work_.PathOf("TARF.DEF")), def);

@@ -1,5 +1,4 @@
 // VerOrigZip, VerDestZip, GetStateCode and GetZipcIndex.
-#include <cstdio>
 #include <tuple>
 
 #include "context/byte_coding.h"
@@ -42,8 +41,7 @@ class PostalCodeTest : public TariffDirTest {
     c_.origIntrastate = c_.origDirection = c_.origRegion = '?';
     c_.origPointFlag1 = c_.origPointFlag2 = c_.origPointFlag3 = '?';
     PutText(c_.hawaiiAreaCode, "old"), PutText(c_.hawaiiRateCode, "ol");
-    PutText(c_.hawaiiTerminal, "old");
-    c_.errorCode = kKept;
+    PutText(c_.hawaiiTerminal, "old"), c_.errorCode = kKept;
     const uint32_t accepted = VerOrigZip(&c_);
     return std::to_string(accepted) + " " + std::to_string(c_.errorCode) + " " +
            Text(c_.origState) + " " + std::string{c_.origIntrastate, c_.origDirection,
@@ -89,7 +87,7 @@ TEST_F(PostalCodeTest, OriginVerdicts) {
                                  " " + k.state + " " + k.flags + " " + k.hawaii);
   }
   settings::postalCodeLength.Set(c_, "5");
-  ASSERT_EQ(std::remove(dir_.PathOf("TARF.HIB").c_str()), 0);
+  ASSERT_TRUE(std::filesystem::remove(dir_.PathOf("TARF.HIB")));
   EXPECT_EQ(Origin("96701"), "0 101 HI NBNNNP //");  // no Hawaiian point without the file
 }
 
@@ -98,8 +96,7 @@ TEST_F(PostalCodeTest, DestinationUsesItsOwnFieldsAndStatus) {
   EXPECT_EQ(VerDestZip(&c_), 1u);
   EXPECT_EQ(Text(c_.destState) + c_.destDirection + c_.destRegion + Text(c_.origState), "NYFR");
   PutFixedText(c_.destZip, 7, "00712");
-  EXPECT_EQ(VerDestZip(&c_), 0u);
-  EXPECT_EQ(int32_t{c_.errorCode}, BRANT_INVALID_DEST_ZIP);
+  EXPECT_EQ((Ints{int32_t(VerDestZip(&c_)), c_.errorCode}), (Ints{0, BRANT_INVALID_DEST_ZIP}));
   c_.destMexicanPoint = 1;  // a Mexican point passes and changes only its region
   auto expected = std::make_unique<RateContext>(c_);
   expected->destRegion = 'W';

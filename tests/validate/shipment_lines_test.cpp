@@ -83,9 +83,8 @@ TEST_F(ShipmentLineTest, WeightVerdicts) {
       {"9500000", kNo, 19}, {"0", kNo, -1}, {"5000", kNo, 1000},
   };
   for (const Case& k : cases) EXPECT_EQ(Weight(k.text, k.n), k.want) << k.text << " " << k.n;
-  auto field = std::make_unique<char[]>(7);  // no terminator
-  std::memcpy(field.get(), "0001500", 7);
-  EXPECT_EQ(Weight(field.get(), 6), "1 0 3 0001500");
+  const char field[7] = {'0', '0', '0', '1', '5', '0', '0'};  // no terminator
+  EXPECT_EQ(Weight(field, 6), "1 0 3 0001500");
 }
 
 TEST_F(ShipmentLineTest, LinesPastTheEighthAreRefusedUntouched) {
@@ -93,8 +92,7 @@ TEST_F(ShipmentLineTest, LinesPastTheEighthAreRefusedUntouched) {
   EXPECT_EQ(Weight("750", 6), "1 0 1 750....");
   for (uint32_t line : {8u, 0x80000000u, 0xFFFFFFFFu}) {
     auto before = std::make_unique<RateContext>(c_);
-    EXPECT_EQ(VerClass(&c_, "50", line, 1), 0);
-    EXPECT_EQ(int32_t{c_.errorCode}, BRANT_INVALID_CLASS);
+    EXPECT_EQ((Ints{VerClass(&c_, "50", line, 1), c_.errorCode}), (Ints{0, BRANT_INVALID_CLASS}));
     EXPECT_EQ(VerWeight(&c_, "750", line), 0);
     before->errorCode = BRANT_INVALID_WEIGHT;
     EXPECT_EQ(std::memcmp(&c_, before.get(), sizeof(RateContext)), 0) << line;
