@@ -1,5 +1,5 @@
 // LoadDiscounts: the .DIS blocks, the host's texts and the profile's
-// ZIP-range tables in their order, and a rated bill that takes them.
+// ZIP-range tables in their order.
 #include <cstdio>
 
 #include "support/tariff_dir.h"
@@ -24,24 +24,27 @@ class DiscountTest : public TariffDirTest {
     std::memcpy(c_.discFile, dis.data(), sizeof c_.discFile);
     std::memcpy(c_.defRecord, kit::DefaultsRecord(d).data(), sizeof c_.defRecord);
     std::memcpy(c_.profileRecord, kit::ProfileRecord(p).data(), sizeof c_.profileRecord);
-    // The fourth percentage lies past the entries in use.
-    c_.discCount = 2, c_.discountPercent[3] = 77, c_.discountSource = c_.floorSource = 'x';
+    // The fourth and the tenth percentages lie past the entries in use.
+    c_.discCount = 2, c_.discountPercent[3] = c_.discountPercent[9] = 77;
+    c_.discountSource = c_.floorSource = 'x';
     PutText(c_.userDiscountText, "20.00"), PutText(c_.userBreakDiscountText, "5");
-    PutText(c_.userFloorText, "300.00");
-    Ship("10001 NY 90001 CA");
+    PutText(c_.userFloorText, "300.00"), PutText(c_.discountPercentText, "old");
+    PutText(c_.minimumDiscountText, "old"), Ship("10001 NY 90001 CA");
   }
   void Ship(const std::string& s) {  // "ZIP ST ZIP ST"
     PutText(c_.origZip, s.substr(0, 5)), PutText(c_.origState, s.substr(6, 2));
     PutText(c_.destZip, s.substr(9, 5)), PutText(c_.destState, s.substr(15, 2));
   }
-  // Sources, percentages 0 to 3, floor and both texts up to their NULs.
+  // Sources, percentages 0 to 3 and 9, floor and both texts up to their NULs; the
+  // bill's texts, always cleared, follow them.
   std::string Loaded() {
     LoadDiscounts(&c_, 0, 0);
     const RateContext& c = c_;
     char out[200];
-    std::snprintf(out, sizeof out, "%c/%c %g %g %g %g %g [%.6s][%.7s]", c.discountSource,
-                  c.floorSource, c.discountPercent[0], c.discountPercent[1], c.discountPercent[2],
-                  c.discountPercent[3], c.discountFloor, c.discountText, c.floorText);
+    std::snprintf(out, sizeof out, "%c/%c %g %g %g %g %g %g [%.6s][%.7s]%.6s%.10s",
+                  c.discountSource, c.floorSource, c.discountPercent[0], c.discountPercent[1],
+                  c.discountPercent[2], c.discountPercent[3], c.discountPercent[9], c.discountFloor,
+                  c.discountText, c.floorText, c.discountPercentText, c.minimumDiscountText);
     return out;
   }
 };
@@ -52,13 +55,14 @@ TEST_F(DiscountTest, LaterSourcesOverrideEarlierOnes) {
   all.zipDiscounts = {{kit::ZipSpan("10000", "10099"), kit::StateEnd("CA"),
                        {"61", "62", "63", "64", "65", "66", "67", "68", "69", "70"}}};
   all.zipFloors = {{kit::StateEnd("NY"), kit::StateEnd("CA"), "444.00"}};
-  const std::string none = "x/x 0 0 0 77 0 [][]";
+  const std::string none = "x/x 0 0 0 77 77 0 [][]";
   struct Case { kit::Defaults d; kit::Profile p; std::string want, ship = ""; int alaska = 0; };
   const Case cases[] = {
-      {on, {.useDisFile = 1}, "C/C 50 1 2 77 100.5 [50.00 ][100.50 ]"},
-      {{.zipDiscountsEnabled = 1}, {.useDisFile = 1}, "x/x 0 1 2 77 0 [ 0.00][  0.00]"},
-      {on, {.useUserDiscount = 1, .useDisFile = 1}, "P/P 20 5 5 77 300 [20.00][300.00]"},
-      {on, all, "Z/Z 61 62 63 64 444 [20.00][444.00]"},  // ten percentages, whatever discCount
+      {on, {.useDisFile = 1}, "C/C 50 1 2 77 77 100.5 [50.00 ][100.50 ]", "10001 AL 90001 AZ"},
+      {{.zipDiscountsEnabled = 1}, {.useDisFile = 1}, "x/x 0 1 2 77 77 0 [ 0.00][  0.00]"},
+      {{}, {.useUserDiscount = 1}, "x/x 0 0 0 77 77 0 [ 0.00][  0.00]"},
+      {on, {.useUserDiscount = 1, .useDisFile = 1}, "P/P 20 5 5 77 77 300 [20.00][300.00]"},
+      {on, all, "Z/Z 61 62 63 64 70 444 [20.00][444.00]"},  // ten percentages, whatever discCount
       // To or from Alaska: cleared, nothing chosen.
       {on, all, none, "10001 AK 90001 CA"}, {on, all, none, "10001 NY 90001 AK"},
       {on, all, none, "", 1}};
@@ -79,7 +83,7 @@ TEST_F(DiscountTest, EveryBlockSelector) {
       {'5', 0, 0, 'I', 1}, {'9', 1, 1, 'I', 0}};
   for (const Case& k : cases) {
     Set({.discountsEnabled = 1}, {.useDisFile = 1}, k.selector);
-    if (k.sameState) Ship("10001 NY 10002 NY");
+    Ship(k.sameState ? "10001 NY 10002 NY" : "10001 NY 07001 NJ");
     c_.alphaPostalShipment = k.alpha, c_.origPointCode = 'D', c_.destPointCode = k.point;
     // The main percentage and that of break 0 name the block: 5k and 10k + 1.
     const std::string want = std::to_string(50 + k.block) + " " + std::to_string(10 * k.block + 1);
@@ -106,34 +110,7 @@ TEST_F(DiscountTest, ZipRangeRulesTakeTheFirstMatchingEntry) {
   p.zipDiscountCount = -1, p.useZipFloors = 1;  // counts outside the tables find nothing
   p.zipFloors = {{kit::StateEnd("NY"), kit::StateEnd("CA"), "1"}}, p.zipFloorCount = -5;
   Set({.zipDiscountsEnabled = 1}, p);
-  EXPECT_EQ(Loaded(), "x/x 0 0 0 77 0 [][]");
-}
-
-// A bill rated on the small tariff takes its discount from each source.
-TEST_F(DiscountTest, EachSourceReachesTheBill) {
-  kit::WriteSmallTariff(dir_.path(), {.name = "TARF"});
-  ASSERT_EQ(OpenAllFiles(&c_, nullptr), 1) << int32_t{c_.errorCode};
-  kit::Profile zip{
-      .zipDiscounts = {{kit::ZipSpan("10000", "10099"), kit::ZipSpan("60600", "60699")}}};
-  zip.zipDiscounts[0].percents.fill("30");
-  // 415.35 gross: 10 % is 41.535, 20 % 83.07 and 30 % 124.605, rounded up at the tie.
-  for (auto [profile, want] : std::vector<std::pair<kit::Profile, std::string>>{
-           {{.useDisFile = 1}, "        415.35|10.00|    41.54|   373.81"},
-           {{.useUserDiscount = 1}, "        415.35|20.00|    83.07|   332.28"},
-           {zip, "        415.35|30.00|   124.61|   290.74"}}) {
-    Set({.discountsEnabled = 1, .zipDiscountsEnabled = int16_t(profile.zipDiscounts.size())},
-        profile);
-    Ship("10001    60601   ");
-    for (int i = 0; i < 9; ++i) std::memcpy(&c_.discFile[337 + 6 * i], "10   ", 6);  // block 0
-    c_.discCount = 9;
-    PutText(c_.userBreakDiscountText, "20");
-    ASSERT_EQ(VerOrigZip(&c_) + VerDestZip(&c_) + VerTerritory(&c_), 3u);
-    ASSERT_EQ(VerClass(&c_, "100", 0, 0) + VerWeight(&c_, "450", 0), 2);
-    LoadDiscounts(&c_, 0, 0);
-    ASSERT_EQ(RateShipment(&c_, 0, 0), 1) << int32_t{c_.errorCode};
-    EXPECT_EQ(std::string(c_.grossCharge) + "|" + c_.discountPercentText + "|" +
-                  c_.discountAmount + "|" + c_.netCharge, want);
-  }
+  EXPECT_EQ(Loaded(), "x/x 0 0 0 77 77 0 [][]");
 }
 
 }  // namespace

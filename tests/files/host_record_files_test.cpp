@@ -30,34 +30,33 @@ class HostRecordFilesTest : public TariffDirTest {
 // A missing .COZ leaves no table and no status. Replacing a level block
 // releases it: the sanitizer run reports a leak otherwise.
 TEST_F(HostRecordFilesTest, LevelAndCozFilesLoadWhole) {
-  const std::string coz = kit::CozFile({"AB", "CD", "EF"}) + "xy";
-  Write(".COZ", coz);
-  ASSERT_EQ((Ints{ReadCOZFile(context_.get()), c_.cozCount}), (Ints{1, 3}));
-  EXPECT_EQ(Bytes(c_.cozTable, 20), coz);
+  // Result, status, count and whether the table is null.
+  auto coz = [this] { return Ints{ReadCOZFile(&c_), c_.errorCode, c_.cozCount, !c_.cozTable}; };
+  auto level = [this](const char* name) {
+    return Ints{OpenLevelFile(&c_, name), c_.errorCode, c_.lvlCount, !c_.lvlTable};
+  };
+  const std::string cozBytes = kit::CozFile({"AB", "CD", "EF"}) + "xy";
+  Write(".COZ", cozBytes);
+  ASSERT_EQ(coz(), (Ints{1, 0, 3, 0}));
+  EXPECT_EQ(Bytes(c_.cozTable, 20), cozBytes);
   std::filesystem::remove(dir_.PathOf("TARF.COZ"));
-  EXPECT_EQ((Ints{ReadCOZFile(context_.get()), c_.errorCode, c_.cozCount, c_.cozTable == nullptr}),
-            (Ints{0, 0, 0, 1}));
+  EXPECT_EQ(coz(), (Ints{0, 0, 0, 1}));
   Write(".COZ", "");
-  EXPECT_EQ((Ints{ReadCOZFile(context_.get()), c_.cozCount}), (Ints{1, 0}));
+  EXPECT_EQ(coz(), (Ints{1, 0, 0, 0}));
   const std::string levels = kit::LevelFile({"LEVEL ONE", "LEVEL TWO"}) + "tail";  // 40 bytes
   dir_.WriteFile("RATES.LVL", levels);
   dir_.WriteFile("OTHER.LVL", kit::LevelFile({"OTHER"}));
-  ASSERT_EQ((Ints{OpenLevelFile(context_.get(), "RATES.LVL"), c_.lvlCount}), (Ints{1, 2}));
+  ASSERT_EQ(level("RATES.LVL"), (Ints{1, 0, 2, 0}));
   EXPECT_EQ(Bytes(c_.lvlTable, 40), levels);
-  ASSERT_EQ((Ints{OpenLevelFile(context_.get(), "OTHER.LVL"), c_.lvlCount}), (Ints{1, 1}));
-  EXPECT_EQ(Bytes(c_.lvlTable, 18), kit::LevelFile({"OTHER"}));
+  ASSERT_EQ(level("OTHER.LVL"), (Ints{1, 0, 1, 0}));
   // A name that opens nothing leaves the loaded table as it was.
-  EXPECT_EQ((Ints{OpenLevelFile(context_.get(), "MISSING.LVL"), c_.errorCode, c_.lvlCount}),
-            (Ints{0, 300, 1}));
+  EXPECT_EQ(level("MISSING.LVL"), (Ints{0, 300, 1, 0}));
   EXPECT_EQ(Bytes(c_.lvlTable, 18), kit::LevelFile({"OTHER"}));
   // Without memory for the new block: no table, a count of 0, and a status.
   FailAllocation(1);
-  EXPECT_EQ((Ints{OpenLevelFile(context_.get(), "RATES.LVL"), c_.errorCode, c_.lvlCount,
-                  c_.lvlTable == nullptr}),
-            (Ints{0, 302, 0, 1}));
+  EXPECT_EQ(level("RATES.LVL"), (Ints{0, 302, 0, 1}));
   FailAllocation(1);
-  EXPECT_EQ((Ints{ReadCOZFile(context_.get()), c_.errorCode, c_.cozCount, c_.cozTable == nullptr}),
-            (Ints{0, 150, 0, 1}));
+  EXPECT_EQ(coz(), (Ints{0, 150, 0, 1}));
 }
 
 // A name matches whole, its trailing blanks cut in the buffer; the first match

@@ -35,7 +35,7 @@ TEST_F(TariffTablesTest, SettingsAndTheIssueNumber) {
 TEST_F(TariffTablesTest, AccessorialsAndClassesCountWholeRecords) {
   const std::string hundred = kit::AccessorialFile(Numbered("ACC ", 100));
   const std::pair<std::string, int32_t> loads[] = {
-      {hundred.substr(0, 248), 2}, {hundred.substr(0, 250), 2}, {hundred + "PART", 100}, {"", 0},
+      {hundred.substr(0, 124), 1}, {hundred.substr(0, 250), 2}, {hundred + "PART", 100}, {"", 0},
       {hundred.substr(0, 123), 0}, {kit::AccessorialFile(Numbered("OVERFLOW ", 101)), 0}};
   for (const auto& [bytes, count] : loads) {
     c_.accCount = c_.errorCode = 0;
@@ -62,8 +62,7 @@ TEST_F(TariffTablesTest, WeightBreaksAndTheUsersCut) {
   const std::string five = kit::WeightFile({nine.begin(), nine.begin() + 5});
   Write(".WGT", five);
   EXPECT_EQ((Ints{ReadWgtFile(&c_), c_.errorCode, c_.weightRecordCount, c_.weightBreakCount,
-                  c_.weightMin[4], c_.weightMax[4]}),
-            (Ints{1, 384, 5, 5, 5000, 9999}));
+                  c_.weightMin[4], c_.weightMax[4]}), (Ints{1, 384, 5, 5, 5000, 9999}));
   EXPECT_EQ(Bytes(c_.wgtRecords[0], 105), five);
 
   std::memset(c_.weightLabels[19], 0xEE, 11);  // the last label slot lies just before weightMax
@@ -75,12 +74,11 @@ TEST_F(TariffTablesTest, WeightBreaksAndTheUsersCut) {
   defaults::weightBreakStart.Set(c_, "2");
   defaults::weightBreakSpan.Set(c_, "3");
   EXPECT_EQ((Ints{ReadWgtFile(&c_), c_.weightRecordCount, c_.weightBreakCount, c_.weightMax[3],
-                  c_.weightMax[4]}),
-            (Ints{1, 9, 5, 4999, 9999999}));
+                  c_.weightMax[4]}), (Ints{1, 9, 5, 4999, 9999999}));
   EXPECT_EQ(Bytes(c_.weightLabels[5], 11), std::string("XXX\0\0\0\0\0\0\0\0", 11));
   EXPECT_STREQ(c_.weightLabels[6], "M20M");
-  const std::pair<const char*, const char*> cuts[] = {{"2", ""},  {"4", "5"},  {"9", "0"},
-                                                      {"0", "0"}, {"-3", "1"}, {"-999", "-99999"}};
+  const std::pair<const char*, const char*> cuts[] = {
+      {"2", ""}, {"4", "5"}, {"9", "0"}, {"9", "-1"}, {"0", "0"}, {"-3", "1"}, {"-999", "-99999"}};
   for (const auto& [start, span] : cuts) {
     SCOPED_TRACE(std::string(start) + " + " + span);
     defaults::weightBreakStart.Set(c_, start);

@@ -67,16 +67,18 @@ TEST_F(UserFilesTest, WritesReplaceTheWholeFileOrLeaveTheOldOne) {
   EXPECT_EQ(WriteBoth(RLIMIT_NOFILE, 0), "0/241 0/520");
   EXPECT_EQ(WriteBoth(RLIMIT_FSIZE, 100), "0/245 0/246");  // both are longer
   for (int32_t count : {-1, BRANT_ACC_RECORDS + 1}) {  // refused before the file is touched
-    c_.accCount = count;
-    c_.errorCode = 0;
+    c_.accCount = count, c_.errorCode = 0;
     EXPECT_EQ(Result(WriteAccFile(context_.get())), "0/246") << count;
   }
   EXPECT_EQ(FileBytes(work_.PathOf("TARF.DEF")), def);
   EXPECT_EQ(FileBytes(work_.PathOf("TARF.ACC")), acc);
   EXPECT_EQ(std::distance(fs::directory_iterator(work_.path()), {}), 2);  // no temporary left
-  c_.accCount = 0;  // no records: an empty file
-  EXPECT_EQ(WriteAccFile(context_.get()), 1);
-  EXPECT_EQ(FileBytes(work_.PathOf("TARF.ACC")), "");
+  // No records: an empty file; a full table.
+  for (int32_t count : {0, int32_t{BRANT_ACC_RECORDS}}) {
+    c_.accCount = count;
+    EXPECT_EQ(WriteAccFile(context_.get()), 1);
+    EXPECT_EQ(FileBytes(work_.PathOf("TARF.ACC")).size(), count * 124u);
+  }
 }
 
 // The profile directory first, then dataDir, never the current directory; the

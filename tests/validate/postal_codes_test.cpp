@@ -1,20 +1,12 @@
 // VerOrigZip, VerDestZip, GetStateCode and GetZipcIndex.
-#include <brantfunc/brantfunc.h>
-#include <gtest/gtest.h>
-
-#include <cstdio>
-#include <cstring>
-#include <memory>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "context/byte_coding.h"
 #include "context/record_fields.h"
-#include "support/temp_dir.h"
+#include "support/tariff_dir.h"
 #include "tariffkit/tariffkit.h"
 
-namespace brant {
+namespace brant::test_support {
 namespace {
 
 constexpr int32_t kKept = 384;  // a status set before the check
@@ -25,48 +17,39 @@ template <std::size_t N>
 std::string Text(const char (&field)[N]) { return std::string(FixedText(field, N)); }
 
 // State rows: 100 New York (distinct flags), 006 "YY", 007 "XX", 967 Hawaii.
-class PostalCodeTest : public ::testing::Test {
+class PostalCodeTest : public TariffDirTest {
  protected:
   void SetUp() override {
-    auto content = tariffkit::DescribeSmallTariff({.name = "POST", .useFacTables = 'N'});
+    auto content = tariffkit::DescribeSmallTariff({.name = "TARF", .useFacTables = 'N'});
     content.stateCodes = {{.prefix = 100, .state = "NY", .intrastate = 'Y', .direction = 'F',
                            .pointFlag1 = 'A', .pointFlag2 = 'B', .pointFlag3 = 'C', .region = 'R'},
                           {.prefix = 6, .state = "YY"}, {.prefix = 7, .state = "XX"},
                           {.prefix = 967, .state = "HI", .region = 'P'}};
     content.postalRanges = {{"ON", "K1A", "K9Z"}, {"XX", "L0A", "L9Z"}, {"YY", "M0A", "M9Z"}};
     files_ = tariffkit::RenderTariff(content);
-    tariffkit::WriteTariff(data_.path(), "POST", files_);
-    data_.WriteFile("POST.HIB", tariffkit::HawaiiPointFile({{"96701", "HNL", "01", "HON"},
-                        {"967ab", "LIH", "03", "KAU"}, {"967CD", "OGG", "04", "KAH"}}));
-    PutFixedText(c().dataDir, sizeof c().dataDir, data_.Slashed());
-    PutFixedText(c().tariffName, sizeof c().tariffName, "POST");
-    ASSERT_EQ(OpenAllFiles(&c(), nullptr), 1) << int32_t{c().errorCode};
+    tariffkit::WriteTariff(dir_.path(), "TARF", files_);
+    Write(".HIB", tariffkit::HawaiiPointFile({{"96701", "HNL", "01", "HON"},
+                                              {"967ab", "LIH", "03", "KAU"},
+                                              {"967CD", "OGG", "04", "KAH"}}));
+    ASSERT_EQ(OpenAllFiles(&c_, nullptr), 1) << int32_t{c_.errorCode};
   }
-  void TearDown() override { CloseAllFiles(&c()); }
-  RateContext& c() { return *context_; }
 
   // Checks the origin `zip` from markers and a status already set; returns
   // "accepted status state flags hawaii-fields".
   std::string Origin(const std::string& zip) {
-    PutFixedText(c().origZip, 7, zip);
-    std::memcpy(c().origState, "??", 3);
-    c().origIntrastate = c().origDirection = c().origRegion = '?';
-    c().origPointFlag1 = c().origPointFlag2 = c().origPointFlag3 = '?';
-    std::memcpy(c().hawaiiAreaCode, "old", 4);
-    std::memcpy(c().hawaiiRateCode, "ol", 3);
-    std::memcpy(c().hawaiiTerminal, "old", 4);
-    c().errorCode = kKept;
-    const uint32_t accepted = VerOrigZip(&c());
-    return std::to_string(accepted) + " " + std::to_string(c().errorCode) + " " +
-           Text(c().origState) + " " + std::string{c().origIntrastate, c().origDirection,
-           c().origPointFlag1, c().origPointFlag2, c().origPointFlag3, c().origRegion} + " " +
-           Text(c().hawaiiAreaCode) + "/" + Text(c().hawaiiRateCode) + "/" +
-           Text(c().hawaiiTerminal);
+    PutFixedText(c_.origZip, 7, zip), PutText(c_.origState, "??");
+    c_.origIntrastate = c_.origDirection = c_.origRegion = '?';
+    c_.origPointFlag1 = c_.origPointFlag2 = c_.origPointFlag3 = '?';
+    PutText(c_.hawaiiAreaCode, "old"), PutText(c_.hawaiiRateCode, "ol");
+    PutText(c_.hawaiiTerminal, "old"), c_.errorCode = kKept;
+    const uint32_t accepted = VerOrigZip(&c_);
+    return std::to_string(accepted) + " " + std::to_string(c_.errorCode) + " " +
+           Text(c_.origState) + " " + std::string{c_.origIntrastate, c_.origDirection,
+           c_.origPointFlag1, c_.origPointFlag2, c_.origPointFlag3, c_.origRegion} + " " +
+           Text(c_.hawaiiAreaCode) + "/" + Text(c_.hawaiiRateCode) + "/" + Text(c_.hawaiiTerminal);
   }
 
-  test_support::TempDir data_;
   tariffkit::TariffFiles files_;
-  std::unique_ptr<RateContext> context_ = std::make_unique<RateContext>();
 };
 
 TEST_F(PostalCodeTest, OriginVerdicts) {
@@ -74,6 +57,7 @@ TEST_F(PostalCodeTest, OriginVerdicts) {
     std::string zip;
     int32_t status;  // kKept when accepted; 101 the origin refused, 107 a code too short
     std::string state, flags, hawaii = kOld, length = "5";
+    char domestic = 'N';  // the sixth option flag, byte 207 of .SET: only "Y" refuses letters
   };
   const Case cases[] = {
       {"10001", kKept, "NY", kRow},      {"1000A", 101, "??", kNone},
@@ -81,7 +65,8 @@ TEST_F(PostalCodeTest, OriginVerdicts) {
       {"00623", BRANT_OUT_OF_SCOPE, "YY", kDefault}, {"00712", 101, "XX", kDefault},
       {" 10001", 101, "??", kNone},      {"K1A0B1", kKept, "ON", kDefault},
       {"K2X1Y", kKept, "ON", kDefault},  {"K1A 0B1", 107, "??", kNone},
-      {"K1", 101, "??", kNone},          {"M5V2T6", BRANT_OUT_OF_SCOPE, "YY", kNone},
+      {"K1", 101, "??", kNone},          {"K1 A0B", 101, "??", kNone},
+      {"10001 ", kKept, "NY", kRow},     {"M5V2T6", BRANT_OUT_OF_SCOPE, "YY", kNone},
       {"L4W1A1", 101, "XX", kNone},      {"C1A1A1", 101, "??", kNone},
       // Hawaiian points: found, between two, in the other case, past the last.
       {"96701", kKept, "HI", kHawaii, "HNL/01/HON"}, {"96710", 101, "HI", kHawaii, "//"},
@@ -91,59 +76,47 @@ TEST_F(PostalCodeTest, OriginVerdicts) {
       {"10001", 101, "??", kNone, kOld, "6"},     {"K1A0B", 107, "??", kNone, kOld, "6"},
       {"K1A0B1", kKept, "ON", kDefault, kOld, "6"}, {"K1A", kKept, "ON", kDefault, kOld, ""},
       {"K1A0B1", 107, "??", kNone, kOld, "7"},    {"K1A0B1Z", kKept, "ON", kDefault, kOld, "12"},
+      {"K1A0B1", 101, "??", kNone, kOld, "5", 'Y'}, {"10001", kKept, "NY", kRow, kOld, "5", 'Y'},
+      {"K1A0B1", kKept, "ON", kDefault, kOld, "5", 'y'},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.zip + " length " + k.length);
-    settings::postalCodeLength.Set(c(), k.length);
+    settings::postalCodeLength.Set(c_, k.length);
+    c_.settings[207] = k.domestic;
     EXPECT_EQ(Origin(k.zip), std::to_string(k.status == kKept) + " " + std::to_string(k.status) +
                                  " " + k.state + " " + k.flags + " " + k.hawaii);
   }
-  settings::postalCodeLength.Set(c(), "5");
-  ASSERT_EQ(std::remove(data_.PathOf("POST.HIB").c_str()), 0);
+  settings::postalCodeLength.Set(c_, "5");
+  ASSERT_TRUE(std::filesystem::remove(dir_.PathOf("TARF.HIB")));
   EXPECT_EQ(Origin("96701"), "0 101 HI NBNNNP //");  // no Hawaiian point without the file
 }
 
-// The sixth option flag, byte 207 of the tariff's .SET, refuses postal codes
-// that begin with a letter; only "Y" counts.
-TEST_F(PostalCodeTest, DomesticOnlyComesFromTheSettingsFile) {
-  files_[".SET"][207] = 'Y';
-  data_.WriteFile("POST.SET", files_[".SET"]);
-  CloseAllFiles(&c());
-  ASSERT_EQ(OpenAllFiles(&c(), nullptr), 1);
-  EXPECT_EQ(Origin("K1A0B1"), "0 101 ?? " + kNone + " " + kOld);
-  EXPECT_EQ(Origin("10001"), "1 384 NY " + kRow + " " + kOld);
-  for (char notYes : {'y', ' ', '\0', 'N'}) {
-    c().settings[207] = notYes;
-    EXPECT_EQ(Origin("K1A0B1"), "1 384 ON " + kDefault + " " + kOld) << int{notYes};
-  }
-}
-
 TEST_F(PostalCodeTest, DestinationUsesItsOwnFieldsAndStatus) {
-  PutFixedText(c().destZip, 7, "10001");
-  EXPECT_EQ(VerDestZip(&c()), 1u);
-  EXPECT_EQ(Text(c().destState) + c().destDirection + c().destRegion + Text(c().origState), "NYFR");
-  PutFixedText(c().destZip, 7, "00712");
-  EXPECT_EQ(VerDestZip(&c()), 0u);
-  EXPECT_EQ(int32_t{c().errorCode}, BRANT_INVALID_DEST_ZIP);
-  c().destMexicanPoint = 1;  // a Mexican point passes and changes only its region
-  auto expected = std::make_unique<RateContext>(c());
+  PutFixedText(c_.destZip, 7, "10001");
+  EXPECT_EQ(VerDestZip(&c_), 1u);
+  EXPECT_EQ(Text(c_.destState) + c_.destDirection + c_.destRegion + Text(c_.origState), "NYFR");
+  PutFixedText(c_.destZip, 7, "00712");
+  EXPECT_EQ((Ints{int32_t(VerDestZip(&c_)), c_.errorCode}), (Ints{0, BRANT_INVALID_DEST_ZIP}));
+  c_.destMexicanPoint = 1;  // a Mexican point passes and changes only its region
+  auto expected = std::make_unique<RateContext>(c_);
   expected->destRegion = 'W';
-  EXPECT_EQ(VerDestZip(&c()), 1u);
-  EXPECT_EQ(std::memcmp(&c(), expected.get(), sizeof(RateContext)), 0);
+  EXPECT_EQ(VerDestZip(&c_), 1u);
+  EXPECT_EQ(std::memcmp(&c_, expected.get(), sizeof(RateContext)), 0);
 }
 
 TEST_F(PostalCodeTest, GetStateCodeWritesWhatEachPathOwns) {
   const std::tuple<const char*, uint32_t, std::string, int32_t> cases[] = {
       {"10001", 1, "NY" + kRow, 77},       {"10001M", 1, "MX" + kNone, 77},
-      {"A1B2CM", 1, "MX" + kNone, 77},     {"00623", 0, "YY" + kDefault, BRANT_OUT_OF_SCOPE},
+      {"A1B2CM", 1, "MX" + kNone, 77},     {"10001MZ", 1, "NY" + kRow, 77},
+      {"00623", 0, "YY" + kDefault, BRANT_OUT_OF_SCOPE},
       {"00712", 0, "XX" + kDefault, 0},    {"K1A0B1", 1, "ON" + kNone, 77},
   };
   for (const auto& [code, found, written, status] : cases) {
     char s[2] = {'?', '?'}, f[6] = {'?', '?', '?', '?', '?', '?'};
-    c().errorCode = 77;
-    EXPECT_EQ(GetStateCode(&c(), code, s, &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]), found);
+    c_.errorCode = 77;
+    EXPECT_EQ(GetStateCode(&c_, code, s, &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]), found);
     EXPECT_EQ(std::string(s, 2) + std::string(f, 6), written) << code;
-    EXPECT_EQ(int32_t{c().errorCode}, status) << code;
+    EXPECT_EQ(int32_t{c_.errorCode}, status) << code;
   }
 }
 
@@ -165,21 +138,20 @@ TEST(GetZipcIndex, FindsEdgesAndGapsInTablesOfEverySize) {
   }
 }
 
-// No state table, the engine allowed but none bound.
+// No state table, the engine allowed but none bound: an earlier status stays,
+// else the origin's own; a loaded table is still used.
 TEST(StateThroughEngine, WithoutAnEngineNoStateIsFound) {
   auto c = std::make_unique<RateContext>();
   settings::engineMode.Set(*c, 'Y');
   PutFixedText(c->origZip, 7, "00101");
-  c->errorCode = kKept;
-  EXPECT_EQ(VerOrigZip(c.get()), 0u);
-  EXPECT_EQ(int32_t{c->errorCode}, kKept);
-  c->errorCode = 0;
-  EXPECT_EQ(VerOrigZip(c.get()), 0u);
-  EXPECT_EQ(int32_t{c->errorCode}, BRANT_INVALID_ORIGIN_ZIP);
-  std::memcpy(c->stateCodeTable[0], "NYYFABCR", 8);  // a loaded table is still used
+  for (int32_t before : {kKept, 0}) {
+    c->errorCode = before;
+    EXPECT_EQ((Ints{int32_t(VerOrigZip(c.get())), c->errorCode}), (Ints{0, before ? before : 101}));
+  }
+  std::memcpy(c->stateCodeTable[0], "NYYFABCR", 8);
   EXPECT_EQ(VerOrigZip(c.get()), 1u);
   EXPECT_EQ(Text(c->origState), "NY");
 }
 
 }  // namespace
-}  // namespace brant
+}  // namespace brant::test_support

@@ -1,17 +1,12 @@
 // VerClass, VerWeight and ValidWeight.
-#include <brantfunc/brantfunc.h>
-#include <gtest/gtest.h>
-
 #include <climits>
-#include <cstring>
-#include <memory>
-#include <string>
 #include <tuple>
 
 #include "context/byte_coding.h"
 #include "context/record_fields.h"
+#include "support/tariff_dir.h"
 
-namespace brant {
+namespace brant::test_support {
 namespace {
 
 constexpr uint32_t kLine = 7;  // the last line
@@ -19,7 +14,7 @@ const char* const kClasses[] = {"50",  "55",  "60",  "65",  "70",  "77.5", "85",
                                 "92.5", "100", "110", "125", "150", "175", "200",
                                 "250", "300", "400", "500", "600", "700"};
 
-class ShipmentLineTest : public ::testing::Test {
+class ShipmentLineTest : public TariffDirTest {
  protected:
   void SetUp() override {
     // 2 and 4 are out of use, 6 lies past the count, 19 is reached only past 6.
@@ -28,42 +23,33 @@ class ShipmentLineTest : public ::testing::Test {
         {4, "XXX", 5000, 9999}, {5, "M10M", 10000, 1999999}, {6, "M20M", 2000000, 8999999},
         {7, "XXXL", 0, 0}, {8, "XX", 0, 0}, {9, "xxx", 0, 0}, {19, "TOP", 9000000, 9999999}};
     for (const auto& [b, label, low, high] : breaks) {
-      PutFixedText(c().weightLabels[b], 11, label);
-      c().weightMin[b] = low;
-      c().weightMax[b] = high;
+      PutText(c_.weightLabels[b], label), c_.weightMin[b] = low, c_.weightMax[b] = high;
     }
-    for (int i = 0; i < 20; ++i) PutFixedText(c().classTable[i], 6, kClasses[i]);
-    for (int i = 0; i < 18; ++i) PutFixedText(profile::ClassSubstitute(c(), i), 4, kClasses[i]);
-    PutFixedText(profile::ClassSubstitute(c(), 1), 4, "50");  // 55 rates as 50
-    PutFixedText(profile::ClassSubstitute(c(), 3), 4, "99");  // 65 names a class the tariff lacks
+    for (int i = 0; i < 20; ++i) PutFixedText(c_.classTable[i], 6, kClasses[i]);
+    for (int i = 0; i < 18; ++i) PutFixedText(profile::ClassSubstitute(c_, i), 4, kClasses[i]);
+    PutFixedText(profile::ClassSubstitute(c_, 1), 4, "50");  // 55 rates as 50
+    PutFixedText(profile::ClassSubstitute(c_, 3), 4, "99");  // 65 names a class the tariff lacks
   }
   // "accepted status index class mark" for `text` on a line holding markers.
   std::string Class(const char* text, uint32_t fak, int32_t count) {
-    std::memcpy(c().lineClass[kLine], "old", 4);
-    std::memcpy(c().lineClassMark[kLine], "*", 2);
-    c().lineClassIndex[kLine] = 13;
-    c().classCount = count;
-    c().errorCode = 0;
-    const int32_t accepted = VerClass(&c(), text, kLine, fak);
-    return std::to_string(accepted) + " " + std::to_string(c().errorCode) + " " +
-           std::to_string(c().lineClassIndex[kLine]) + " " +
-           std::string(FixedText(c().lineClass[kLine], 5)) + " " +
-           std::string(FixedText(c().lineClassMark[kLine], 2));
+    PutText(c_.lineClass[kLine], "old"), PutText(c_.lineClassMark[kLine], "*");
+    c_.lineClassIndex[kLine] = 13, c_.classCount = count, c_.errorCode = 0;
+    const int32_t accepted = VerClass(&c_, text, kLine, fak);
+    return std::to_string(accepted) + " " + std::to_string(c_.errorCode) + " " +
+           std::to_string(c_.lineClassIndex[kLine]) + " " +
+           std::string(FixedText(c_.lineClass[kLine], 5)) + " " +
+           std::string(FixedText(c_.lineClassMark[kLine], 2));
   }
   // "accepted status break weight-field", the field's NULs shown as '.'.
   std::string Weight(const char* text, int32_t count) {
-    std::memcpy(c().lineWeight[kLine], "9999999", 7);
-    c().lineWeightBreak[kLine] = 42;
-    c().weightRecordCount = count;
-    c().errorCode = 0;
-    const int32_t accepted = VerWeight(&c(), text, kLine);
-    std::string field(c().lineWeight[kLine], 7);
+    std::memcpy(c_.lineWeight[kLine], "9999999", 7);
+    c_.lineWeightBreak[kLine] = 42, c_.weightRecordCount = count, c_.errorCode = 0;
+    const int32_t accepted = VerWeight(&c_, text, kLine);
+    std::string field(c_.lineWeight[kLine], 7);
     for (char& ch : field) ch = ch ? ch : '.';
-    return std::to_string(accepted) + " " + std::to_string(c().errorCode) + " " +
-           std::to_string(c().lineWeightBreak[kLine]) + " " + field;
+    return std::to_string(accepted) + " " + std::to_string(c_.errorCode) + " " +
+           std::to_string(c_.lineWeightBreak[kLine]) + " " + field;
   }
-  RateContext& c() { return *context_; }
-  std::unique_ptr<RateContext> context_ = std::make_unique<RateContext>();
 };
 
 TEST_F(ShipmentLineTest, ClassVerdicts) {
@@ -79,10 +65,10 @@ TEST_F(ShipmentLineTest, ClassVerdicts) {
       {0, "50", kNo, 0, -5}, {0, "57", kNo, 0, 1000},
   };
   for (const Case& k : cases) {
-    profile::classSubstitution.Set(c(), k.sub);
+    profile::classSubstitution.Set(c_, k.sub);
     EXPECT_EQ(Class(k.text, k.fak, k.n), k.want) << k.sub << " \"" << k.text << "\" " << k.n;
   }
-  PutFixedText(c().classTable[0], 6, "FAK");  // a tariff class of that name is ordinary
+  PutFixedText(c_.classTable[0], 6, "FAK");  // a tariff class of that name is ordinary
   EXPECT_EQ(Class("FAK", 1, 20), "1 0 0 FAK ");
 }
 
@@ -97,29 +83,27 @@ TEST_F(ShipmentLineTest, WeightVerdicts) {
       {"9500000", kNo, 19}, {"0", kNo, -1}, {"5000", kNo, 1000},
   };
   for (const Case& k : cases) EXPECT_EQ(Weight(k.text, k.n), k.want) << k.text << " " << k.n;
-  auto field = std::make_unique<char[]>(7);  // no terminator
-  std::memcpy(field.get(), "0001500", 7);
-  EXPECT_EQ(Weight(field.get(), 6), "1 0 3 0001500");
+  const char field[7] = {'0', '0', '0', '1', '5', '0', '0'};  // no terminator
+  EXPECT_EQ(Weight(field, 6), "1 0 3 0001500");
 }
 
 TEST_F(ShipmentLineTest, LinesPastTheEighthAreRefusedUntouched) {
   EXPECT_EQ(Class("55", 0, 20), "1 0 1 55 ");
   EXPECT_EQ(Weight("750", 6), "1 0 1 750....");
   for (uint32_t line : {8u, 0x80000000u, 0xFFFFFFFFu}) {
-    auto before = std::make_unique<RateContext>(c());
-    EXPECT_EQ(VerClass(&c(), "50", line, 1), 0);
-    EXPECT_EQ(int32_t{c().errorCode}, BRANT_INVALID_CLASS);
-    EXPECT_EQ(VerWeight(&c(), "750", line), 0);
+    auto before = std::make_unique<RateContext>(c_);
+    EXPECT_EQ((Ints{VerClass(&c_, "50", line, 1), c_.errorCode}), (Ints{0, BRANT_INVALID_CLASS}));
+    EXPECT_EQ(VerWeight(&c_, "750", line), 0);
     before->errorCode = BRANT_INVALID_WEIGHT;
-    EXPECT_EQ(std::memcmp(&c(), before.get(), sizeof(RateContext)), 0) << line;
+    EXPECT_EQ(std::memcmp(&c_, before.get(), sizeof(RateContext)), 0) << line;
   }
 }
 
 TEST_F(ShipmentLineTest, ValidWeightTestsTheFirstThreeBytesOfTheLabel) {
   const std::pair<int, unsigned> cases[] = {{0, 1},  {2, 0},  {7, 0},  {8, 1},       {9, 1},
                                            {19, 1}, {-1, 0}, {20, 0}, {INT_MIN, 0}, {INT_MAX, 0}};
-  for (const auto& [index, valid] : cases) EXPECT_EQ(ValidWeight(&c(), index), valid) << index;
+  for (const auto& [index, valid] : cases) EXPECT_EQ(ValidWeight(&c_, index), valid) << index;
 }
 
 }  // namespace
-}  // namespace brant
+}  // namespace brant::test_support

@@ -1,72 +1,55 @@
 // VerTerritory: whether the carrier serves the lane between two validated ends.
-#include <brantfunc/brantfunc.h>
-#include <gtest/gtest.h>
-
-#include <memory>
-#include <string>
-#include <string_view>
 #include <tuple>
 
 #include "context/byte_coding.h"
+#include "support/tariff_dir.h"
 
-namespace brant {
+namespace brant::test_support {
 namespace {
 
-class TerritoryTest : public ::testing::Test {
+class TerritoryTest : public TariffDirTest {
  protected:
   // Checks a lane from New York; returns "served status alpha mexican", the
   // last two starting as 7.
   std::string Lane(const char* orig, const char* dest, char from, char to, const char* destState) {
-    PutFixedText(c().origZip, 7, orig);
-    PutFixedText(c().destZip, 7, dest);
-    PutFixedText(c().origState, 3, "NY");
-    PutFixedText(c().destState, 3, destState);
-    c().origDirection = from;
-    c().destDirection = to;
-    c().alphaPostalShipment = c().mexicanLeg = 7;
-    c().errorCode = 0;
-    const uint32_t served = VerTerritory(&c());
-    return std::to_string(served) + " " + std::to_string(c().errorCode) + " " +
-           std::to_string(c().alphaPostalShipment) + " " + std::to_string(c().mexicanLeg);
+    PutText(c_.origZip, orig), PutText(c_.destZip, dest), PutText(c_.origState, "NY");
+    PutText(c_.destState, destState), c_.origDirection = from, c_.destDirection = to;
+    c_.alphaPostalShipment = c_.mexicanLeg = 7, c_.errorCode = 0;
+    const uint32_t served = VerTerritory(&c_);
+    return std::to_string(served) + " " + std::to_string(c_.errorCode) + " " +
+           std::to_string(c_.alphaPostalShipment) + " " + std::to_string(c_.mexicanLeg);
   }
-  RateContext& c() { return *context_; }
-  std::unique_ptr<RateContext> context_ = std::make_unique<RateContext>();
 };
 
+// A lane: the origin's intrastate flag, the destination's, its state, the
+// direction letters and whether it is served. An origin ships with F, B, X or
+// Y, a destination receives with T, B, X or Y, but X at both ends is refused;
+// within one state only the origin's flag refuses, even B both ways.
 TEST_F(TerritoryTest, DirectionLettersAndTheOriginsIntrastateFlagDecideNumericLanes) {
-  constexpr std::string_view kLetters = "FTBXYNQ", kShips = "FBXY", kReceives = "TBXY";
-  // Only the origin's flag matters, and only within one state.
-  const std::tuple<char, char, const char*> ends[] = {
-      {'N', 'Y', "NY"}, {'N', 'N', "NJ"}, {'Y', 'N', "NY"}, {'Y', 'Y', "NY"}};
-  for (const auto& [origIntrastate, destIntrastate, destState] : ends) {
-    c().origIntrastate = origIntrastate;
-    c().destIntrastate = destIntrastate;
-    for (char from : kLetters) {
-      for (char to : kLetters) {
-        const bool served = kShips.find(from) != kLetters.npos &&
-                            kReceives.find(to) != kLetters.npos && !(from == 'X' && to == 'X') &&
-                            (std::string_view(destState) != "NY" || origIntrastate == 'Y');
-        EXPECT_EQ(Lane("10001", "07001", from, to, destState), served ? "1 0 0 0" : "0 103 0 0")
-            << from << to << " " << origIntrastate << destIntrastate << destState;
-      }
-    }
+  for (const std::string lane : {"YYNJFT1", "YYNJBB1", "YYNJXT1", "YYNJYY1", "YYNJFX1", "YYNJBY1",
+                                 "YYNJXY1", "YYNJTT0", "YYNJFF0", "YYNJNT0", "YYNJFN0", "YYNJXX0",
+                                 "YYNJNN0", "YYNJQB0", "YYNJBQ0", "NYNYBB0", "NNNJBB1", "YNNYBB1",
+                                 "YYNYFT1", "NYNYFT0"}) {
+    c_.origIntrastate = lane[0], c_.destIntrastate = lane[1];
+    EXPECT_EQ(Lane("10001", "07001", lane[4], lane[5], lane.substr(2, 2).c_str()),
+              lane[6] == '1' ? "1 0 0 0" : "0 103 0 0") << lane;
   }
 }
 
 // Within one state, the origin refusing its own moves and directions no lane has.
 TEST_F(TerritoryTest, AlphabeticAndMexicanLanesAreNotChecked) {
-  c().origIntrastate = 'N';
+  c_.origIntrastate = 'N';
   const std::tuple<const char*, const char*, int32_t, int32_t, const char*> cases[] = {
       {"K1A0B1", "10001", 0, 0, "1 0 1 7"},  {"10001", "K1A0B1", 0, 0, "1 0 1 7"},
       {"K1A0B1", "12345M", 0, 0, "1 0 1 7"}, {"12345M", "10001", 0, 0, "1 0 0 1"},
       {"10001", "12345M", 0, 0, "1 0 0 1"},  {"K1A0B1", "10001", 1, 0, "1 0 7 7"},
       {"10001", "12345M", 0, 1, "1 0 7 7"}};  // a Mexican point settles it first
   for (const auto& [origZip, destZip, origPoint, destPoint, want] : cases) {
-    c().origMexicanPoint = origPoint;
-    c().destMexicanPoint = destPoint;
+    c_.origMexicanPoint = origPoint;
+    c_.destMexicanPoint = destPoint;
     EXPECT_EQ(Lane(origZip, destZip, 'T', 'F', "NY"), want) << origZip << " " << destZip;
   }
 }
 
 }  // namespace
-}  // namespace brant
+}  // namespace brant::test_support
