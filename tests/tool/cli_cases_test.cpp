@@ -12,11 +12,17 @@
 //                 stand-in guide's GUIDE.TXT and its .SRV), and ADJ (SMALL
 //                 with adjustments on and no adjustment point files)
 //   {engine}, {guide}  our stand-in tariff engine and service guide libraries
+//
+// Before the run, `tree` copies a folder of tests/tool/cases/ into {tmp},
+// `files` writes files there and `remove` takes files out. After it, the
+// exit code, standard output and error are checked, and `kept` names files
+// that must hold what they held before.
 #include <gtest/gtest.h>
 
 #include <toml++/toml.h>
 
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -141,10 +147,17 @@ TEST_P(CliCases, RunsAsWritten) {
   ASSERT_TRUE(entry["exit"].is_integer()) << "every case states its exit code";
 
   TempDir tmp;
+  if (const auto tree = entry["tree"].value<std::string>()) {
+    std::filesystem::copy(std::string(BRANT_CLI_CASES) + "/" + *tree, tmp.path(),
+                          std::filesystem::copy_options::recursive);
+  }
   if (const toml::table* files = entry["files"].as_table()) {
     for (const auto& [path, content] : *files) {
       tmp.WriteFile(std::string(path.str()), Expand(content.value_or(""), tmp.path()));
     }
+  }
+  for (const std::string& path : Texts(entry["remove"], tmp.path())) {
+    std::filesystem::remove(tmp.PathOf(path));
   }
   const std::string input = tmp.WriteFile(".stdin", Expand(entry["stdin"].value_or(""), tmp.path()));
   std::vector<std::string> environment;
@@ -158,6 +171,13 @@ TEST_P(CliCases, RunsAsWritten) {
 
   EXPECT_EQ(run.exitCode, entry["exit"].value_or(-1)) << "--- stderr:\n" << run.err;
   ExpectStream(entry, "stdout", run.out, tmp.path());
+  if (const toml::table* kept = entry["kept"].as_table()) {
+    for (const auto& [path, content] : *kept) {
+      std::ifstream in(tmp.PathOf(path.str()), std::ios::binary);
+      EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content.value_or(""))
+          << path.str();
+    }
+  }
   ExpectStream(entry, "stderr", run.err, tmp.path());
 }
 

@@ -1,7 +1,7 @@
-// The tariff source: compile errors point at their file, line and column and
-// write nothing; a dumped tariff compiles back to its own bytes; a source
-// written by hand compiles to what the kit writes for the same content; a
-// source compiles only with every table its tariff needs to open.
+// The tariff source (its compile errors are in cases/compile.toml): a dumped
+// tariff compiles back to its own bytes; a source written by hand compiles
+// to what the kit writes for the same content; a source compiles only with
+// every table its tariff needs to open.
 #include "source/tariff_source.h"
 
 #include <brantfunc/brantfunc.h>
@@ -9,7 +9,6 @@
 
 #include <filesystem>
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -286,107 +285,6 @@ TEST(TariffSource, TablesTheTariffOpensWithAreRequired) {
 TEST(TariffSource, ATariffNameIsOneToEightCharactersWithoutASlash) {
   for (const char* good : {"A", "EIGHT_8.", "a b-c"}) EXPECT_EQ(TariffNameRule(good), "") << good;
   for (const char* bad : {"", "NINECHARS", "A/B"}) EXPECT_NE(TariffNameRule(bad), "") << bad;
-}
-
-struct BadSource {
-  const char* file;
-  std::optional<std::string> text;  // none: the file is left out
-  const char* where;  // file:line:column
-  const char* rule;
-};
-
-TEST(TariffSource, CompileErrorsNameTheirPlaceAndWriteNothing) {
-  const std::string rates = kRatesHeader;
-  const BadSource cases[] = {
-      {"rates.csv", rates + "001000,1\n001010,1,2.5\n", "rates.csv:3:3",
-       "min2 must be a whole number of cents"},
-      {"rates.csv", rates + "001010,1\n001000,1\n", "rates.csv:3:1",
-       "lines must be in ascending order of key"},
-      {"rates.csv", rates + "01000,1\n", "rates.csv:2:1", "key must be exactly 6 characters"},
-      {"rates.csv", "key,min2\n", "rates.csv:1:2", "column 2 must be named \"min1\""},
-      {"rates.csv", rates + "001000,\"1\n", "rates.csv:2:2", "not well-formed CSV"},
-      {"rates.csv", rates + "001000,1\n001000,2\n", "rates.csv:3:1",
-       "key 001000 is already given on line 2"},
-      {"zones.csv", "zone,first,last\nEAST,1:02100,1:02300\nWEST,1:02200,1:90000\n",
-       "zones.csv:3:2", "key 1:02200 is already in zone EAST on line 2"},
-      {"zones.csv", "zone,first,last\nEAST,1:02100,1:02150\nWEST,1:90000,1:90000\n",
-       "zones.csv:2:3", "last must be a key of first's kind, from first on in whole prefixes"},
-      {"zones.csv", "zone,first,last\nEAST,1:02100,1:02100\nWEST,3:00000,3:02799\n",
-       "zones.csv:3:3", "a matrix holds at most 2800 keys"},
-      {"lanes.csv", "origin_zone,destination_zone,rate_basis\nEAST,WEST,A1\nWEST,EAST,A2\n",
-       "lanes.csv:3:2", "this pair of zones is already given on line 2"},
-      {"lanes.csv", "origin_zone,destination_zone,rate_basis\nEAST,NORTH,A1\n", "lanes.csv:2:2",
-       "destination_zone NORTH is not a zone of zones.csv"},
-      {"lanes.csv", std::nullopt, "lanes.csv:0:0", "is missing: zones.csv is read only with"},
-      {"hawaii_gateways.csv", "origin_code,destination_code,gateway\n021,967,HNL\n021,967,OGG\n",
-       "hawaii_gateways.csv:3:2",
-       "origin_code 021 and destination_code 967 is already given on line 2"},
-      {"tariff.toml", "classes = [\"50\", \"50\", \"100\"]\n[settings]\n", "tariff.toml:1:18",
-       "class \"50\" is already given at line 1, column 12"},
-      {"tariff.toml", "weight_breaks = [{ label = \"L5C\", minimum = 0, maximum = 9 },\n"
-                      "  { label = \"L5C  \", minimum = 10, maximum = 99 }]\n[settings]\n",
-       "tariff.toml:2:3", "weight break \"L5C  \" is already given at line 1, column 18"},
-      {"tariff.toml", "classes = []\n[settings]\n", "tariff.toml:1:11",
-       "classes needs at least one class code"},
-      {"tariff.toml", "classes = [\"100\"]\n[settings]\n", "tariff.toml:0:0",
-       "the tariff does not open without weight_breaks (its .WGT)"},
-      {"state_codes.csv", "prefix,state,intrastate,direction,point_flag1,point_flag2,"
-                          "point_flag3,region\n\n1000,NY,N,B,N,N,N,E\n",
-       "state_codes.csv:3:1", "prefix must be from 1 to 999"},
-      {"base_points.csv", "postal_code,origin_point,destination_point,origin_rbno_adjustment,"
-                          "origin_adjustment_number,destination_rbno_adjustment,"
-                          "destination_adjustment_number\n02101,BP021,BP0210,0,0,0,0\n",
-       "base_points.csv:2:2", "origin_point must be exactly 6 characters"},
-      {"zone_minimums.csv", "first_lowest,first_highest,second_lowest,second_highest,"
-                            "rbno_lowest,rbno_highest,minimum_charge,zone_charge\n"
-                            "10000,19999,60000,69999,A00000,A99999,55.0.0,1\n",
-       "zone_minimums.csv:2:7", "minimum_charge must be an amount in cents"},
-      {"factors.csv", "low_key,high_key,factor,repeat\n000000,999999,10000,9,5000\n",
-       "factors.csv:2:5", "a line holds 2 fields and then up to 172 groups of 2"},
-      {"tariff.toml", std::string(kManifest) + "wide = \"Y\"\n", "tariff.toml:7:8",
-       "settings have no key \"wide\""},
-      {"tariff.toml", "[settings\n", "tariff.toml:1:10", ""},
-      {"rate.csv", "key\n", "rate.csv:0:0", "no table of a tariff source has this name"},
-      {"tariff.toml", "[settings]\noption_flags = \"YN\"\n", "tariff.toml:2:16",
-       "option_flags must be exactly 9 characters"},
-      {"tariff.toml", "weight_breaks = [{ label = \"L5C\", minimum = -1, maximum = 9 }]\n"
-                      "[settings]\n", "tariff.toml:1:45", "minimum must be a whole number from 0"},
-      {"lanes.csv", "origin_zone,destination_zone,record\nEAST,WEST,0\n", "lanes.csv:1:3",
-       "lanes that name a record need matrix_records.csv"},
-      {"matrix_records.csv", "rate_basis\nA001000\n", "lanes.csv:1:3",
-       "matrix_records.csv is read only when lanes name a record"},
-      {"state_codes.csv", "prefix,state,intrastate,direction,point_flag1,point_flag2,"
-                          "point_flag3,region\n21,MA,N,B,N,N,Y,E\n21,MA,N,B,N,N,Y,E\n",
-       "state_codes.csv:3:1", "prefix 21 is already given on line 2"},
-      {"base_zips.csv", "territory,lowest,highest,base_zip,adjustment\nA,10050,10150,10001,0\n",
-       "base_zips.csv:2:3", "highest must lie from lowest to the end of its hundred-block"},
-      {"base_zips.csv", "territory,lowest,highest,base_zip,adjustment\nB,10050,10060,10001,0\n",
-       "base_zips.csv:2:1", "territory must be A, F or I"},
-      {"alaska_points.csv", "lowest,highest,point,point_flag\n99501,99601,ANC,Y\n",
-       "alaska_points.csv:2:2", "highest must share the lowest ZIP's first three digits"},
-      {"group_factors.csv", "lowest,highest\n1,10\n10,20\n", "group_factors.csv:1:3",
-       "column 3 must be named \"factor1\""},
-      {"origin_adjustment_points.csv", "zip,point1,point3\n", "origin_adjustment_points.csv:1:3",
-       "column 3 must be named \"point2\""},
-      {"postal_ranges.csv", "province,lowest,highest\nON,M1A,M9Z\nQC,M5A,M5Z\n",
-       "postal_ranges.csv:3:2", "ranges must ascend without overlapping line 2"},
-  };
-  for (const BadSource& c : cases) {
-    SCOPED_TRACE(c.where);
-    TempDir source, out;
-    std::map<std::string, std::string> files = CompleteSource(true);
-    files.erase(c.file);
-    if (c.text) files[c.file] = *c.text;
-    WriteSource(source, files);
-    out.WriteFile("OLD.RTE", "kept");
-    std::vector<SourceError> errors;
-    EXPECT_FALSE(CompileTariff(source.path(), out.path(), "OLD", errors));
-    ASSERT_EQ(errors.size(), 1u) << Describe(errors.back());
-    const SourceError& e = errors.front();
-    EXPECT_EQ(e.file + ":" + std::to_string(e.line) + ":" + std::to_string(e.column), c.where);
-    EXPECT_EQ(e.rule.substr(0, std::string(c.rule).size()), c.rule);
-    EXPECT_EQ(FilesIn(out.path()), (std::map<std::string, std::string>{{"OLD.RTE", "kept"}}));
-  }
 }
 
 }  // namespace
