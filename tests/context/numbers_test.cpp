@@ -6,6 +6,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 
 #include "context/numbers.h"
 #include "context/record_fields.h"
@@ -26,14 +27,11 @@ std::string Fixed(double value, int width) {
 }
 
 // Up from 0.49 of the last unit, from the single-precision value: 7.49 is
-// held as 7.4899998, just under the cut-off.
+// held as 7.4899998, just under the cut-off; floor toward minus infinity.
 TEST(Rndoff, CutsAtFortyNineHundredthsOfAUnit) {
-  EXPECT_DOUBLE_EQ(rndoff(2.345f, 2), 2.35);
-  EXPECT_DOUBLE_EQ(rndoff(2.3448f, 2), 2.34);
-  EXPECT_DOUBLE_EQ(rndoff(7.495f, 0), 8.0);
-  EXPECT_DOUBLE_EQ(rndoff(-2.5f, 0), -2.0);  // floor toward minus infinity
-  EXPECT_DOUBLE_EQ(rndoff(7.49f, 0), 7.0);
-  EXPECT_DOUBLE_EQ(rndoff(7.4901f, 0), 8.0);
+  const std::tuple<float, int, double> cases[] = {
+      {2.345f, 2, 2.35}, {2.3448f, 2, 2.34}, {-2.5f, 0, -2.0}, {7.49f, 0, 7.0}, {7.4901f, 0, 8.0}};
+  for (auto [value, places, rounded] : cases) EXPECT_DOUBLE_EQ(rndoff(value, places), rounded);
 }
 
 TEST(ApplyRateFactor, MultipliesInSinglePrecisionOnlyWhenSwitchedOn) {
@@ -51,22 +49,15 @@ TEST(ApplyRateFactor, MultipliesInSinglePrecisionOnlyWhenSwitchedOn) {
 }
 
 // Right-aligned, no sign, no leading zero; exact binary ties round away from
-// zero, values just below or above a half do not.
+// zero, values just below or above a half do not. A wider number is written
+// in full, or cut to a field too small for it.
 TEST(FormatAmount, RightAlignsAndRoundsExactTiesAwayFromZero) {
-  EXPECT_EQ(Amount(12.5, 7), "  12.50");
-  EXPECT_EQ(Amount(-3.25, 7), "   3.25");
-  EXPECT_EQ(Amount(0.05, 7), "    .05");
-  EXPECT_EQ(Amount(0.0, 7), "    .00");
-  EXPECT_EQ(Amount(1500.0, 6, 0), " 1500");
-  EXPECT_EQ(Amount(0.125, 7), "    .13");
-  EXPECT_EQ(Amount(2.5, 4, 0), "  3");
-  EXPECT_EQ(Amount(-0.125, 7), "    .13");
-  EXPECT_EQ(Amount(2.675, 7), "   2.67");  // 2.67499999...
-  EXPECT_EQ(Amount(0.115, 7), "    .12");  // 0.11500000000000000499...
-}
-
-TEST(FormatAmount, WiderNumbersAreWrittenInFullOrCutToTheField) {
-  EXPECT_EQ(Amount(123456.78, 7), "123456.78");
+  const std::tuple<double, int, int, const char*> cases[] = {
+      {12.5, 7, 2, "  12.50"},  {-3.25, 7, 2, "   3.25"}, {0.05, 7, 2, "    .05"},
+      {0.0, 7, 2, "    .00"},   {1500.0, 6, 0, " 1500"},  {0.125, 7, 2, "    .13"},
+      {-0.125, 7, 2, "    .13"}, {2.675, 7, 2, "   2.67"}, {0.115, 7, 2, "    .12"},
+      {123456.78, 7, 2, "123456.78"}};
+  for (auto [value, width, decimals, text] : cases) EXPECT_EQ(Amount(value, width, decimals), text);
   char field[8];
   EXPECT_EQ(brant::FormatAmountText(field, sizeof field, 123456.78, 7, 2), 9u);
   EXPECT_STREQ(field, "123456.");
@@ -77,10 +68,9 @@ TEST(FormatAmount, WiderNumbersAreWrittenInFullOrCutToTheField) {
 }
 
 TEST(FormatFixed, KeepsPrintfShapeWithTiesAwayFromZero) {
-  EXPECT_EQ(Fixed(5.5, 5), " 5.50");
-  EXPECT_EQ(Fixed(0.5, 5), " 0.50");
-  EXPECT_EQ(Fixed(-1.125, 6), " -1.13");
-  EXPECT_EQ(Fixed(100.0, 5), "100.00");
+  const std::tuple<double, int, const char*> cases[] = {
+      {5.5, 5, " 5.50"}, {0.5, 5, " 0.50"}, {-1.125, 6, " -1.13"}, {100.0, 5, "100.00"}};
+  for (auto [value, width, text] : cases) EXPECT_EQ(Fixed(value, width), text);
   char field[6];
   brant::FormatFixed(field, 100.0, 5, 2);  // a percentage above 99.99
   EXPECT_STREQ(field, "100.0");
@@ -104,7 +94,8 @@ TEST(FormatFixed, AgreesWithPrintfWhereNoTieIsInvolved) {
     brant::FormatFixedText(ours, sizeof ours, value, 0, decimals);
     std::snprintf(theirs, sizeof theirs, "%.*f", decimals, value);
     // |value| × 10^d needs at most 60 bits of mantissa: exact in long double.
-    const long double scaled = std::fabs(static_cast<long double>(value)) * std::pow(10.0L, decimals);
+    const long double scaled =
+        std::fabs(static_cast<long double>(value)) * std::pow(10.0L, decimals);
     if (scaled - std::floor(scaled) == 0.5L) continue;  // a tie: rounded away, tested above
     ASSERT_STREQ(ours, theirs) << std::hexfloat << value << " " << decimals;
   }
@@ -126,10 +117,10 @@ TEST(FormatWhole, AgreesWithPrintfForEveryWidthAndSign) {
 }
 
 TEST(ReadNumbers, LikeAtolFromTheFirstCharactersOnly) {
-  EXPECT_EQ(brant::ReadFixedNumber("12345678", 3), 123);
-  EXPECT_EQ(brant::ReadFixedNumber("  42", 3), 4);
-  EXPECT_EQ(brant::ReadFixedNumber("-17x9", 9), -17);
-  EXPECT_EQ(brant::ReadFixedNumber("7", 9), 7);  // stops at the terminator
+  const std::tuple<const char*, int, int> fixed[] = {
+      {"12345678", 3, 123}, {"  42", 3, 4}, {"-17x9", 9, -17}, {"7", 9, 7},  // stops at the NUL
+      {"1234567890", 10, 123456789}, {"5", 0, 0}};  // nine characters at most
+  for (auto [text, n, value] : fixed) EXPECT_EQ(brant::ReadFixedNumber(text, n), value) << text;
   EXPECT_EQ(brant::ParseLeadingInteger(" \t+15 kg"), 15);
   EXPECT_EQ(brant::ParseLeadingInteger("- 5"), 0);
   EXPECT_EQ(brant::ParseLeadingInteger("99999999999999999999999"), INT64_MAX);

@@ -2,20 +2,12 @@
 // stand-in engine is loaded with dlopen and answers from the ENGINE.TXT of a
 // scratch directory. The binding is process-wide, so every test leaves it
 // unbound and closed.
-#include <brantfunc/brantfunc.h>
-#include <dlfcn.h>
-#include <gtest/gtest.h>
-
 #include <array>
 #include <cstring>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "context/record_fields.h"
-#include "engine/engine_state.h"
+#include "engine/standin_engine.h"
 #include "platform/memory.h"
-#include "support/temp_dir.h"
 
 namespace brant {
 namespace {
@@ -38,46 +30,12 @@ std::array<bool, 10> BoundFunctions() {
           !!f.displayVersion,    !!f.end};
 }
 
-class EngineBinding : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ctx().useTariffEngine = 1;
-    data_.Slashed().copy(ctx().dataDir, sizeof ctx().dataDir);
-  }
-  void TearDown() override {
-    ctx().useTariffEngine = 1;
-    EndTEdll(&ctx());
-    CloseAllFiles(&ctx());
-    Engine().functions = {};
-  }
-  RateContext& ctx() { return *context_; }
-
-  // Loads the stand-in engine, or its variant lacking `missing`, into engineModule.
-  void Load(const std::string& missing = "", int mode = RTLD_LOCAL) {
-    LoadVariant(missing.empty() ? "" : "_without_" + missing, mode);
-  }
-  void LoadVariant(const std::string& suffix, int mode = RTLD_LOCAL) {
-    std::string path = BRANTFUNC_STANDIN_ENGINE_DIR "/libbrantengine" + suffix + ".so";
-    void* library = dlopen(path.c_str(), RTLD_NOW | mode);
-    ASSERT_NE(library, nullptr) << dlerror();
-    libraries_.emplace_back(library, dlclose);
-    ctx().engineModule = library;
-  }
-  void Open(const std::string& engineText, const std::string& file = "ENGINE.TXT") {
-    data_.WriteFile(file, engineText);
-    ASSERT_NO_FATAL_FAILURE(Load());
-    ASSERT_EQ(GetTEAddresses(&ctx(), 0), 1);
-    ASSERT_EQ(InitializeTEdll(&ctx()), 1);
-  }
+struct EngineBinding : test_support::StandinEngineTest {
   // The engine's state for a code, "--" when it does not know it.
   static std::string StateOf(const char* code) {
     char state[2] = {'-', '-'};
     return EngineGetStateCode(code, state) == 1 ? Bytes(state, 2) : "--";
   }
-
-  test_support::TempDir data_;
-  std::unique_ptr<RateContext> context_ = std::make_unique<RateContext>();
-  std::vector<std::unique_ptr<void, int (*)(void*)>> libraries_;
 };
 
 TEST_F(EngineBinding, EachMissingNameGivesItsStatusStopsTheLookupsAndNeverOpens) {
@@ -85,45 +43,26 @@ TEST_F(EngineBinding, EachMissingNameGivesItsStatusStopsTheLookupsAndNeverOpens)
       "Engine_GetStateEx", "Engine_GetErrorStringEx", "Engine_InitializeEx", "Engine_SetDataDirEx",
       "Engine_GetEffectiveTableEx", "Engine_GetEffectiveTableSizeEx", "Engine_GetTablesEx",
       "Engine_RateShipment2Ex", "Engine_DisplayVersionEx", "Engine_EndEx", ""};
-  data_.WriteFile("ENGINE.TXT", kEngineText);
+  data.WriteFile("ENGINE.TXT", kEngineText);
   for (int32_t missing = 0; missing <= 10; ++missing) {
-    SCOPED_TRACE(kLookupOrder[missing]);
-    ASSERT_NO_FATAL_FAILURE(Load(kLookupOrder[missing]));
-    ctx().errorCode = 5;
-    EXPECT_EQ(GetTEAddresses(&ctx(), 0), missing == 10 ? 1 : 0);
-    EXPECT_EQ(int32_t{ctx().errorCode}, missing == 10 ? 5 : 400 + missing);
+    const std::string name = kLookupOrder[missing];
+    SCOPED_TRACE(name);
+    ASSERT_NO_FATAL_FAILURE(Load(name.empty() ? "" : "_without_" + name));
+    c->errorCode = 5;
+    EXPECT_EQ(GetTEAddresses(c.get(), 0), missing == 10 ? 1 : 0);
+    EXPECT_EQ(int32_t{c->errorCode}, missing == 10 ? 5 : 400 + missing);
     std::array<bool, 10> expected{};
     for (int32_t i = 0; i < missing; ++i) expected[i] = true;
     EXPECT_EQ(BoundFunctions(), expected);
-    EXPECT_EQ(InitializeTEdll(&ctx()), missing == 10 ? 1 : 0);
+    EXPECT_EQ(InitializeTEdll(c.get()), missing == 10 ? 1 : 0);
     EXPECT_EQ(Engine().handle != 0, missing == 10);
   }
   // A null module has no functions, even where the process holds every name.
   ASSERT_NO_FATAL_FAILURE(Load("", RTLD_GLOBAL));
-  ctx().engineModule = nullptr;
-  EXPECT_EQ(GetTEAddresses(&ctx(), 0), 0);
-  EXPECT_EQ(int32_t{ctx().errorCode}, 400);
+  c->engineModule = nullptr;
+  EXPECT_EQ(GetTEAddresses(c.get(), 0), 0);
+  EXPECT_EQ(int32_t{c->errorCode}, 400);
   EXPECT_EQ(BoundFunctions(), (std::array<bool, 10>{}));
-}
-
-TEST_F(EngineBinding, OpenPublishesVersionTextsAndResultBlocksAndCloseForgetsTheEngine) {
-  constexpr std::size_t kVersionFields = 20 + 3 + 11 + 3 + 5 + 33;
-  std::memset(ctx().engineVersionText1, '*', kVersionFields);
-  ASSERT_NO_FATAL_FAILURE(Open(kEngineText));
-  EXPECT_EQ(Bytes(ctx().engineVersionText1, kVersionFields),
-            std::string("Stand-in engine\0\0\0\0\0" "7\0\0" "Classes and" "01\0" "2024\0" "A", 43) +
-                std::string(32, '\0'));
-  ASSERT_TRUE(Engine().primaryResult != nullptr && Engine().secondaryResult != nullptr);
-  EXPECT_EQ(Bytes(Engine().primaryResult, 4) + Bytes(Engine().secondaryResult, 4),
-            std::string("\xC0\x03\0\0\x20\x03\0\0", 8));  // 960 and 800
-  EXPECT_EQ(EndTEdll(&ctx()), 1);
-  EXPECT_TRUE(Engine().primaryResult == nullptr && Engine().secondaryResult == nullptr);
-  EXPECT_EQ(StateOf("90210"), "--");
-  EXPECT_EQ(EndTEdll(&ctx()), 1);
-  // Reopened, then closed behind the binding's back: the close fails.
-  ASSERT_EQ(InitializeTEdll(&ctx()), 1);
-  ASSERT_EQ(Engine().functions.end(Engine().handle), 0);
-  EXPECT_EQ(EndTEdll(&ctx()), 0);
 }
 
 // The version block as an engine writes it, byte for byte: texts 1 to 6 at
@@ -138,61 +77,56 @@ int32_t WriteVersionBlock(EngineHandle, uint8_t* block) {
   std::memcpy(block + 84, "sixth", 5);
   return 1;
 }
-int32_t WriteShortVersionBlock(EngineHandle, uint8_t* block) {
-  std::memset(block, 0, ENGINE_VERSION_BLOCK_SIZE);
-  std::memcpy(block, "2.1", 3);
-  std::memcpy(block + 84, "6", 1);
-  return 1;
-}
 
-TEST_F(EngineBinding, VersionTextsComeFromTheirOwnOffsetsAndLeaveNoStaleBytes) {
-  data_.WriteFile("ENGINE.TXT", kEngineText);
+// Each version text fills its own field, whatever was there before.
+TEST_F(EngineBinding, OpenPublishesVersionTextsAndResultBlocksAndCloseForgetsTheEngine) {
+  data.WriteFile("ENGINE.TXT", kEngineText);
   ASSERT_NO_FATAL_FAILURE(Load());
-  ASSERT_EQ(GetTEAddresses(&ctx(), 0), 1);
+  ASSERT_EQ(GetTEAddresses(c.get(), 0), 1);
   Engine().functions.displayVersion = WriteVersionBlock;
-  ASSERT_EQ(InitializeTEdll(&ctx()), 1);
-  EXPECT_EQ(Bytes(ctx().engineVersionText1, 20), std::string("1234567890123456789\0", 20));
-  EXPECT_EQ(Bytes(ctx().engineVersionText2, 3), std::string("ab\0", 3));
-  EXPECT_EQ(Bytes(ctx().engineVersionText3, 11), "ThirdText..");
-  EXPECT_EQ(Bytes(ctx().engineVersionText4, 3), std::string("44\0", 3));
-  EXPECT_EQ(Bytes(ctx().engineVersionText5, 5), std::string("five\0", 5));
-  EXPECT_EQ(Bytes(ctx().engineVersionText6, 33), "sixth" + std::string(28, '\0'));
-  // Opened again with shorter texts: nothing of the first remains.
-  ASSERT_EQ(EndTEdll(&ctx()), 1);
-  Engine().functions.displayVersion = WriteShortVersionBlock;
-  ASSERT_EQ(InitializeTEdll(&ctx()), 1);
-  EXPECT_EQ(Bytes(ctx().engineVersionText1, 20), "2.1" + std::string(17, '\0'));
-  EXPECT_EQ(Bytes(ctx().engineVersionText4, 3) + Bytes(ctx().engineVersionText5, 5),
-            std::string(8, '\0'));
-  std::string six(33, '\0');
-  six[0] = '6';
-  EXPECT_EQ(Bytes(ctx().engineVersionText6, 33), six);
+  constexpr std::size_t kVersionFields = 20 + 3 + 11 + 3 + 5 + 33;
+  std::memset(c->engineVersionText1, '*', kVersionFields);
+  ASSERT_EQ(InitializeTEdll(c.get()), 1);
+  EXPECT_EQ(Bytes(c->engineVersionText1, kVersionFields),
+            std::string("1234567890123456789\0" "ab\0" "ThirdText.." "44\0" "five\0" "sixth", 47) +
+                std::string(28, '\0'));
+  ASSERT_TRUE(Engine().primaryResult != nullptr && Engine().secondaryResult != nullptr);
+  EXPECT_EQ(Bytes(Engine().primaryResult, 4) + Bytes(Engine().secondaryResult, 4),
+            std::string("\xC0\x03\0\0\x20\x03\0\0", 8));  // 960 and 800
+  EXPECT_EQ(EndTEdll(c.get()), 1);
+  EXPECT_TRUE(Engine().primaryResult == nullptr && Engine().secondaryResult == nullptr);
+  EXPECT_EQ(StateOf("90210"), "--");
+  EXPECT_EQ(EndTEdll(c.get()), 1);
+  // Reopened, then closed behind the binding's back: the close fails.
+  ASSERT_EQ(InitializeTEdll(c.get()), 1);
+  ASSERT_EQ(Engine().functions.end(Engine().handle), 0);
+  EXPECT_EQ(EndTEdll(c.get()), 0);
 }
 
 TEST_F(EngineBinding, OpenEngineIsNotReopenedAndItsTableIsReleasedOnReloadAndClose) {
-  ctx().useTariffEngine = 0;  // not in use: neither opened nor closed
+  c->useTariffEngine = 0;  // not in use: neither opened nor closed
   ASSERT_NO_FATAL_FAILURE(Open(kEngineText));
-  EXPECT_TRUE(ctx().efcTable == nullptr);
-  ctx().useTariffEngine = 1;
-  ASSERT_EQ(InitializeTEdll(&ctx()), 1);
-  ctx().useTariffEngine = 0;
-  EXPECT_EQ(EndTEdll(&ctx()), 1);
+  EXPECT_TRUE(c->efcTable == nullptr);
+  c->useTariffEngine = 1;
+  ASSERT_EQ(InitializeTEdll(c.get()), 1);
+  c->useTariffEngine = 0;
+  EXPECT_EQ(EndTEdll(c.get()), 1);
   EXPECT_EQ(StateOf("90210"), "CA");
-  ctx().useTariffEngine = 1;
+  c->useTariffEngine = 1;
 
-  uint8_t* table = ctx().efcTable;
-  data_.WriteFile("ENGINE.TXT", "version 1 Reloaded\n");
-  EXPECT_EQ(InitializeTEdll(&ctx()), 1);  // already open: nothing changes
-  EXPECT_TRUE(ctx().efcTable == table);
+  uint8_t* table = c->efcTable;
+  data.WriteFile("ENGINE.TXT", "version 1 Reloaded\n");
+  EXPECT_EQ(InitializeTEdll(c.get()), 1);  // already open: nothing changes
+  EXPECT_TRUE(c->efcTable == table);
   // Binding again forgets the engine; the reopening replaces the table, and
   // the sanitizer run reports one that is not released.
-  ASSERT_EQ(GetTEAddresses(&ctx(), 0), 1);
-  ctx().efcTableState = 7;
-  EXPECT_EQ(InitializeTEdll(&ctx()), 1);
-  EXPECT_EQ(int32_t{ctx().efcTableState}, 0);
-  EXPECT_EQ(Bytes(ctx().engineVersionText1, 8), "Reloaded");
-  EXPECT_EQ(CloseAllFiles(&ctx()), 1);
-  EXPECT_TRUE(ctx().efcTable == nullptr);
+  ASSERT_EQ(GetTEAddresses(c.get(), 0), 1);
+  c->efcTableState = 7;
+  EXPECT_EQ(InitializeTEdll(c.get()), 1);
+  EXPECT_EQ(int32_t{c->efcTableState}, 0);
+  EXPECT_EQ(Bytes(c->engineVersionText1, 8), "Reloaded");
+  EXPECT_EQ(CloseAllFiles(c.get()), 1);
+  EXPECT_TRUE(c->efcTable == nullptr);
 }
 
 TEST_F(EngineBinding, EffectivityTableKeepsAllButBureauEntries) {
@@ -206,36 +140,37 @@ TEST_F(EngineBinding, EffectivityTableKeepsAllButBureauEntries) {
   };
   for (const auto& k : cases) {
     SCOPED_TRACE(k.text + k.mode);
-    ctx().efcCount = ctx().efcBureauCount = 9;
-    settings::engineMode.Set(ctx(), k.mode);
+    c->efcCount = c->efcBureauCount = 9;
+    settings::engineMode.Set(*c, k.mode);
     ASSERT_NO_FATAL_FAILURE(Open(k.text));
-    EXPECT_EQ(int32_t{ctx().errorCode}, k.status);
-    EXPECT_EQ(std::pair(int32_t{ctx().efcCount}, int32_t{ctx().efcBureauCount}),
+    EXPECT_EQ(int32_t{c->errorCode}, k.status);
+    EXPECT_EQ(std::pair(int32_t{c->efcCount}, int32_t{c->efcBureauCount}),
               std::pair(k.count, k.bureau));
-    EXPECT_EQ(Bytes(ctx().efcTable, k.table.size()), k.table);
-    ASSERT_EQ(EndTEdll(&ctx()), 1);
+    EXPECT_EQ(Bytes(c->efcTable, k.table.size()), k.table);
+    ASSERT_EQ(EndTEdll(c.get()), 1);
   }
 }
 
 // Opened on a data directory whose path fills its whole field, with no NUL
-// and tariffName right behind it.
+// and tariffName right behind it: the engine, which keeps the text and
+// reads it on each question, gets a copy that outlives the opening.
 TEST_F(EngineBinding, StatesAreAskedThroughTheEngineWhenNoStateTableIsLoaded) {
   EXPECT_EQ(StateOf("90210"), "--");  // nothing bound
-  std::string name(sizeof ctx().dataDir - data_.Slashed().size() - 1, 'd');
-  (data_.MakeDir(name) + "/").copy(ctx().dataDir, sizeof ctx().dataDir);
-  std::memcpy(ctx().tariffName, "CZARLITE", 9);
-  ASSERT_NO_FATAL_FAILURE(Open(kEngineText, name + "/ENGINE.TXT"));
+  std::string name(sizeof c->dataDir - data.Slashed().size() - 1, 'd');
+  (data.MakeDir(name) + "/").copy(c->dataDir, sizeof c->dataDir);
+  std::memcpy(c->tariffName, "CZARLITE", 9);
+  ASSERT_NO_FATAL_FAILURE(Open(kEngineText, name + "/ENGINE.TXT", "_keeping_data_dir"));
   char state[2] = {'-', '-'}, flags[6] = {'a', 'b', 'c', 'd', 'e', 'f'};
   auto ask = [&](const char* code) {
-    return GetStateCode(&ctx(), code, state, &flags[0], &flags[1], &flags[2], &flags[3],
+    return GetStateCode(c.get(), code, state, &flags[0], &flags[1], &flags[2], &flags[3],
                         &flags[4], &flags[5]);
   };
-  ctx().errorCode = 55;
+  c->errorCode = 55;
   EXPECT_EQ(ask("90210"), 1u);
   EXPECT_EQ(Bytes(state, 2) + Bytes(flags, 6), "CAabcdef");
   EXPECT_EQ(ask("12345"), 0u);
-  EXPECT_EQ(int32_t{ctx().errorCode}, 55);
-  settings::engineMode.Set(ctx(), 'N');  // not asked
+  EXPECT_EQ(int32_t{c->errorCode}, 55);
+  settings::engineMode.Set(*c, 'N');  // not asked
   std::memset(state, '-', 2);
   ask("90210");
   EXPECT_NE(Bytes(state, 2), "CA");
@@ -244,19 +179,19 @@ TEST_F(EngineBinding, StatesAreAskedThroughTheEngineWhenNoStateTableIsLoaded) {
 // The effectivity table is not needed to open the engine; the result
 // blocks are, and the handle stays set after they are refused.
 TEST_F(EngineBinding, RefusedBlocksOfAnOpeningGiveTheirStatuses) {
-  data_.WriteFile("ENGINE.TXT", kEngineText);
+  data.WriteFile("ENGINE.TXT", kEngineText);
   ASSERT_NO_FATAL_FAILURE(Load());
   const struct { long refused; int32_t result, status; } cases[] = {
       {1, 1, 141}, {2, 0, 114}, {3, 0, 113}, {4, 1, 0}};
   for (const auto& k : cases) {
-    ASSERT_EQ(GetTEAddresses(&ctx(), 0), 1);
-    ctx().errorCode = 0;
+    ASSERT_EQ(GetTEAddresses(c.get(), 0), 1);
+    c->errorCode = 0;
     FailAllocation(k.refused);
-    EXPECT_EQ(InitializeTEdll(&ctx()), k.result) << k.refused;
+    EXPECT_EQ(InitializeTEdll(c.get()), k.result) << k.refused;
     FailAllocation(0);
-    EXPECT_EQ(int32_t{ctx().errorCode}, k.status) << k.refused;
-    EXPECT_EQ(InitializeTEdll(&ctx()), 1);
-    EXPECT_EQ(EndTEdll(&ctx()), 1);
+    EXPECT_EQ(int32_t{c->errorCode}, k.status) << k.refused;
+    EXPECT_EQ(InitializeTEdll(c.get()), 1);
+    EXPECT_EQ(EndTEdll(c.get()), 1);
   }
 }
 
@@ -266,23 +201,11 @@ TEST_F(EngineBinding, RefusedBlocksOfAnOpeningGiveTheirStatuses) {
 TEST_F(EngineBinding, AnEngineKeepingTheDataDirectoryReadsItOnLaterCalls) {
   test_support::TempDir other;
   other.WriteFile("ENGINE.TXT", "state 902 NV\n");
-  data_.WriteFile("ENGINE.TXT", kEngineText);
-  ASSERT_NO_FATAL_FAILURE(LoadVariant("_keeping_data_dir"));
-  ASSERT_EQ(GetTEAddresses(&ctx(), 0), 1);
-  ASSERT_EQ(InitializeTEdll(&ctx()), 1);
+  ASSERT_NO_FATAL_FAILURE(Open(kEngineText, "ENGINE.TXT", "_keeping_data_dir"));
   EXPECT_EQ(StateOf("90210"), "CA");
-  std::memset(ctx().dataDir, 0, sizeof ctx().dataDir);
-  other.Slashed().copy(ctx().dataDir, sizeof ctx().dataDir);
+  std::memset(c->dataDir, 0, sizeof c->dataDir);
+  other.Slashed().copy(c->dataDir, sizeof c->dataDir);
   EXPECT_EQ(StateOf("90210"), "NV");  // the record's own field
-  ASSERT_EQ(EndTEdll(&ctx()), 1);
-
-  // A field with no terminator goes over as a copy that outlives the call.
-  std::string name(sizeof ctx().dataDir - data_.Slashed().size() - 1, 'd');
-  (data_.MakeDir(name) + "/").copy(ctx().dataDir, sizeof ctx().dataDir);
-  data_.WriteFile(name + "/ENGINE.TXT", kEngineText);
-  ASSERT_EQ(GetTEAddresses(&ctx(), 0), 1);
-  ASSERT_EQ(InitializeTEdll(&ctx()), 1);
-  EXPECT_EQ(StateOf("90210"), "CA");
 }
 
 }  // namespace

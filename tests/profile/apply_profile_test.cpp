@@ -1,5 +1,6 @@
 // LoadProfileSettings over the .DEF and .DIS records, byte for byte.
 #include "context/byte_coding.h"
+#include "context/record_fields.h"
 #include "support/tariff_dir.h"
 #include "tariffkit/tariffkit.h"
 
@@ -58,13 +59,24 @@ TEST(ApplyProfile, OverwritesExactlyTheProfilesBytes) {
   EXPECT_EQ(Bytes(c.discFile, sizeof c.discFile), dis);
   EXPECT_EQ(int32_t{c.discountsSwitchedOff}, 0);
 
-  // No source chosen: discounts that were on go off; the second tier alone applies.
-  std::memcpy(c.profileRecord, kit::ProfileRecord({.secondWeightTier = {4, 7, 8}}).data(), 493165);
-  LoadProfileSettings(&c);
-  EXPECT_EQ(Bytes(c.defRecord + 12, 2) + Bytes(c.defRecord + 41, 4) + Bytes(c.defRecord + 256, 4) +
-                Bytes(c.defRecord + 16, 2) + char(c.defRecord[33]) + Bytes(c.discFile, 2) +
-                std::to_string(c.discountsSwitchedOff),
-            I16(4) + F32(7) + F32(8) + I16(0) + "N" + I16(2) + "1");
+  // Discounts stay on while any source is chosen; switched off, that is
+  // reported only when they were on. A tier that is not set leaves the
+  // working one as it is.
+  const struct { kit::Profile p; int16_t before, after; int32_t reported; } steps[] = {
+      {{.secondWeightTier = {4, 7, 8}}, 1, 0, 1}, {{.useZipDiscounts = 1}, 0, 1, 0}, {{}, 0, 0, 0}};
+  for (const auto& k : steps) {
+    std::memcpy(c.profileRecord, kit::ProfileRecord(k.p).data(), 493165);
+    defaults::discountsEnabled.Set(c, k.before);
+    c.discountsSwitchedOff = 7;
+    LoadProfileSettings(&c);
+    EXPECT_EQ(Bytes(c.defRecord + 12, 2) + Bytes(c.defRecord + 41, 4) +
+                  Bytes(c.defRecord + 256, 4) + Bytes(c.defRecord + 319, 2),
+              I16(4) + F32(7) + F32(8) + I16(5));
+    EXPECT_EQ((Ints{defaults::discountsEnabled.Get(c), c.discountsSwitchedOff,
+                    defaults::zipDiscountsEnabled.Get(c)}),
+              (Ints{k.after, k.reported, k.p.useZipDiscounts}));
+  }
+  EXPECT_EQ(Bytes(c.defRecord + 33, 1) + Bytes(c.discFile, 2), std::string("N") + I16(2));
 }
 
 }  // namespace

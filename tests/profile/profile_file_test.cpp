@@ -6,6 +6,7 @@
 #include <csignal>
 
 #include "context/byte_coding.h"
+#include "context/record_fields.h"
 #include "platform/memory.h"
 #include "support/tariff_dir.h"
 #include "tariffkit/tariffkit.h"
@@ -83,7 +84,8 @@ TEST_F(ProfileFileTest, MadeWholeFromTheTariffsFileOrTheDefault) {
 }
 
 TEST_F(ProfileFileTest, ProfilesByPositionAndByName) {
-  EXPECT_EQ(Result([&] { return GetProfileSize(&c_); }), "0/125");  // no file yet
+  EXPECT_EQ(Result([&] { return GetProfileSize(&c_); }) + "," + Key(0) + "," + Load("Beta"),
+            "0/125,0/125 ,0/125 @0");  // no file yet
   // Two profiles named Alpha (told apart by classSubstitution) and a partial fourth.
   user_.WriteFile("PROFILE.FIL", kit::ProfileFile({{.name = "Alpha", .classSubstitution = 1},
                                                    {.name = "Beta"},
@@ -104,20 +106,41 @@ TEST_F(ProfileFileTest, ProfilesByPositionAndByName) {
 TEST_F(ProfileFileTest, ProfileZp6ReplacesTheTariffsTable) {
   std::memcpy(c_.profileRecord, kit::ProfileRecord({.name = "EAST", .useZipDiscounts = 1}).data(),
               kRecord);
-  c_.defRecord[16] = 1;  // discounts on, and the tariff's table in place
-  c_.zp6Table = static_cast<uint8_t*>(AllocateBlock(12)), c_.zp6Count = 1;
+  uint8_t* tariffs = static_cast<uint8_t*>(AllocateBlock(12));  // the tariff's table
+  c_.zp6Table = tariffs, c_.zp6Count = 1;
+  // Not wanted by a domestic-only tariff, a profile without ZIP-range
+  // discounts, or with discounts off: the tariff's table stays.
+  for (int off = 0; off < 3; ++off) {
+    settings::domesticOnly.Set(c_, off == 0 ? 'Y' : 'N');
+    profile::profileUseZipDiscounts.Set(c_, int16_t{off != 1});
+    defaults::discountsEnabled.Set(c_, int16_t{off != 2});
+    EXPECT_EQ(Result([&] { return LoadProfileZP6(&c_); }), "1/0") << off;
+    EXPECT_EQ((Ints{c_.zp6Table == tariffs, c_.zp6Count}), (Ints{1, 1})) << off;
+  }
+  defaults::discountsEnabled.Set(c_, 1);
   EXPECT_EQ(Result([&] { return LoadProfileZP6(&c_); }), "1/436");
   EXPECT_EQ((Ints{c_.zp6Table == nullptr, c_.zp6Count}), (Ints{1, 0}));
   dir_.WriteFile("EAST.ZP6", "H2X1Y4QC0001M5V2T6ON0002xx");
   EXPECT_EQ(Result([&] { return LoadProfileZP6(&c_); }), "1/0");
   EXPECT_EQ(Bytes(c_.zp6Table, 26) + std::to_string(c_.zp6Count), "H2X1Y4QC0001M5V2T6ON0002xx2");
+  FailAllocation(1);
+  EXPECT_EQ(Result([&] { return LoadProfileZP6(&c_); }), "1/168");
+  EXPECT_EQ((Ints{c_.zp6Table == nullptr, c_.zp6Count}), (Ints{1, 0}));
+}
 
-  // Name, then three parts after separators at key bytes 8, 13 and 16.
+// Name, then three parts after separators at key bytes 8, 13 and 16; only
+// the first efcCount entries are searched.
+TEST_F(ProfileFileTest, EffectivityEntryByItsFourParts) {
   uint8_t efc[] = "TARIFF01200601150TARIFF02200701150";
   c_.efcTable = efc, c_.efcCount = 2;
-  EXPECT_EQ(GetCurrentEfcRec(&c_, "TARIFF02-2007/01.15"), efc + 17);
-  EXPECT_EQ(GetCurrentEfcRec(&c_, "TARIFF02-2007-01-16"), nullptr);
+  const std::pair<const char*, int> keys[] = {
+      {"TARIFF02-2007/01.15", 1}, {"TARIFF01 2006 01 15", 0}, {"TARIFF03-2007-01-15", -1},
+      {"TARIFF02-2006-01-15", -1}, {"TARIFF02-2007-02-15", -1}, {"TARIFF02-2007-01-16", -1}};
+  for (auto [key, i] : keys) EXPECT_EQ(GetCurrentEfcRec(&c_, key), i < 0 ? nullptr : efc + 17 * i);
+  c_.efcCount = 1;
+  EXPECT_EQ(GetCurrentEfcRec(&c_, "TARIFF02-2007-01-15"), nullptr);
   c_.efcTable = nullptr;
+  EXPECT_EQ(GetCurrentEfcRec(&c_, "TARIFF01-2006-01-15"), nullptr);
 }
 
 }  // namespace
