@@ -1,8 +1,12 @@
+// The message exports, and the status texts they show.
 #include <brantfunc/brantfunc.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
+
+#include "context/status.h"
 
 namespace {
 
@@ -21,11 +25,7 @@ class Messages : public ::testing::Test {
         this);
     SetQuitHook([](void* self, int32_t code) { static_cast<Messages*>(self)->Quit(code); }, this);
   }
-  void TearDown() override {
-    SetMessageBoxHook(nullptr, nullptr);
-    SetQuitHook(nullptr, nullptr);
-  }
-
+  void TearDown() override { SetMessageBoxHook(nullptr, nullptr), SetQuitHook(nullptr, nullptr); }
   void Quit(int32_t code) { quits.push_back(code); }
 
   std::vector<std::string> boxes;
@@ -56,9 +56,7 @@ TEST_F(Messages, EachFunctionShowsItsTextWithItsStyleAndOwner) {
 // even when the box failed to open (0).
 TEST_F(Messages, Answers) {
   const std::pair<int32_t, std::vector<int32_t>> answers[] = {
-      {0, {0, 1, 0}},
-      {BRANT_IDOK, {BRANT_IDOK, 1, BRANT_IDOK}},
-      {BRANT_IDNO, {BRANT_IDNO, 0, BRANT_IDNO}}};
+      {0, {0, 1, 0}}, {BRANT_IDOK, {1, 1, 1}}, {BRANT_IDNO, {BRANT_IDNO, 0, BRANT_IDNO}}};
   for (const auto& [button, results] : answers) {
     answer = button;
     EXPECT_EQ((std::vector<int32_t>{warning("w", "c", 0, nullptr), question("q", "c", 0, nullptr),
@@ -68,8 +66,7 @@ TEST_F(Messages, Answers) {
 }
 
 TEST(MessageDefaults, NeverBlockAndRememberTheQuitCode) {
-  SetMessageBoxHook(nullptr, nullptr);
-  SetQuitHook(nullptr, nullptr);
+  SetMessageBoxHook(nullptr, nullptr), SetQuitHook(nullptr, nullptr);
   testing::internal::CaptureStderr();
   EXPECT_EQ(warning("", "Rate", 102, nullptr), BRANT_IDOK);
   EXPECT_EQ(question("Go on?", "Rate", 0, nullptr), 1);
@@ -78,6 +75,32 @@ TEST(MessageDefaults, NeverBlockAndRememberTheQuitCode) {
   EXPECT_NE(shown.find("Invalid Destination ZIP Code."), std::string::npos);
   EXPECT_NE(shown.find("Error opening SET file."), std::string::npos);
   EXPECT_EQ(GetLastQuitCode(), 370);
+}
+
+constexpr const char* kDefault = "Error occurred.";
+
+// 113 codes from 101 to 534 have a row; every other code, gaps included,
+// reads as the default.
+TEST(StatusMessages, OnlyTheCodedRowsHaveTheirOwnText) {
+  std::vector<int> coded;
+  for (int code : {INT32_MIN, INT32_MAX}) EXPECT_STREQ(brant::StatusMessage(code), kDefault);
+  for (int code = -5; code <= 600; ++code)
+    if (std::string(brant::StatusMessage(code)) != kDefault) coded.push_back(code);
+  EXPECT_EQ((std::vector<int>{int(coded.size()), coded.front(), coded.back()}),
+            (std::vector<int>{113, 101, 534}));
+  EXPECT_STREQ(brant::StatusMessage(117),
+               "Failed to create printer device fonts.\nPrint not performed.");
+}
+
+TEST(StatusMessages, GetErrorMessageLeavesExactlyTheMessage) {
+  char buffer[brant::kErrorMessageRoom];
+  std::memset(buffer, 'x', sizeof buffer);
+  brant::GetErrorMessage(120, buffer);  // the longest message fills the room
+  EXPECT_STREQ(buffer, "Internet browser failed to load - Rules can be viewed in "
+                       "RulesTariff.PDF in this directory.");
+  EXPECT_EQ(std::strlen(buffer), sizeof buffer - 1);
+  brant::GetErrorMessage(106, buffer);
+  EXPECT_STREQ(buffer, "Invalid Weight.");
 }
 
 }  // namespace

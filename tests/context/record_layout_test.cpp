@@ -16,9 +16,8 @@ TEST(RecordLayout, EveryFieldSitsAfterTheDocumentedWidthsOfThoseBeforeIt) {
   std::size_t offset = 0;
   for (const LaidOutField& f : kRecordLayout) {
     SCOPED_TRACE(f.declared.name);
-    EXPECT_EQ(f.declared.offset, offset);
-    EXPECT_EQ(f.declared.width, f.slots * f.slotWidth);
-    EXPECT_EQ(f.declaredSlots, f.slots);
+    EXPECT_EQ(std::tuple(f.declared.offset, f.declared.width, f.declaredSlots),
+              std::tuple(offset, f.slots * f.slotWidth, f.slots));
     // Texts must be char; raw bytes may be any single-byte type.
     EXPECT_TRUE(f.declaredKind == f.kind || (f.kind == Kind::raw && f.declaredKind == Kind::txt));
     offset += f.slots * f.slotWidth;

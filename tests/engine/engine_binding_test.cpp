@@ -2,7 +2,6 @@
 // stand-in engine is loaded with dlopen and answers from the ENGINE.TXT of a
 // scratch directory. The binding is process-wide, so every test leaves it
 // unbound and closed.
-#include <array>
 #include <cstring>
 
 #include "context/record_fields.h"
@@ -11,6 +10,8 @@
 
 namespace brant {
 namespace {
+
+using Ints = std::vector<int32_t>;
 
 constexpr const char* kEngineText =
     "state 902 CA\nstate K1A0B1 ON\neffective CZARLITE 2024 01 15\neffective Bureau 2023 07 01\n"
@@ -22,12 +23,16 @@ std::string Bytes(const void* at, std::size_t size) {
   return std::string(static_cast<const char*>(at), size);
 }
 
-// Which of the ten functions are bound, in the order they are looked up.
-std::array<bool, 10> BoundFunctions() {
+// Which of the ten functions are bound, "1" or "0" in the order they are looked up.
+std::string BoundFunctions() {
   const EngineFunctions& f = Engine().functions;
-  return {!!f.getState,          !!f.getErrorString,        !!f.initialize, !!f.setDataDir,
-          !!f.getEffectiveTable, !!f.getEffectiveTableSize, !!f.getTables,  !!f.rateShipment,
-          !!f.displayVersion,    !!f.end};
+  std::string bound;
+  for (bool b : {!!f.getState, !!f.getErrorString, !!f.initialize, !!f.setDataDir,
+                 !!f.getEffectiveTable, !!f.getEffectiveTableSize, !!f.getTables,
+                 !!f.rateShipment, !!f.displayVersion, !!f.end}) {
+    bound += b ? '1' : '0';
+  }
+  return bound;
 }
 
 struct EngineBinding : test_support::StandinEngineTest {
@@ -51,9 +56,7 @@ TEST_F(EngineBinding, EachMissingNameGivesItsStatusStopsTheLookupsAndNeverOpens)
     c->errorCode = 5;
     EXPECT_EQ(GetTEAddresses(c.get(), 0), missing == 10 ? 1 : 0);
     EXPECT_EQ(int32_t{c->errorCode}, missing == 10 ? 5 : 400 + missing);
-    std::array<bool, 10> expected{};
-    for (int32_t i = 0; i < missing; ++i) expected[i] = true;
-    EXPECT_EQ(BoundFunctions(), expected);
+    EXPECT_EQ(BoundFunctions(), std::string(missing, '1') + std::string(10 - missing, '0'));
     EXPECT_EQ(InitializeTEdll(c.get()), missing == 10 ? 1 : 0);
     EXPECT_EQ(Engine().handle != 0, missing == 10);
   }
@@ -61,20 +64,17 @@ TEST_F(EngineBinding, EachMissingNameGivesItsStatusStopsTheLookupsAndNeverOpens)
   ASSERT_NO_FATAL_FAILURE(Load("", RTLD_GLOBAL));
   c->engineModule = nullptr;
   EXPECT_EQ(GetTEAddresses(c.get(), 0), 0);
-  EXPECT_EQ(int32_t{c->errorCode}, 400);
-  EXPECT_EQ(BoundFunctions(), (std::array<bool, 10>{}));
+  EXPECT_EQ(std::to_string(c->errorCode) + BoundFunctions(), "400" + std::string(10, '0'));
 }
 
 // The version block as an engine writes it, byte for byte: texts 1 to 6 at
-// 0, 20, 23, 76, 79 and 84.
+// 0, 20, 23, 76, 79 and 84, the third longer than its field.
 int32_t WriteVersionBlock(EngineHandle, uint8_t* block) {
   std::memset(block, 0, ENGINE_VERSION_BLOCK_SIZE);
-  std::memcpy(block + 0, "1234567890123456789", 19);
-  std::memcpy(block + 20, "ab", 2);
-  std::memcpy(block + 23, "ThirdText..longer", 17);  // cut to its field
-  std::memcpy(block + 76, "44", 2);
-  std::memcpy(block + 79, "five", 4);
-  std::memcpy(block + 84, "sixth", 5);
+  for (auto [at, text] : {std::pair{0, "1234567890123456789"}, {20, "ab"},
+                          {23, "ThirdText..longer"}, {76, "44"}, {79, "five"}, {84, "sixth"}}) {
+    std::memcpy(block + at, text, std::strlen(text));
+  }
   return 1;
 }
 
@@ -143,9 +143,8 @@ TEST_F(EngineBinding, EffectivityTableKeepsAllButBureauEntries) {
     c->efcCount = c->efcBureauCount = 9;
     settings::engineMode.Set(*c, k.mode);
     ASSERT_NO_FATAL_FAILURE(Open(k.text));
-    EXPECT_EQ(int32_t{c->errorCode}, k.status);
-    EXPECT_EQ(std::pair(int32_t{c->efcCount}, int32_t{c->efcBureauCount}),
-              std::pair(k.count, k.bureau));
+    EXPECT_EQ((Ints{c->errorCode, c->efcCount, c->efcBureauCount}),
+              (Ints{k.status, k.count, k.bureau}));
     EXPECT_EQ(Bytes(c->efcTable, k.table.size()), k.table);
     ASSERT_EQ(EndTEdll(c.get()), 1);
   }
@@ -193,19 +192,6 @@ TEST_F(EngineBinding, RefusedBlocksOfAnOpeningGiveTheirStatuses) {
     EXPECT_EQ(InitializeTEdll(c.get()), 1);
     EXPECT_EQ(EndTEdll(c.get()), 1);
   }
-}
-
-// The engine may keep the data directory pointer it is opened with: it must
-// stay valid after InitializeTEdll returns (the sanitizer run catches a
-// temporary). A terminated field is handed over as it is.
-TEST_F(EngineBinding, AnEngineKeepingTheDataDirectoryReadsItOnLaterCalls) {
-  test_support::TempDir other;
-  other.WriteFile("ENGINE.TXT", "state 902 NV\n");
-  ASSERT_NO_FATAL_FAILURE(Open(kEngineText, "ENGINE.TXT", "_keeping_data_dir"));
-  EXPECT_EQ(StateOf("90210"), "CA");
-  std::memset(c->dataDir, 0, sizeof c->dataDir);
-  other.Slashed().copy(c->dataDir, sizeof c->dataDir);
-  EXPECT_EQ(StateOf("90210"), "NV");  // the record's own field
 }
 
 }  // namespace

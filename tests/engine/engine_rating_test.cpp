@@ -1,10 +1,12 @@
-// Rating through the tariff engine as a host drives it: the stand-in engine
+// Rating through the tariff engine as a host drives it, and the classes and
+// weight breaks it rates with (SetClassesAndWeights): the stand-in engine
 // is loaded with dlopen and rates from the ENGINE.TXT of a scratch
 // directory. The binding and its request record are process-wide; every
 // test closes the engine it opened.
 #include <algorithm>
 #include <cstring>
 
+#include "context/byte_coding.h"
 #include "context/record_fields.h"
 #include "engine/standin_engine.h"
 
@@ -21,24 +23,13 @@ int32_t RateAndPatch(EngineHandle engine, uint8_t* record, uint8_t* block) {
   return rated;
 }
 
-std::string Bytes(const uint8_t* at, std::size_t size) {
-  std::string s(reinterpret_cast<const char*>(at), size);
+std::string Bytes(const void* at, std::size_t size) {
+  std::string s(static_cast<const char*>(at), size);
   std::replace(s.begin(), s.end(), '\0', '.');
   return s;
 }
 
-struct ThroughEngine : test_support::StandinEngineTest {
-  void Shipment(const char* orig, const char* dest) {
-    std::memcpy(c->engineTariff, "CZARLITE", 9);
-    std::memcpy(c->engineTariffDate, "2024-01-15", 10);
-    std::strcpy(c->origZip, orig);
-    std::strcpy(c->destZip, dest);
-  }
-  void Line(int i, const char* lineClass, const char* weight) {
-    std::strcpy(c->lineClass[i], lineClass);
-    std::strcpy(c->lineWeight[i], weight);
-  }
-};
+using ThroughEngine = test_support::StandinEngineTest;
 
 TEST_F(ThroughEngine, RequestCarriesTheShipmentDiscountsFactorAndLines) {
   ASSERT_NO_FATAL_FAILURE(Open(""));
@@ -86,8 +77,7 @@ TEST_F(ThroughEngine, RequestCarriesTheShipmentDiscountsFactorAndLines) {
   // last build left them, the factor is 1 and marked lines keep their class.
   defaults::discountsEnabled.Set(*c, 0), defaults::useRateFactor.Set(*c, 0);
   profile::classSubstitution.Set(*c, 0);
-  std::strcpy(c->origZip, "K1A0B1");
-  c->sendEngineFlag = 0;
+  std::strcpy(c->origZip, "K1A0B1"), c->sendEngineFlag = 0;
   RateShipment(c.get(), -123, 0);
   EXPECT_EQ(Bytes(request + 19, 1) + Bytes(request + 30, 6) + Bytes(request + 80, 2) +
                 Bytes(request + 194, 1) + Bytes(request + 214, 1) + Bytes(request + 236, 5) +
@@ -102,20 +92,17 @@ TEST_F(ThroughEngine, RequestCarriesTheShipmentDiscountsFactorAndLines) {
 // 28.50 + 76.00 + 28.50 = 133.00, which wins. Discount 45.50 % of 133.00 is
 // 60.52 (half a cent up), net 72.48; the minimum is 45.00 + 1.50.
 constexpr const char* kTariff =
-    "state 902 CA\nstate 100 NY\npoint 90210 B\n"
-    "breaks CZARLITE 1 500 1000\nclasses CZARLITE 92 85\n"
-    "rates CZARLITE 70 2000 1500 1000\nrates CZARLITE 100 3000 2500 2000\n"
-    "minimum CZARLITE 4500 150\nbasis CZARLITE A 12 34\n"
-    "baserate CZARLITE 3 -1\nbaserate CZARLITE 4 0\n"
+    "state 902 CA\nstate 100 NY\npoint 90210 B\nbreaks CZARLITE 1 500 1000\nclasses CZARLITE 92\n"
+    "rates CZARLITE 70 2000 1500 1000\nrates CZARLITE 100 3000 2500 2000\nbasis CZARLITE A 12 34\n"
+    "minimum CZARLITE 4500 150\nbaserate CZARLITE 3 -1\nbaserate CZARLITE 4 0\n"
     "charge CZARLITE 2 1000 7000\ncharge CZARLITE 1 500 4000\ncharge CZARLITE 2 500 9000\n"
     "charge CZARLITE 1 100 10\ncharge CZARLITE 1 250 40\n"
     "status 90220 9999\nstatus 90211 0000 unrated\nstatus 90212 0011\nstatus 90213 0042\n"
     "status 90214 0123\nstatus 90215 0124 retry-unrated\nstatus 90216 0125 flag 1\n"
-    "status 90226 0126 retry-unrated\nstatus 90222 0122\nstatus 90227 0127\n"
-    "status 90217 0077\nstatus 90218 0078\n"
-    "error 0011 0011Weight over the limit.\nerror 0042 00420042Origin not served.\n"
-    "error 0127 Retry later.\n"
-    "errorreply 0077 null\nerror 0078 0078Overweight\nerrorreply 0078 unterminated\n";
+    "status 90226 0126 retry-unrated\nstatus 90222 0122\nstatus 90227 0127\nstatus 90217 0077\n"
+    "status 90218 0078\nerror 0011 0011Weight over the limit.\nerror 0127 Retry later.\n"
+    "error 0042 00420042Origin not served.\nerror 0078 0078Overweight\n"
+    "errorreply 0077 null\nerrorreply 0078 unterminated\n";
 
 struct EngineBill : ThroughEngine {
   void SetUp() override {
@@ -134,7 +121,7 @@ struct EngineBill : ThroughEngine {
   }
   // The bill's texts, NULs shown as ".".
   std::string BillTexts() {
-    std::string s = Bytes(reinterpret_cast<uint8_t*>(c->rbno), 8);
+    std::string s = Bytes(c->rbno, 8);
     for (int i = 0; i < 3; ++i) s += "|" + std::string(c->lineRate[i]) + "|" + c->lineCharge[i];
     for (const char* text : {c->origState, c->destState, c->netCharge, c->deficitCharge,
                              c->grossCharge, c->discountAmount, c->billedWeight,
@@ -147,14 +134,11 @@ struct EngineBill : ThroughEngine {
   }
   std::string ChargeLists() {
     std::string s;
-    for (int i = 0; i < c->mcCount; ++i) {
-      s += std::string(c->mcLabels[i]) + " " + std::to_string(c->mcAmounts[i]) + c->mcMarks[i];
-      s += ",";
-    }
-    for (int i = 0; i < c->ssCount; ++i) {
-      s += std::string(c->ssLabels[i]) + " " + std::to_string(c->ssAmounts[i]) + c->ssMarks[i];
-      s += ",";
-    }
+    auto entry = [&s](const char* label, int32_t amount, const char* mark) {
+      s += std::string(label) + ' ' + std::to_string(amount) + mark + ',';
+    };
+    for (int i = 0; i < c->mcCount; ++i) entry(c->mcLabels[i], c->mcAmounts[i], c->mcMarks[i]);
+    for (int i = 0; i < c->ssCount; ++i) entry(c->ssLabels[i], c->ssAmounts[i], c->ssMarks[i]);
     return s + std::to_string(c->chargeListRows) + std::to_string(c->chargeListRows2);
   }
 };
@@ -182,12 +166,8 @@ TEST_F(EngineBill, EveryResultReachesTheRecordAsBillRatingWritesIt) {
   defaults::weightTierPercentLow.Set(*c, 1.0f);
   defaults::altWeightTierPercentLow.Set(*c, 2.0f), defaults::altWeightTierPercentHigh.Set(*c, 3.0f);
   c->weightMin[0] = 1, c->weightMin[3] = 1001, c->weightMin[19] = 1000;
-  const struct {
-    int16_t on, alt;
-    int32_t alpha;
-    const char *start, *charge;
-    int32_t index;
-  } tiers[] = {
+  struct Tier { int16_t on, alt; int32_t alpha; const char *start, *charge; int32_t index; };
+  const Tier tiers[] = {
       {1, 0, 0, "3", "1.33", 2},   {1, 0, 0, "0", "13.30", 1},  {1, 0, 0, "-1", "0.00", 99},
       {1, 0, 0, "19", "13.30", 20}, {1, 0, 0, "20", "0.00", 99}, {1, 1, 1, "3", "2.66", 2},
       {1, 0, 1, "3", "0.00", 99},  {0, 1, 0, "3", "0.00", 99}};
@@ -205,6 +185,22 @@ TEST_F(EngineBill, EveryResultReachesTheRecordAsBillRatingWritesIt) {
   EXPECT_EQ(ChargeLists().substr(0, 14), "MC   250#> 40,");
 }
 
+// Twenty minimum charges, more than the record's fifteen: the first fifteen
+// listed are kept, sorted (entry 3, whose rate is negative, is not listed).
+// A rate or a rate basis too wide for its field is cut to it; a deficit
+// weight of 0 is blank.
+TEST_F(EngineBill, TextsAndListsStayWithinTheirFields) {
+  std::string keys;  // i32 keys 20 down to 1
+  for (char key = 20; key > 0; --key) keys += {key, 0, 0, 0};
+  patch = {{90, "ABCDEFGHIJK"}, {127, "000000"}, {276, "10000.0"},
+           {1880, std::string(20, '1')}, {1912, keys}, {2154, {20, 0}}};
+  EXPECT_EQ(RateShipment(c.get(), 0, 0), 0);
+  EXPECT_EQ(std::vector<int32_t>(c->mcKeys, c->mcKeys + c->mcCount),
+            (std::vector<int32_t>{5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 18, 19, 20}));
+  EXPECT_EQ(Bytes(c->lineRate[0], 8) + Bytes(c->rbno, 9) + c->deficitWeight,
+            "10000.0.ABCDEFGH.      ");
+}
+
 // The classes and breaks the engine left in the request are taken when it
 // gives 1 to 20 classes and 1 to 9 breaks; else the engine's tables, whose
 // first class is 92.
@@ -219,40 +215,42 @@ TEST_F(EngineBill, TablesComeFromTheRequestOnlyWithinItsCounts) {
 }
 
 TEST_F(EngineBill, EachEngineStatusGivesItsResultCodeAndBox) {
+  // engineSilent, ignoreEngineStatus and errorCode before; the result and
+  // status after, whether the bill reached the record, the box shown; the
+  // status written over the engine's.
   struct Case {
     const char* origin;
-    int32_t silent, ignore, earlier;  // engineSilent, ignoreEngineStatus, errorCode before
-    int32_t result, errorCode;
-    bool copied;                      // the bill reached the record
-    const char* box;
-    const char* dest = "10001";
-    std::string status = "";          // written over the engine's
+    int32_t silent, ignore, earlier;
+    const char* result;
+    bool copied;
+    const char *box, *dest = "10001";
+    std::string status = "";
   };
   const std::string warning = "Tariff Engine Warning/48/";
   // An unterminated text is read no further than its buffer.
   const char* kUnterminated = "0078 Overweight0078Overweight0078Overweight0078Overweight"
                               "0078Overweight0078Overweight0078";
   const Case cases[] = {
-      {"90220", 0, 0, 5, 0, 5, true, ""},          // "9999" is no warning
-      {"90210", 0, 0, 5, 0, 5, true, "", "10001", {"\0" "042", 4}},  // nor one led by a NUL
-      {"90211", 0, 0, 5, 9999, 133, false, ""},    // not rated
-      {"90211", 1, 0, 5, 9999, 5, false, ""},      // not rated, silently
-      {"90212", 0, 0, 5, 9999, -1, true, "0011 Weight over the limit."},
-      {"90213", 0, 0, 5, 9999, -1, true, "0042 Origin not served."},
-      {"90213", 1, 0, 5, 9999, -1, true, ""},
-      {"90213", 0, 1, 5, 0, 0, true, ""},
-      {"90213", 0, 0, 5, 0, 0, true, "", ""},      // a lane without its destination
-      {"", 0, 0, 5, 0, 0, true, "", "10001", "0042"},  // or its origin
-      {"90214", 0, 0, 5, 0, 5, true, ""},          // retried and rated
-      {"90214", 0, 0, 134, 9999, 134, true, ""},   // an earlier 134 or 133 still counts
-      {"90214", 0, 0, 133, 9999, 133, true, ""},
-      {"90215", 0, 0, 5, 9999, 134, true, ""},     // the retry is not rated
-      {"90226", 0, 0, 5, 9999, 134, true, ""},
-      {"90216", 0, 0, 5, 0, 5, true, ""},          // flagged: no retry
-      {"90222", 0, 0, 5, 9999, -1, true, "Unknown engine status 0122"},  // no retry either
-      {"90227", 0, 0, 5, 9999, -1, true, "Retry later."},
-      {"90217", 0, 0, 5, 9999, -1, true, "0077 "},  // no text: the status digits
-      {"90218", 0, 0, 5, 9999, -1, true, kUnterminated},
+      {"90220", 0, 0, 5, "0/5", true, ""},          // "9999" is no warning
+      {"90210", 0, 0, 5, "0/5", true, "", "10001", {"\0" "042", 4}},  // nor one led by a NUL
+      {"90211", 0, 0, 5, "9999/133", false, ""},    // not rated
+      {"90211", 1, 0, 5, "9999/5", false, ""},      // not rated, silently
+      {"90212", 0, 0, 5, "9999/-1", true, "0011 Weight over the limit."},
+      {"90213", 0, 0, 5, "9999/-1", true, "0042 Origin not served."},
+      {"90213", 1, 0, 5, "9999/-1", true, ""},
+      {"90213", 0, 1, 5, "0/0", true, ""},
+      {"90213", 0, 0, 5, "0/0", true, "", ""},      // a lane without its destination
+      {"", 0, 0, 5, "0/0", true, "", "10001", "0042"},  // or its origin
+      {"90214", 0, 0, 5, "0/5", true, ""},          // retried and rated
+      {"90214", 0, 0, 134, "9999/134", true, ""},   // an earlier 134 or 133 still counts
+      {"90214", 0, 0, 133, "9999/133", true, ""},
+      {"90215", 0, 0, 5, "9999/134", true, ""},     // the retry is not rated
+      {"90226", 0, 0, 5, "9999/134", true, ""},
+      {"90216", 0, 0, 5, "0/5", true, ""},          // flagged: no retry
+      {"90222", 0, 0, 5, "9999/-1", true, "Unknown engine status 0122"},  // no retry either
+      {"90227", 0, 0, 5, "9999/-1", true, "Retry later."},
+      {"90217", 0, 0, 5, "9999/-1", true, "0077 "},  // no text: the status digits
+      {"90218", 0, 0, 5, "9999/-1", true, kUnterminated},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.origin + k.status);
@@ -261,13 +259,13 @@ TEST_F(EngineBill, EachEngineStatusGivesItsResultCodeAndBox) {
     if (!k.status.empty()) patch = {{3, k.status}};
     std::strcpy(c->origCity, "CITY"), std::strcpy(c->netCharge, "untouched");
     c->engineSilent = k.silent, c->ignoreEngineStatus = k.ignore, c->errorCode = k.earlier;
-    EXPECT_EQ(RateShipment(c.get(), 0, 0), k.result);
-    EXPECT_EQ(int32_t{c->errorCode}, k.errorCode);
+    const int32_t result = RateShipment(c.get(), 0, 0);
+    EXPECT_EQ(std::to_string(result) + "/" + std::to_string(c->errorCode), k.result);
     EXPECT_EQ(boxes, *k.box ? warning + k.box + "\n" : "");
     EXPECT_EQ(std::string(c->netCharge), k.copied ? "    72.48" : "untouched");
     // Places are blanked for warnings other than 11.
     const bool blanked = *k.box && !std::string(k.box).starts_with("0011");
-    EXPECT_EQ(Bytes(reinterpret_cast<uint8_t*>(c->origCity), 4), blanked ? "    " : "CITY");
+    EXPECT_EQ(Bytes(c->origCity, 4), blanked ? "    " : "CITY");
   }
   // An engine that is not open has rated nothing.
   EndTEdll(c.get());
@@ -278,22 +276,71 @@ TEST_F(EngineBill, EachEngineStatusGivesItsResultCodeAndBox) {
   }
 }
 
-// Twenty minimum charges, more than the record's fifteen: the first fifteen
-// are kept, sorted. A rate too wide for its field is cut to the field, and
-// so is a rate basis of eleven characters. One break has no deficit weight.
-TEST_F(ThroughEngine, ChargeListsAndTextsStayWithinTheirFields) {
-  std::string text = "breaks CZARLITE 0\nrates CZARLITE 50 1000000\nbasis CZARLITE ABCDEFGHIJK\n";
-  for (int key = 20; key > 0; --key) text += "charge CZARLITE 1 " + std::to_string(key) + " 7\n";
-  ASSERT_NO_FATAL_FAILURE(Open(text));
-  Shipment("90210", "10001");
-  Line(0, "50", "1");
-  EXPECT_EQ(RateShipment(c.get(), 0, 0), 0);
-  EXPECT_EQ(int32_t{c->mcCount}, 15);
-  EXPECT_EQ(std::vector<int32_t>(c->mcKeys, c->mcKeys + 15),
-            (std::vector<int32_t>{6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20}));
-  EXPECT_EQ(Bytes(reinterpret_cast<uint8_t*>(c->lineRate[0]), 8), "10000.0.");
-  EXPECT_EQ(Bytes(reinterpret_cast<uint8_t*>(c->lineCharge[0]), 10), "   100.00.");
-  EXPECT_EQ(Bytes(reinterpret_cast<uint8_t*>(c->rbno), 9) + c->deficitWeight, "ABCDEFGH.      ");
+// SetClassesAndWeights as a host calls it.
+const std::string kClasses =
+    "500 400 300 250 200 175 150 125 110 100 92. 85. 77. 70. 65. 60. 55. 50. ";
+
+struct ClassesAndWeights : test_support::StandinEngineTest {
+  void SetUp() override {
+    StandinEngineTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(Open(
+        "classcount BIGCLASS 30\nclasses BIGCLASS 1000 2 3 4 5 6 7 8 9 10 11 "
+        "12 13 14 15 16 17 18 19 20 21\n"));
+  }
+  // The classes (3 bytes each), the break and record counts, then each break; NUL shows as ".".
+  std::string Run(const char* tariff, int32_t mode) {
+    std::memcpy(c->engineTariff, tariff, std::strlen(tariff) + 1);
+    SetClassesAndWeights(c.get(), mode, 0);
+    std::string s;
+    for (int i = 0; i < c->classCount; ++i) s += std::string(c->classTable[i], 3) + " ";
+    s += "| " + std::to_string(c->weightBreakCount) + " " + std::to_string(c->weightRecordCount);
+    for (int i = 0; i < c->weightBreakCount; ++i) {
+      s += std::string(" ") + c->weightLabels[i] + " " + std::to_string(c->weightMin[i]) + "-" +
+           std::to_string(c->weightMax[i]);
+    }
+    std::replace(s.begin(), s.end(), '\0', '.');
+    return s;
+  }
+};
+
+TEST_F(ClassesAndWeights, EngineTablesGiveUpToTwentyClassesAndAFailureIsShown) {
+  EXPECT_EQ(Run("BIGCLASS", 1),
+            "100 2.. 3.. 4.. 5.. 6.. 7.. 8.. 9.. 10. 11. 12. 13. 14. 15. 16. "
+            "17. 18. 19. 20. | 0 0");     // 30 reported, room for 20
+  std::memcpy(request + 1676, "FAK", 3);  // a first request class of FAK: the standard classes
+  EXPECT_EQ(Run("BIGCLASS", 1), kClasses + "| 0 0");
+  EXPECT_EQ(Run("UNKNOWN1", 1) + boxes, "| 0 0/0/(GetTablesEx)Error getting Classes/Weights\n");
+}
+
+TEST_F(ClassesAndWeights, EngineRequestGivesClassesAndBreaksWithinTheirAreas) {
+  const int32_t bounds[] = {0, 500, 123456, -7654321, 7, 2, 3, 4, 5, 6, 70000};
+  std::memcpy(request + 1796, bounds, sizeof bounds);
+  std::memcpy(request + 1676, "12345\00085\0\0\0\0007\0  ", 16);  // 12345, 85, 7
+  StoreI32(request + 1876, 0x000B0015);  // 21 classes, 11 breaks: room for 20 and 10
+  EXPECT_EQ(Run("BIGCLASS", 2),
+            "123 85. 7.. " + std::string(68, ' ') +
+                "| 10 10 0#> 0-500 500#> 500-123456 12345#> 12345--765432 -7654#> "
+                "-7654-7 7#> 7-2 2#> 2-3 3#> 3-4 4#> 4-5 5#> 5-6 6#> 6-9999999");
+  StoreI32(request + 1876, 0x00020003);
+  const std::string kTwoBreaks = "| 2 2 0#> 0-500 500#> 500-9999999";
+  EXPECT_EQ(Run("BIGCLASS", 2), "123 85. 7.. " + kTwoBreaks);
+  std::memcpy(request + 1676, "FAK", 3);  // standard classes, the engine's breaks
+  EXPECT_EQ(Run("BIGCLASS", 2), kClasses + kTwoBreaks);
+  StoreI32(request + 1876, -1);
+  EXPECT_EQ(Run("BIGCLASS", 2), "| 0 0");
+}
+
+TEST_F(ClassesAndWeights, UnaskableTariffGetsTheStandardSetAndAnEngineNotInUseNothing) {
+  c->useTariffEngine = 0;
+  EXPECT_EQ(Run("BIGCLASS", 1), "| 0 0");
+  c->useTariffEngine = 1;
+  for (const char* tariff : {"        ", "BIG CLAS", "BIGCLAS"}) {
+    EXPECT_EQ(Run(tariff, 2), kClasses +
+                                  "| 9 9 L5C 0-499 M5C 500-999 M1M 1000-1999 M2M 2000-4999 "
+                                  "M5M 5000-9999 M10M 10000-19999 M20M 20000-29999 M30M "
+                                  "30000-39999 M40M 40000-9999999");
+    EXPECT_EQ(std::memcmp(request + 1676, c->classTable, 120), 0);
+  }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,15 +28,11 @@ struct StandinEngineTest : ::testing::Test {
           return 1;
         },
         this);
-    c->useTariffEngine = 1;
-    data.Slashed().copy(c->dataDir, sizeof c->dataDir);
+    c->useTariffEngine = 1, data.Slashed().copy(c->dataDir, sizeof c->dataDir);
   }
   void TearDown() override {
-    SetMessageBoxHook(nullptr, nullptr);
-    c->useTariffEngine = 1;
-    EndTEdll(c.get());
-    CloseAllFiles(c.get());
-    Engine().functions = {};
+    SetMessageBoxHook(nullptr, nullptr), c->useTariffEngine = 1;
+    EndTEdll(c.get()), CloseAllFiles(c.get()), Engine().functions = {};
   }
   // The stand-in engine, or its variant named by `suffix`, into engineModule.
   void Load(const std::string& suffix = "", int mode = RTLD_LOCAL) {
@@ -50,6 +47,14 @@ struct StandinEngineTest : ::testing::Test {
     data.WriteFile(file, engineText);
     ASSERT_NO_FATAL_FAILURE(Load(suffix));
     ASSERT_EQ(GetTEAddresses(c.get(), 0) + InitializeTEdll(c.get()), 2);
+  }
+  // A shipment of the tariff CZARLITE, and its line i.
+  void Shipment(const char* orig, const char* dest) {
+    std::memcpy(c->engineTariff, "CZARLITE", 9), std::memcpy(c->engineTariffDate, "2024-01-15", 10);
+    std::strcpy(c->origZip, orig), std::strcpy(c->destZip, dest);
+  }
+  void Line(int i, const char* lineClass, const char* weight) {
+    std::strcpy(c->lineClass[i], lineClass), std::strcpy(c->lineWeight[i], weight);
   }
   uint8_t* request = Engine().request;
   std::string boxes;
