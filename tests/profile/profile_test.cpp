@@ -51,8 +51,7 @@ TEST_F(ProfileFileTest, MadeWholeFromTheTariffsFileOrTheDefault) {
   rlimit saved{};
   getrlimit(RLIMIT_FSIZE, &saved);
   const rlimit small{100000, saved.rlim_max};  // the disk fills mid-record
-  std::signal(SIGXFSZ, SIG_IGN);
-  setrlimit(RLIMIT_FSIZE, &small);
+  std::signal(SIGXFSZ, SIG_IGN), setrlimit(RLIMIT_FSIZE, &small);
   EXPECT_EQ(Result([&] { return ReadProfileFile(&c_); }), "0/121");
   setrlimit(RLIMIT_FSIZE, &saved);
   EXPECT_EQ(UserFiles(), 0u);  // nothing half-made
@@ -70,8 +69,7 @@ TEST_F(ProfileFileTest, MadeWholeFromTheTariffsFileOrTheDefault) {
   EXPECT_EQ(kRecord - std::count(made.begin(), made.end(), '\0'), 52u);
 
   // An engine rates by its own classes.
-  c_.useTariffEngine = 1;
-  fs::remove(user_.PathOf("PROFILE.FIL"));
+  c_.useTariffEngine = 1, fs::remove(user_.PathOf("PROFILE.FIL"));
   EXPECT_EQ(ReadProfileFile(&c_), 1);
   EXPECT_EQ(UserFile().substr(35, 12), std::string("500") + '\0' + "400" + '\0' + "300" + '\0');
 

@@ -1,17 +1,198 @@
-// Rating through the tariff engine as a host drives it, and the classes and
-// weight breaks it rates with (SetClassesAndWeights): the stand-in engine
-// is loaded with dlopen and rates from the ENGINE.TXT of a scratch
-// directory. The binding and its request record are process-wide; every
-// test closes the engine it opened.
+// The tariff engine bridge as a host drives it: binding, opening and
+// closing the engine, rating through it, and the classes and weight breaks
+// it rates with. The stand-in engine is loaded with dlopen and answers from
+// the ENGINE.TXT of a scratch directory. The binding and its request record
+// are process-wide; every test leaves the engine closed and unbound.
 #include <algorithm>
 #include <cstring>
 
 #include "context/byte_coding.h"
 #include "context/record_fields.h"
 #include "engine/standin_engine.h"
+#include "platform/memory.h"
 
 namespace brant {
 namespace {
+
+std::string Raw(const void* at, std::size_t size) { return {static_cast<const char*>(at), size}; }
+// The same with NULs shown as ".".
+std::string Bytes(const void* at, std::size_t size) {
+  std::string s = Raw(at, size);
+  std::replace(s.begin(), s.end(), '\0', '.');
+  return s;
+}
+
+using Ints = std::vector<int32_t>;
+
+constexpr const char* kEngineText =
+    "state 902 CA\nstate K1A0B1 ON\neffective CZARLITE 2024 01 15\neffective Bureau 2023 07 01\n"
+    "effective CZARLITE 2024 06 30 X\nversion 1 Stand-in engine\nversion 2 7\nversion 4 01\n"
+    "version 3 Classes and states\nversion 5 2024-01-15\nversion 6 A\n";
+const std::string kFirstEntry("CZARLITE20240115\0", 17), kSecondEntry("CZARLITE20240630X", 17);
+
+// Which of the ten functions are bound, "1" or "0" in the order they are looked up.
+std::string BoundFunctions() {
+  const EngineFunctions& f = Engine().functions;
+  std::string bound;
+  for (bool b : {!!f.getState, !!f.getErrorString, !!f.initialize, !!f.setDataDir,
+                 !!f.getEffectiveTable, !!f.getEffectiveTableSize, !!f.getTables,
+                 !!f.rateShipment, !!f.displayVersion, !!f.end}) {
+    bound += b ? '1' : '0';
+  }
+  return bound;
+}
+
+struct EngineBinding : test_support::StandinEngineTest {
+  // The engine's state for a code, "--" when it does not know it.
+  static std::string StateOf(const char* code) {
+    char state[2] = {'-', '-'};
+    return EngineGetStateCode(code, state) == 1 ? Raw(state, 2) : "--";
+  }
+};
+
+TEST_F(EngineBinding, EachMissingNameGivesItsStatusStopsTheLookupsAndNeverOpens) {
+  const char* kLookupOrder[] = {  // the last: the complete library
+      "Engine_GetStateEx", "Engine_GetErrorStringEx", "Engine_InitializeEx", "Engine_SetDataDirEx",
+      "Engine_GetEffectiveTableEx", "Engine_GetEffectiveTableSizeEx", "Engine_GetTablesEx",
+      "Engine_RateShipment2Ex", "Engine_DisplayVersionEx", "Engine_EndEx", ""};
+  data.WriteFile("ENGINE.TXT", kEngineText);
+  for (int32_t missing = 0; missing <= 10; ++missing) {
+    const std::string name = kLookupOrder[missing];
+    SCOPED_TRACE(name);
+    ASSERT_NO_FATAL_FAILURE(Load(name.empty() ? "" : "_without_" + name));
+    c->errorCode = 5;
+    EXPECT_EQ(GetTEAddresses(c.get(), 0), missing == 10 ? 1 : 0);
+    EXPECT_EQ(int32_t{c->errorCode}, missing == 10 ? 5 : 400 + missing);
+    EXPECT_EQ(BoundFunctions(), std::string(missing, '1') + std::string(10 - missing, '0'));
+    EXPECT_EQ(InitializeTEdll(c.get()), missing == 10 ? 1 : 0);
+    EXPECT_EQ(Engine().handle != 0, missing == 10);
+  }
+  // A null module has no functions, even where the process holds every name.
+  ASSERT_NO_FATAL_FAILURE(Load("", RTLD_GLOBAL));
+  c->engineModule = nullptr;
+  EXPECT_EQ(GetTEAddresses(c.get(), 0), 0);
+  EXPECT_EQ(std::to_string(c->errorCode) + BoundFunctions(), "400" + std::string(10, '0'));
+}
+
+// The version block as an engine writes it, byte for byte: texts 1 to 6 at
+// 0, 20, 23, 76, 79 and 84, the third longer than its field.
+int32_t WriteVersionBlock(EngineHandle, uint8_t* block) {
+  std::memset(block, 0, ENGINE_VERSION_BLOCK_SIZE);
+  for (auto [at, text] : {std::pair{0, "1234567890123456789"}, {20, "ab"},
+                          {23, "ThirdText..longer"}, {76, "44"}, {79, "five"}, {84, "sixth"}}) {
+    std::memcpy(block + at, text, std::strlen(text));
+  }
+  return 1;
+}
+
+// Each version text fills its own field, whatever was there before.
+TEST_F(EngineBinding, OpenPublishesVersionTextsAndResultBlocksAndCloseForgetsTheEngine) {
+  data.WriteFile("ENGINE.TXT", kEngineText);
+  ASSERT_NO_FATAL_FAILURE(Load());
+  ASSERT_EQ(GetTEAddresses(c.get(), 0), 1);
+  constexpr std::size_t kVersionFields = 20 + 3 + 11 + 3 + 5 + 33;
+  Engine().functions.displayVersion = WriteVersionBlock;
+  std::memset(c->engineVersionText1, '*', kVersionFields);
+  ASSERT_EQ(InitializeTEdll(c.get()), 1);
+  EXPECT_EQ(Raw(c->engineVersionText1, kVersionFields),
+            std::string("1234567890123456789\0" "ab\0" "ThirdText.." "44\0" "five\0" "sixth", 47) +
+                std::string(28, '\0'));
+  ASSERT_TRUE(Engine().primaryResult != nullptr && Engine().secondaryResult != nullptr);
+  EXPECT_EQ(Raw(Engine().primaryResult, 4) + Raw(Engine().secondaryResult, 4),
+            std::string("\xC0\x03\0\0\x20\x03\0\0", 8));  // 960 and 800
+  EXPECT_EQ(EndTEdll(c.get()), 1);
+  EXPECT_TRUE(Engine().primaryResult == nullptr && Engine().secondaryResult == nullptr);
+  EXPECT_EQ(EndTEdll(c.get()), 1);  // the engine is forgotten
+  // Reopened, then closed behind the binding's back: the close fails.
+  ASSERT_EQ(InitializeTEdll(c.get()), 1);
+  ASSERT_EQ(Engine().functions.end(Engine().handle), 0);
+  EXPECT_EQ(EndTEdll(c.get()), 0);
+}
+
+TEST_F(EngineBinding, OpenEngineIsNotReopenedAndItsTableIsReleasedOnReloadAndClose) {
+  c->useTariffEngine = 0;  // not in use: neither opened nor closed
+  ASSERT_NO_FATAL_FAILURE(Open(kEngineText));
+  EXPECT_TRUE(c->efcTable == nullptr);
+  c->useTariffEngine = 1;
+  ASSERT_EQ(InitializeTEdll(c.get()), 1);
+  c->useTariffEngine = 0;
+  EXPECT_EQ(EndTEdll(c.get()), 1);
+  EXPECT_EQ(StateOf("90210"), "CA");
+
+  uint8_t* table = c->efcTable;
+  c->useTariffEngine = 1, data.WriteFile("ENGINE.TXT", "version 1 Reloaded\n");
+  EXPECT_EQ(InitializeTEdll(c.get()), 1);  // already open: nothing changes
+  EXPECT_TRUE(c->efcTable == table);
+  // Binding again forgets the engine; the reopening replaces the table, and
+  // the sanitizer run reports one that is not released.
+  c->efcTableState = 7;
+  ASSERT_EQ(GetTEAddresses(c.get(), 0), 1);
+  ASSERT_EQ(InitializeTEdll(c.get()), 1);
+  EXPECT_EQ(std::to_string(c->efcTableState) + Raw(c->engineVersionText1, 8), "0Reloaded");
+  EXPECT_EQ(CloseAllFiles(c.get()), 1);
+  EXPECT_TRUE(c->efcTable == nullptr);
+}
+
+TEST_F(EngineBinding, EffectivityTableKeepsAllButBureauEntries) {
+  const std::string zero(17, '\0'), one = "\neffective CZARLITE 2024 01 15\n";
+  const struct { std::string text, table; char mode; int32_t count, bureau, status; } cases[] = {
+      {kEngineText, kFirstEntry + kSecondEntry + zero + zero + zero, 'Y', 2, 1, 0},
+      {kEngineText, kFirstEntry + kSecondEntry + zero + zero + zero, '2', 1, 0, 0},
+      {"effectivecount 0" + one, zero + zero, 'Y', 0, 0, 0},
+      {"effectivecount -32768" + one, zero + zero, 'Y', 0, 0, 0},
+      {"effectivecount 3" + one, kFirstEntry + zero, 'Y', 3, 0, 140},  // the opening goes on
+  };
+  for (const auto& k : cases) {
+    SCOPED_TRACE(k.text + k.mode);
+    c->efcCount = c->efcBureauCount = 9, settings::engineMode.Set(*c, k.mode);
+    ASSERT_NO_FATAL_FAILURE(Open(k.text));
+    EXPECT_EQ((Ints{c->errorCode, c->efcCount, c->efcBureauCount}),
+              (Ints{k.status, k.count, k.bureau}));
+    EXPECT_EQ(Raw(c->efcTable, k.table.size()), k.table);
+    ASSERT_EQ(EndTEdll(c.get()), 1);
+  }
+}
+
+// Opened on a data directory whose path fills its whole field, with no NUL
+// and tariffName right behind it: the engine, which keeps the text and
+// reads it on each question, gets a copy that outlives the opening.
+TEST_F(EngineBinding, StatesAreAskedThroughTheEngineWhenNoStateTableIsLoaded) {
+  EXPECT_EQ(StateOf("90210"), "--");  // nothing bound
+  std::string name(sizeof c->dataDir - data.Slashed().size() - 1, 'd');
+  (data.MakeDir(name) + "/").copy(c->dataDir, sizeof c->dataDir);
+  std::memcpy(c->tariffName, "CZARLITE", 9);
+  ASSERT_NO_FATAL_FAILURE(Open(kEngineText, name + "/ENGINE.TXT", "_keeping_data_dir"));
+  // The result, the state and the six flags, which the engine leaves alone.
+  auto ask = [&](const char* code) {
+    char s[2] = {'-', '-'}, f[6] = {'a', 'b', 'c', 'd', 'e', 'f'};
+    const uint32_t found = GetStateCode(c.get(), code, s, &f[0], &f[1], &f[2], &f[3], &f[4], &f[5]);
+    return std::to_string(found) + Raw(s, 2) + Raw(f, 6);
+  };
+  c->errorCode = 55;
+  EXPECT_EQ(ask("90210") + "," + ask("12345"), "1CAabcdef,0--abcdef");
+  EXPECT_EQ(int32_t{c->errorCode}, 55);
+  settings::engineMode.Set(*c, 'N');  // not asked
+  EXPECT_NE(ask("90210").substr(1, 2), "CA");
+}
+
+// The effectivity table is not needed to open the engine; the result
+// blocks are, and the handle stays set after they are refused.
+TEST_F(EngineBinding, RefusedBlocksOfAnOpeningGiveTheirStatuses) {
+  data.WriteFile("ENGINE.TXT", kEngineText);
+  ASSERT_NO_FATAL_FAILURE(Load());
+  const struct { long refused; int32_t result, status; } cases[] = {
+      {1, 1, 141}, {2, 0, 114}, {3, 0, 113}, {4, 1, 0}};
+  for (const auto& k : cases) {
+    ASSERT_EQ(GetTEAddresses(c.get(), 0), 1);
+    c->errorCode = 0, FailAllocation(k.refused);
+    const int32_t result = InitializeTEdll(c.get());
+    FailAllocation(0);
+    EXPECT_EQ((Ints{result, c->errorCode}), (Ints{k.result, k.status})) << k.refused;
+    EXPECT_EQ(InitializeTEdll(c.get()), 1);
+    EXPECT_EQ(EndTEdll(c.get()), 1);
+  }
+}
+
 
 // Bytes written over the engine's answer in the request, as an engine could
 // have written them.
@@ -21,12 +202,6 @@ int32_t RateAndPatch(EngineHandle engine, uint8_t* record, uint8_t* block) {
   const int32_t rated = engineRate(engine, record, block);
   for (const auto& [at, bytes] : patch) std::memcpy(record + at, bytes.data(), bytes.size());
   return rated;
-}
-
-std::string Bytes(const void* at, std::size_t size) {
-  std::string s(static_cast<const char*>(at), size);
-  std::replace(s.begin(), s.end(), '\0', '.');
-  return s;
 }
 
 using ThroughEngine = test_support::StandinEngineTest;
@@ -42,12 +217,11 @@ TEST_F(ThroughEngine, RequestCarriesTheShipmentDiscountsFactorAndLines) {
   const float percents[10] = {45.5f, 100, 5, 0, 12.345f, -5, 1000, 0.004f, 99.995f, 7};
   std::memcpy(c->discountPercent, percents, sizeof percents);
   defaults::useRateFactor.Set(*c, 1), defaults::rateFactor.Set(*c, 0.95f);
-  Line(0, "70", "500");
-  Line(1, "1000", "1234567");  // a long class runs into the weight, a long weight is cut
+  // Line 1's long class runs into its weight, and its long weight is cut.
+  Line(0, "70", "500"), Line(1, "1000", "1234567");
   Line(2, "60", ""), Line(3, "60", ""), Line(4, "60", ""), Line(7, "55", "");
-  profile::classSubstitution.Set(*c, 1);
-  std::strcpy(c->classTable[0], "65"), std::strcpy(c->classTable[3], "92.5");
-  std::strcpy(c->classTable[19], "50");
+  profile::classSubstitution.Set(*c, 1), std::strcpy(c->classTable[0], "65");
+  std::strcpy(c->classTable[3], "92.5"), std::strcpy(c->classTable[19], "50");
   // Marked lines take the table's class at their index; outside 0 to 19, their own.
   for (auto [line, index] : {std::pair{1, 3}, {2, 0}, {3, -1}, {4, 19}, {7, 20}}) {
     c->lineClassMark[line][0] = '*', c->lineClassIndex[line] = index;
@@ -108,14 +282,11 @@ struct EngineBill : ThroughEngine {
   void SetUp() override {
     ThroughEngine::SetUp();
     ASSERT_NO_FATAL_FAILURE(Open(kTariff));
-    patch.clear();
-    engineRate = Engine().functions.rateShipment;
+    patch.clear(), engineRate = Engine().functions.rateShipment;
     Engine().functions.rateShipment = RateAndPatch;
-    Shipment("90210", "10001");
-    Line(0, "70", "300"), Line(1, "100", "400");
+    Shipment("90210", "10001"), Line(0, "70", "300"), Line(1, "100", "400");
     defaults::useRateFactor.Set(*c, 1), defaults::rateFactor.Set(*c, 0.95f);
-    defaults::discountsEnabled.Set(*c, 1);
-    c->discountPercent[0] = 45.5f, c->discountFloor = 55.75f;
+    defaults::discountsEnabled.Set(*c, 1), c->discountPercent[0] = 45.5f, c->discountFloor = 55.75f;
     defaults::weightTierEnabled.Set(*c, 1), defaults::weightTierPercentHigh.Set(*c, 10.0f);
     defaults::weightBreakStart.Set(*c, "2");
   }
@@ -151,7 +322,6 @@ TEST_F(EngineBill, EveryResultReachesTheRecordAsBillRatingWritesIt) {
             "A1234...|   9.50|    28.50|  19.00|    76.00|   0.00|     0.00|CA|NY|    72.48|"
             "    28.50|     133.00|    60.52|  1000|45.50|   700|   300|   9.50|0046.50|"
             "     7.25|  1000|B ");
-  EXPECT_EQ(int32_t{c->weightTierIndex}, 3);  // 1000 lb reach break 2's lower bound
   // Entry 3 has a negative rate of the same index and is left out, entry 4
   // a rate of 0 and is kept; its 40 is under the floor of 55.75.
   EXPECT_EQ(ChargeLists(), "MC   250#> 55*,MC   500#> 4000,SS   500#> 9000,SS  1000#> 7000,22");
