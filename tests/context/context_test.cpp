@@ -1,5 +1,5 @@
-// The message exports and the status texts they show; the text, number and
-// path helpers.
+// The record's layout; the message exports and the status texts they show;
+// the text, number and path helpers.
 #include <brantfunc/brantfunc.h>
 #include <gtest/gtest.h>
 
@@ -16,6 +16,7 @@
 #include "context/status.h"
 #include "context/record_fields.h"
 #include "context/text.h"
+#include "support/record_layout.h"
 
 namespace {
 
@@ -119,10 +120,9 @@ TEST(Trim, RemovesWhitespaceAtTheEnds) {
   const std::tuple<const char*, const char*, const char*> cases[] = {
       {"   ", "", ""}, {"", "", ""}, {"AB  ", "AB", "AB  "}, {"AB", "AB", "AB"},
       {" A B\t\r\n\v\f", " A B", "A B\t\r\n\v\f"}};
-  for (auto [text, right, left] : cases) {
-    EXPECT_EQ(Trimmed(strtrim, text), right);
-    EXPECT_EQ(Trimmed(strltrim, text), left);
-  }
+  for (auto [text, right, left] : cases)
+    EXPECT_EQ(Trimmed(strtrim, text) + "|" + Trimmed(strltrim, text),
+              std::string(right) + "|" + left);
 }
 
 TEST(SplitPath, GivesNameAndExtensionOrTheWholePath) {
@@ -177,11 +177,9 @@ class Messages : public ::testing::Test {
 // null caption reaches the hook as an empty text. Only fatal ends the loop,
 // with its code even when it has a text.
 TEST_F(Messages, EachFunctionShowsItsTextWithItsStyleAndOwner) {
-  warning("", "Rate", 106, &ownerWindow);
-  information(nullptr, nullptr, 0, &ownerWindow);
+  warning("", "Rate", 106, &ownerWindow), information(nullptr, nullptr, 0, &ownerWindow);
   question("Rate 100% of it %s %d", "Rate", 106, &ownerWindow);
-  warning(std::string(400, 'a').c_str(), "c", 0, nullptr);
-  fatal("Tariff is damaged", "Rate", 224);
+  warning(std::string(400, 'a').c_str(), "c", 0, nullptr), fatal("Tariff is damaged", "Rate", 224);
   EXPECT_EQ(boxes, (std::vector<std::string>{
                        "owner/48/Rate/Invalid Weight.", "owner/64//Error occurred.",
                        "owner/36/Rate/Rate 100% of it %s %d", "-/48/c/" + std::string(179, 'a'),
@@ -242,3 +240,31 @@ TEST(StatusMessages, GetErrorMessageLeavesExactlyTheMessage) {
 }
 
 }  // namespace
+
+namespace brant::test_support {
+
+// The host addresses every field of the record by its own copy of the
+// layout, so a field that moves by one byte, changes width or type, or swaps
+// the two dimensions of a table corrupts the host's data unnoticed.
+
+// The host zero-fills and copies the record as plain bytes.
+static_assert(std::is_standard_layout_v<RateContext>);
+static_assert(std::is_trivially_copyable_v<RateContext>);
+
+TEST(RecordLayout, EveryFieldSitsAfterTheDocumentedWidthsOfThoseBeforeIt) {
+  std::size_t offset = 0;
+  for (const LaidOutField& f : kRecordLayout) {
+    SCOPED_TRACE(f.declared.name);
+    EXPECT_EQ(std::tuple(f.declared.offset, f.declared.width, f.declaredSlots),
+              std::tuple(offset, f.slots * f.slotWidth, f.slots));
+    // Texts must be char; raw bytes may be any single-byte type.
+    EXPECT_TRUE(f.declaredKind == f.kind || (f.kind == Kind::raw && f.declaredKind == Kind::txt));
+    offset += f.slots * f.slotWidth;
+  }
+  // 592012 bytes of fixed-width fields and fourteen pointer-sized ones.
+  EXPECT_EQ(offset, 592012 + 14 * sizeof(void*));
+  EXPECT_EQ(sizeof(RateContext), offset);
+  EXPECT_EQ(alignof(RateContext), 1u);  // packed: the host may place it anywhere
+}
+
+}  // namespace brant::test_support

@@ -75,8 +75,8 @@ TEST_F(ProfileFileTest, MadeWholeFromTheTariffsFileOrTheDefault) {
 
   // The tariff's file, on read-only media, is copied as it is.
   const std::string delivered = kit::ProfileFile({{.name = "Tariff"}}) + "tail";
-  fs::permissions(dir_.WriteFile("PROFILE.FIL", delivered), fs::perms::owner_read);
   fs::remove(user_.PathOf("PROFILE.FIL"));
+  fs::permissions(dir_.WriteFile("PROFILE.FIL", delivered), fs::perms::owner_read);
   EXPECT_EQ(Result([&] { return ReadProfileFile(&c_); }), "1/0");
   EXPECT_EQ(UserFile() + std::to_string(UserFiles()), delivered + "1");
 }
