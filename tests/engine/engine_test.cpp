@@ -266,7 +266,7 @@ constexpr const char* kTariff =
     "rates CZARLITE 70 2000 1500 1000\nrates CZARLITE 100 3000 2500 2000\nbasis CZARLITE A 12 34\n"
     "minimum CZARLITE 4500 150\nbaserate CZARLITE 3 -1\nbaserate CZARLITE 4 0\n"
     "charge CZARLITE 2 1000 7000\ncharge CZARLITE 1 500 4000\ncharge CZARLITE 2 500 9000\n"
-    "charge CZARLITE 1 100 10\ncharge CZARLITE 1 250 40\n"
+    "charge CZARLITE 1 100 10\ncharge CZARLITE 1 250 40\ncharge CZARLITE 3 1000 6000\n"
     "status 90220 9999\nstatus 90211 0000 unrated\nstatus 90212 0011\nstatus 90213 0042\n"
     "status 90214 0123\nstatus 90215 0124 retry-unrated\nstatus 90216 0125 flag 1\n"
     "status 90226 0126 retry-unrated\nstatus 90222 0122\nstatus 90227 0127\nstatus 90217 0077\n"
@@ -320,7 +320,8 @@ TEST_F(EngineBill, EveryResultReachesTheRecordAsBillRatingWritesIt) {
             "     7.25|  1000|B ");
   // Entry 3 has a negative rate of the same index and is left out, entry 4
   // a rate of 0 and is kept; its 40 is under the floor of 55.75.
-  EXPECT_EQ(ChargeLists(), "MC   250#> 55*,MC   500#> 4000,SS   500#> 9000,SS  1000#> 7000,22");
+  EXPECT_EQ(ChargeLists(),
+            "MC   250#> 55*,MC   500#> 4000,SS   500#> 9000,SS  1000#> 7000,SS  1000#> 6000,33");
   EXPECT_EQ(std::vector<int32_t>(c->baseRates, c->baseRates + 11),
             (std::vector<int32_t>{4500, 4500, 4500, -1, 0, 1425, 950, 2850, 2375, 1900, 0}));
 
@@ -380,40 +381,36 @@ TEST_F(EngineBill, TablesComeFromTheRequestOnlyWithinItsCounts) {
 
 TEST_F(EngineBill, EachEngineStatusGivesItsResultCodeAndBox) {
   // engineSilent, ignoreEngineStatus and errorCode before; the result and
-  // status after, whether the bill reached the record, the box shown; the
-  // status written over the engine's.
+  // status after, the box shown; the status written over the engine's. The
+  // bill reaches the record unless the engine did not rate (from 90211).
   struct Case {
     const char* origin;
     int32_t silent, ignore, earlier;
-    const char* result;
-    bool copied;
-    const char *box, *dest = "10001";
+    const char *result, *box, *dest = "10001";
     std::string status = "";
   };
-  // An unterminated text is read no further than its buffer.
-  const char* kUnterminated = "0078 Overweight0078Overweight0078Overweight0078Overweight"
-                              "0078Overweight0078Overweight0078";
   const Case cases[] = {
-      {"90220", 0, 0, 5, "0/5", true, ""},          // "9999" is no warning
-      {"90210", 0, 0, 5, "0/5", true, "", "10001", {"\0" "042", 4}},  // nor one led by a NUL
-      {"90211", 0, 0, 5, "9999/133", false, ""},    // not rated
-      {"90211", 1, 0, 5, "9999/5", false, ""},      // not rated, silently
-      {"90212", 0, 0, 5, "9999/-1", true, "0011 Weight over the limit."},
-      {"90213", 0, 0, 5, "9999/-1", true, "0042 Origin not served."},
-      {"90213", 1, 0, 5, "9999/-1", true, ""},
-      {"90213", 0, 1, 5, "0/0", true, ""},
-      {"90213", 0, 0, 5, "0/0", true, "", ""},      // a lane without its destination
-      {"", 0, 0, 5, "0/0", true, "", "10001", "0042"},  // or its origin
-      {"90214", 0, 0, 5, "0/5", true, ""},          // retried and rated
-      {"90214", 0, 0, 134, "9999/134", true, ""},   // an earlier 134 or 133 still counts
-      {"90214", 0, 0, 133, "9999/133", true, ""},
-      {"90215", 0, 0, 5, "9999/134", true, ""},     // the retry is not rated
-      {"90226", 0, 0, 5, "9999/134", true, ""},
-      {"90216", 0, 0, 5, "0/5", true, ""},          // flagged: no retry
-      {"90222", 0, 0, 5, "9999/-1", true, "Unknown engine status 0122"},  // no retry either
-      {"90227", 0, 0, 5, "9999/-1", true, "Retry later."},
-      {"90217", 0, 0, 5, "9999/-1", true, "0077 "},  // no text: the status digits
-      {"90218", 0, 0, 5, "9999/-1", true, kUnterminated},
+      {"90220", 0, 0, 5, "0/5", ""},          // "9999" is no warning
+      {"90210", 0, 0, 5, "0/5", "", "10001", {"\0" "042", 4}},  // nor one led by a NUL
+      {"90211", 0, 0, 5, "9999/133", ""},    // not rated
+      {"90211", 1, 0, 5, "9999/5", ""},      // not rated, silently
+      {"90212", 0, 0, 5, "9999/-1", "0011 Weight over the limit."},
+      {"90213", 0, 0, 5, "9999/-1", "0042 Origin not served."},
+      {"90213", 1, 0, 5, "9999/-1", ""},
+      {"90213", 0, 1, 5, "0/0", ""},
+      {"90213", 0, 0, 5, "0/0", "", ""},      // a lane without its destination
+      {"", 0, 0, 5, "0/0", "", "10001", "0042"},  // or its origin
+      {"90214", 0, 0, 5, "0/5", ""},          // retried and rated
+      {"90214", 0, 0, 134, "9999/134", ""},   // an earlier 134 or 133 still counts
+      {"90214", 0, 0, 133, "9999/133", ""},
+      {"90215", 0, 0, 5, "9999/134", ""},     // the retry is not rated
+      {"90226", 0, 0, 5, "9999/134", ""},
+      {"90216", 0, 0, 5, "0/5", ""},          // flagged: no retry
+      {"90222", 0, 0, 5, "9999/-1", "Unknown engine status 0122"},  // no retry either
+      {"90227", 0, 0, 5, "9999/-1", "Retry later."},
+      {"90217", 0, 0, 5, "9999/-1", "0077 "},  // no text: the status digits
+      {"90218", 0, 0, 5, "9999/-1",  // an unterminated text is read up to its room
+       "0078 Overweight0078Overweight0078Overweight0078Overweight0078Overweight0078Overweight0078"},
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.origin + k.status);
@@ -425,7 +422,7 @@ TEST_F(EngineBill, EachEngineStatusGivesItsResultCodeAndBox) {
     const int32_t result = RateShipment(c.get(), 0, 0);
     EXPECT_EQ(std::to_string(result) + "/" + std::to_string(c->errorCode), k.result);
     EXPECT_EQ(boxes, *k.box ? "Tariff Engine Warning/48/" + std::string(k.box) + "\n" : "");
-    EXPECT_EQ(std::string(c->netCharge), k.copied ? "    72.48" : "untouched");
+    EXPECT_STREQ(c->netCharge, std::strcmp(k.origin, "90211") ? "    72.48" : "untouched");
     // Places are blanked for warnings other than 11.
     const bool blanked = *k.box && !std::string(k.box).starts_with("0011");
     EXPECT_EQ(Bytes(c->origCity, 4), blanked ? "    " : "CITY");
@@ -446,9 +443,8 @@ const std::string kClasses =
 struct ClassesAndWeights : test_support::StandinEngineTest {
   void SetUp() override {
     StandinEngineTest::SetUp();
-    ASSERT_NO_FATAL_FAILURE(Open(
-        "classcount BIGCLASS 30\nclasses BIGCLASS 1000 2 3 4 5 6 7 8 9 10 11 "
-        "12 13 14 15 16 17 18 19 20 21\n"));
+    ASSERT_NO_FATAL_FAILURE(Open("classcount BIGCLASS 30\nclasses BIGCLASS 1000 2 3 4 5 6 7 8 9 "
+                                 "10 11 12 13 14 15 16 17 18 19 20 21\n"));
   }
   // The classes (3 bytes each), the break and record counts, then each break; NUL shows as ".".
   std::string Run(const char* tariff, int32_t mode) {

@@ -84,20 +84,23 @@ TEST_F(ProfileFileTest, MadeWholeFromTheTariffsFileOrTheDefault) {
 TEST_F(ProfileFileTest, ProfilesByPositionAndByName) {
   EXPECT_EQ(Result([&] { return GetProfileSize(&c_); }) + "," + Key(0) + "," + Load("Beta"),
             "0/125,0/125 ,0/125 @0");  // no file yet
-  // Two profiles named Alpha (told apart by classSubstitution) and a partial fourth.
+  // Two profiles named Alpha (told apart by classSubstitution), one whose
+  // name fills all 31 bytes, and a partial fourth.
+  const std::string beta = std::string(30, 'B') + "1";
   user_.WriteFile("PROFILE.FIL", kit::ProfileFile({{.name = "Alpha", .classSubstitution = 1},
-                                                   {.name = "Beta"},
+                                                   {.name = beta},
                                                    {.name = "Alpha", .classSubstitution = 3}}) +
                                      kit::ProfileRecord({.name = "Gamma"}).substr(0, 5000));
   EXPECT_EQ(GetProfileSize(&c_), 3);
-  EXPECT_EQ(Key(1) + "," + Key(2), "1/0 Beta,1/0 Alpha");  // independent calls
+  EXPECT_EQ(Key(1) + "," + Key(2), "1/0 " + beta + ",1/0 Alpha");  // independent calls
   for (int32_t outside : {3, -1, INT32_MAX}) EXPECT_EQ(Key(outside), "0/126 ") << outside;
-  EXPECT_EQ(Load("Beta"), "1/0 @1");
+  EXPECT_EQ(Load(beta), "1/0 @1");
   EXPECT_EQ(Load("Alpha"), "1/0 @0");  // the first of two
   std::memset(c_.profileRecord + 31, 0x5A, kRecord - 31);
-  for (const char* missing : {"Gamma", "Alph"}) EXPECT_EQ(Load(missing), "0/127 @0") << missing;
+  for (std::string missing : {"Gamma", "Alph", "BBBBBBBBBBBBBBBBBBBBBBBBBBBBBB2"})
+    EXPECT_EQ(Load(missing), "0/127 @0") << missing;
   FailAllocation(1);
-  EXPECT_EQ(Load("Beta"), "0/126 @0");
+  EXPECT_EQ(Load(beta), "0/126 @0");
   EXPECT_EQ(std::count(c_.profileRecord + 31, c_.profileRecord + kRecord, 0x5A), kRecord - 31);
 }
 
