@@ -227,6 +227,7 @@ TEST(StatusMessages, OnlyTheCodedRowsHaveTheirOwnText) {
       coded.push_back(code), letters += std::strlen(brant::StatusMessage(code));
   EXPECT_EQ((std::vector<int>{int(coded.size()), coded.front(), coded.back(), int(letters)}),
             (std::vector<int>{113, 101, 534, 2781}));
+  EXPECT_EQ(std::string(brant::StatusMessage(117)).find('\n'), 38u);  // shown on two lines
 }
 
 TEST(StatusMessages, GetErrorMessageLeavesExactlyTheMessage) {
