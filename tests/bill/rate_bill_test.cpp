@@ -178,8 +178,12 @@ TEST_F(BillTest, MinimumChargeByLevelKindAndClassTable) {
   for (int i = 0; i < 9; ++i) StoreI32(table.data() + 4 * i, entries[i]);
   // Adjustment records of 673 bytes: the mode at byte 7, the value at bytes 9 to 12.
   std::string first(2 * 673, ' '), second(673, ' ');
-  first[7] = '1', first[673 + 7] = '2', second[7] = 'A';
-  StoreI32(&first[9], 9000), StoreI32(&first[673 + 9], 7), StoreI32(&second[9], -100);
+  first[7] = '1';
+  first[673 + 7] = '2';
+  second[7] = 'A';
+  StoreI32(&first[9], 9000);
+  StoreI32(&first[673 + 9], 7);
+  StoreI32(&second[9], -100);
   const std::string paths[] = {Write(".AD1", first), Write(".AD2", second)};
   const int files[] = {open(paths[0].c_str(), O_RDONLY), open(paths[1].c_str(), O_RDONLY)};
   c_.discountPercent[0] = 10;

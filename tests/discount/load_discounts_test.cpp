@@ -27,13 +27,18 @@ class DiscountTest : public TariffDirTest {
     // The fourth and the tenth percentages lie past the entries in use.
     c_.discCount = 2, c_.discountPercent[3] = c_.discountPercent[9] = 77;
     c_.discountSource = c_.floorSource = 'x';
-    PutText(c_.userDiscountText, "20.00"), PutText(c_.userBreakDiscountText, "5");
-    PutText(c_.userFloorText, "300.00"), PutText(c_.discountPercentText, "old");
-    PutText(c_.minimumDiscountText, "old"), Ship("10001 NY 90001 CA");
+    PutText(c_.userDiscountText, "20.00");
+    PutText(c_.userBreakDiscountText, "5");
+    PutText(c_.userFloorText, "300.00");
+    PutText(c_.discountPercentText, "old");
+    PutText(c_.minimumDiscountText, "old");
+    Ship("10001 NY 90001 CA");
   }
   void Ship(const std::string& s) {  // "ZIP ST ZIP ST"
-    PutText(c_.origZip, s.substr(0, 5)), PutText(c_.origState, s.substr(6, 2));
-    PutText(c_.destZip, s.substr(9, 5)), PutText(c_.destState, s.substr(15, 2));
+    PutText(c_.origZip, s.substr(0, 5));
+    PutText(c_.origState, s.substr(6, 2));
+    PutText(c_.destZip, s.substr(9, 5));
+    PutText(c_.destState, s.substr(15, 2));
   }
   // Sources, percentages 0 to 3 and 9, floor and both texts up to their NULs; the
   // bill's texts, always cleared, follow them.

@@ -205,19 +205,29 @@ using ThroughEngine = test_support::StandinEngineTest;
 TEST_F(ThroughEngine, RequestCarriesTheShipmentDiscountsFactorAndLines) {
   ASSERT_NO_FATAL_FAILURE(Open(""));
   Shipment("90210", "K1A0B1");
-  std::memcpy(c->origState, "CA", 2), std::memcpy(c->destState, "ON", 2);
-  std::strcpy(c->origCity, "LOS ANGELES WEST SIDE"), std::strcpy(c->destCity, "OTTAWA");
+  std::memcpy(c->origState, "CA", 2);
+  std::memcpy(c->destState, "ON", 2);
+  std::strcpy(c->origCity, "LOS ANGELES WEST SIDE");
+  std::strcpy(c->destCity, "OTTAWA");
   c->sendEngineFlag = 1, c->engineFlag = 'X', c->ratingOptionFlag = 'R';
-  defaults::discountsEnabled.Set(*c, 1), defaults::discountType.Set(*c, 'C');
+  defaults::discountsEnabled.Set(*c, 1);
+  defaults::discountType.Set(*c, 'C');
   // 12.345 and 99.995 are ties once multiplied in single precision.
   const float percents[10] = {45.5f, 100, 5, 0, 12.345f, -5, 1000, 0.004f, 99.995f, 7};
   std::memcpy(c->discountPercent, percents, sizeof percents);
-  defaults::useRateFactor.Set(*c, 1), defaults::rateFactor.Set(*c, 0.95f);
+  defaults::useRateFactor.Set(*c, 1);
+  defaults::rateFactor.Set(*c, 0.95f);
   // Line 1's long class runs into its weight, and its long weight is cut.
-  Line(0, "70", "500"), Line(1, "1000", "1234567");
-  Line(2, "60", ""), Line(3, "60", ""), Line(4, "60", ""), Line(7, "55", "");
-  profile::classSubstitution.Set(*c, 1), std::strcpy(c->classTable[0], "65");
-  std::strcpy(c->classTable[3], "92.5"), std::strcpy(c->classTable[19], "50");
+  Line(0, "70", "500");
+  Line(1, "1000", "1234567");
+  Line(2, "60", "");
+  Line(3, "60", "");
+  Line(4, "60", "");
+  Line(7, "55", "");
+  profile::classSubstitution.Set(*c, 1);
+  std::strcpy(c->classTable[0], "65");
+  std::strcpy(c->classTable[3], "92.5");
+  std::strcpy(c->classTable[19], "50");
   // Marked lines take the table's class at their index; outside 0 to 19, their own.
   for (auto [line, index] : {std::pair{1, 3}, {2, 0}, {3, -1}, {4, 19}, {7, 20}}) {
     c->lineClassMark[line][0] = '*', c->lineClassIndex[line] = index;
@@ -245,7 +255,8 @@ TEST_F(ThroughEngine, RequestCarriesTheShipmentDiscountsFactorAndLines) {
 
   // Switched off, the discounts are blank fields, the markers stay as the
   // last build left them, the factor is 1 and marked lines keep their class.
-  defaults::discountsEnabled.Set(*c, 0), defaults::useRateFactor.Set(*c, 0);
+  defaults::discountsEnabled.Set(*c, 0);
+  defaults::useRateFactor.Set(*c, 0);
   profile::classSubstitution.Set(*c, 0);
   std::strcpy(c->origZip, "K1A0B1"), c->sendEngineFlag = 0;
   RateShipment(c.get(), -123, 0);
@@ -280,10 +291,14 @@ struct EngineBill : ThroughEngine {
     ASSERT_NO_FATAL_FAILURE(Open(kTariff));
     patch.clear(), engineRate = Engine().functions.rateShipment;
     Engine().functions.rateShipment = RateAndPatch;
-    Shipment("90210", "10001"), Line(0, "70", "300"), Line(1, "100", "400");
-    defaults::useRateFactor.Set(*c, 1), defaults::rateFactor.Set(*c, 0.95f);
+    Shipment("90210", "10001");
+    Line(0, "70", "300");
+    Line(1, "100", "400");
+    defaults::useRateFactor.Set(*c, 1);
+    defaults::rateFactor.Set(*c, 0.95f);
     defaults::discountsEnabled.Set(*c, 1), c->discountPercent[0] = 45.5f, c->discountFloor = 55.75f;
-    defaults::weightTierEnabled.Set(*c, 1), defaults::weightTierPercentHigh.Set(*c, 10.0f);
+    defaults::weightTierEnabled.Set(*c, 1);
+    defaults::weightTierPercentHigh.Set(*c, 10.0f);
     defaults::weightBreakStart.Set(*c, "2");
   }
   // The bill's texts, NULs shown as ".".
@@ -329,8 +344,10 @@ TEST_F(EngineBill, EveryResultReachesTheRecordAsBillRatingWritesIt) {
   // the low one below it, none for a break outside the table; an
   // alphanumeric postal shipment has its own tier. Break 3 starts above
   // 1000 lb; the engine has no such break: the host's value stands.
-  settings::weightTierOnGross.Set(*c, 'Y'), defaults::weightTierPercentLow.Set(*c, 1.0f);
-  defaults::altWeightTierPercentLow.Set(*c, 2.0f), defaults::altWeightTierPercentHigh.Set(*c, 3.0f);
+  settings::weightTierOnGross.Set(*c, 'Y');
+  defaults::weightTierPercentLow.Set(*c, 1.0f);
+  defaults::altWeightTierPercentLow.Set(*c, 2.0f);
+  defaults::altWeightTierPercentHigh.Set(*c, 3.0f);
   c->weightMin[0] = 1, c->weightMin[3] = 1001, c->weightMin[19] = 1000;
   struct Tier { int16_t on, alt; int32_t alpha; const char *start, *charge; int32_t index; };
   const Tier tiers[] = {
@@ -339,7 +356,8 @@ TEST_F(EngineBill, EveryResultReachesTheRecordAsBillRatingWritesIt) {
       {1, 0, 1, "3", "0.00", 99},  {0, 1, 0, "3", "0.00", 99}};
   for (const auto& k : tiers) {
     SCOPED_TRACE(k.start);
-    defaults::weightTierEnabled.Set(*c, k.on), defaults::altWeightTierEnabled.Set(*c, k.alt);
+    defaults::weightTierEnabled.Set(*c, k.on);
+    defaults::altWeightTierEnabled.Set(*c, k.alt);
     defaults::weightBreakStart.Set(*c, k.start);
     c->alphaPostalShipment = k.alpha, c->weightTierIndex = 99;
     EXPECT_EQ(RateShipment(c.get(), 0, 0), 0);
@@ -415,9 +433,11 @@ TEST_F(EngineBill, EachEngineStatusGivesItsResultCodeAndBox) {
   for (const Case& k : cases) {
     SCOPED_TRACE(k.origin + k.status);
     Shipment(k.origin, k.dest);
-    patch.clear(), boxes.clear();
+    patch.clear();
+    boxes.clear();
     if (!k.status.empty()) patch = {{3, k.status}};
-    std::strcpy(c->origCity, "CITY"), std::strcpy(c->netCharge, "untouched");
+    std::strcpy(c->origCity, "CITY");
+    std::strcpy(c->netCharge, "untouched");
     c->engineSilent = k.silent, c->ignoreEngineStatus = k.ignore, c->errorCode = k.earlier;
     const int32_t result = RateShipment(c.get(), 0, 0);
     EXPECT_EQ(std::to_string(result) + "/" + std::to_string(c->errorCode), k.result);

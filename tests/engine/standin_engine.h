@@ -50,11 +50,14 @@ struct StandinEngineTest : ::testing::Test {
   }
   // A shipment of the tariff CZARLITE, and its line i.
   void Shipment(const char* orig, const char* dest) {
-    std::memcpy(c->engineTariff, "CZARLITE", 9), std::memcpy(c->engineTariffDate, "2024-01-15", 10);
-    std::strcpy(c->origZip, orig), std::strcpy(c->destZip, dest);
+    std::memcpy(c->engineTariff, "CZARLITE", 9);
+    std::memcpy(c->engineTariffDate, "2024-01-15", 10);
+    std::strcpy(c->origZip, orig);
+    std::strcpy(c->destZip, dest);
   }
   void Line(int i, const char* lineClass, const char* weight) {
-    std::strcpy(c->lineClass[i], lineClass), std::strcpy(c->lineWeight[i], weight);
+    std::strcpy(c->lineClass[i], lineClass);
+    std::strcpy(c->lineWeight[i], weight);
   }
   uint8_t* request = Engine().request;
   std::string boxes;

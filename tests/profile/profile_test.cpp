@@ -51,7 +51,8 @@ TEST_F(ProfileFileTest, MadeWholeFromTheTariffsFileOrTheDefault) {
   rlimit saved{};
   getrlimit(RLIMIT_FSIZE, &saved);
   const rlimit small{100000, saved.rlim_max};  // the disk fills mid-record
-  std::signal(SIGXFSZ, SIG_IGN), setrlimit(RLIMIT_FSIZE, &small);
+  std::signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &small);
   EXPECT_EQ(Result([&] { return ReadProfileFile(&c_); }), "0/121");
   setrlimit(RLIMIT_FSIZE, &saved);
   EXPECT_EQ(UserFiles(), 0u);  // nothing half-made

@@ -39,10 +39,14 @@ std::string Details(const std::vector<std::string>& texts) {
 class ServiceGuideBridge : public ::testing::Test {
  protected:
   void SetUp() override {
-    c().useServiceGuide = 1, std::memcpy(c().hawaiiTerminal, "HNL", 4);
+    c().useServiceGuide = 1;
+    std::memcpy(c().hawaiiTerminal, "HNL", 4);
     data_.Slashed().copy(c().dataDir, sizeof c().dataDir);
   }
-  void TearDown() override { EndSGdll(&c()), ServiceGuide().functions = {}; }
+  void TearDown() override {
+    EndSGdll(&c());
+    ServiceGuide().functions = {};
+  }
   RateContext& c() { return *context_; }
 
   void Load(const std::string& missing = "") {
@@ -61,7 +65,8 @@ class ServiceGuideBridge : public ::testing::Test {
   void Lane(const char* orig, const char* origState, const char* dest, const char* destState) {
     std::string(orig).append(7, '\0').copy(c().origZip, 7);
     std::string(dest).append(7, '\0').copy(c().destZip, 7);
-    std::memcpy(c().origState, origState, 3), std::memcpy(c().destState, destState, 3);
+    std::memcpy(c().origState, origState, 3);
+    std::memcpy(c().destState, destState, 3);
   }
   // A call's result and the status it left.
   std::string Result(int32_t r) { return std::to_string(r) + "/" + std::to_string(c().errorCode); }
@@ -88,7 +93,8 @@ TEST_F(ServiceGuideBridge, EachMissingNameGivesItsStatusAndTheLibraryIsNeverCall
   EXPECT_EQ(Result(GetSGAddresses(&c(), 0)), "0/525");
   // Not in use: nothing is called, and the day fields are still cleared.
   c().useServiceGuide = 0;
-  std::memcpy(c().transitDays, "12", 3), std::memcpy(c().origTerminal, "KEEP", 5);
+  std::memcpy(c().transitDays, "12", 3);
+  std::memcpy(c().origTerminal, "KEEP", 5);
   EXPECT_EQ(InitializeSGdll(&c()) + GetService(&c()) + GetTerminals(&c()) + EndSGdll(&c()), 4);
   EXPECT_EQ(Bytes(c().transitDays, 4) + Text(c().origTerminal), std::string(4, '\0') + "KEEP");
 }
@@ -111,7 +117,8 @@ TEST_F(ServiceGuideBridge, LaneStatusesTerminalsAndDays) {
   for (const auto& k : cases) {
     SCOPED_TRACE(k.orig + std::string(" ") + k.dest);
     Lane(k.orig, k.origState, k.dest, k.destState);
-    c().errorCode = 7, std::memset(c().origTerminal, 'x', 5 + 5 + 4 + 4 + 4);
+    c().errorCode = 7;
+    std::memset(c().origTerminal, 'x', 5 + 5 + 4 + 4 + 4);
     EXPECT_EQ(Result(GetService(&c())), k.result);
     EXPECT_EQ(Text(c().origTerminal) + "|" + c().destTerminal + "|" + c().origExtraDays + "|" +
                   c().destExtraDays + "|" + c().transitDays, k.replies);
@@ -141,7 +148,8 @@ int32_t Terminate() { return 0x100; }  // low byte 0: refused
 
 TEST_F(ServiceGuideBridge, ExchangeBlockBytesOfEachRequestAndReply) {
   seen.clear(), ServiceGuide().functions = {Answer, Answer, Answer, Answer, Terminate};
-  settings::serviceGuideAccountWest.Set(c(), "WEST9"), settings::serviceGuideMode.Set(c(), '1');
+  settings::serviceGuideAccountWest.Set(c(), "WEST9");
+  settings::serviceGuideMode.Set(c(), '1');
   settings::serviceGuideAccount.Set(c(), "MAIN9");
   std::string dir(255, 'd');
   std::memcpy(c().dataDir, (dir + "\\").c_str(), dir.size() + 2);
@@ -190,7 +198,8 @@ TEST_F(ServiceGuideBridge, ExchangeBlockBytesOfEachRequestAndReply) {
   std::memcpy(c().origState, "HI", 3), reply = {{0, "1050"}};
   EXPECT_EQ(Result(GetTerminals(&c())), "0/533");
   EXPECT_EQ(Asked(seen.back()), std::string("Z1A0B0HNL \0", 11));
-  reply = {{1473, "y"}}, statuses = {"1001", "1050"};
+  reply = {{1473, "y"}};
+  statuses = {"1001", "1050"};
   EXPECT_EQ(Result(GetTerminals(&c())), "0/533");
   EXPECT_EQ(Bytes(c().origTerminalInfo, 2 * 446), Details({"y", "HNL "}) + std::string(446, '\0'));
   // The west account only for a lane from the west to the west or to "F".

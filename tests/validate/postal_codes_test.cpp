@@ -37,10 +37,12 @@ class PostalCodeTest : public TariffDirTest {
   // Checks the origin `zip` from markers and a status already set; returns
   // "accepted status state flags hawaii-fields".
   std::string Origin(const std::string& zip) {
-    PutFixedText(c_.origZip, 7, zip), PutText(c_.origState, "??");
+    PutFixedText(c_.origZip, 7, zip);
+    PutText(c_.origState, "??");
     c_.origIntrastate = c_.origDirection = c_.origRegion = '?';
     c_.origPointFlag1 = c_.origPointFlag2 = c_.origPointFlag3 = '?';
-    PutText(c_.hawaiiAreaCode, "old"), PutText(c_.hawaiiRateCode, "ol");
+    PutText(c_.hawaiiAreaCode, "old");
+    PutText(c_.hawaiiRateCode, "ol");
     PutText(c_.hawaiiTerminal, "old"), c_.errorCode = kKept;
     const uint32_t accepted = VerOrigZip(&c_);
     return std::to_string(accepted) + " " + std::to_string(c_.errorCode) + " " +

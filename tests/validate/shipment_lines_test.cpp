@@ -32,7 +32,8 @@ class ShipmentLineTest : public TariffDirTest {
   }
   // "accepted status index class mark" for `text` on a line holding markers.
   std::string Class(const char* text, uint32_t fak, int32_t count) {
-    PutText(c_.lineClass[kLine], "old"), PutText(c_.lineClassMark[kLine], "*");
+    PutText(c_.lineClass[kLine], "old");
+    PutText(c_.lineClassMark[kLine], "*");
     c_.lineClassIndex[kLine] = 13, c_.classCount = count, c_.errorCode = 0;
     const int32_t accepted = VerClass(&c_, text, kLine, fak);
     return std::to_string(accepted) + " " + std::to_string(c_.errorCode) + " " +

@@ -12,7 +12,9 @@ class TerritoryTest : public TariffDirTest {
   // Checks a lane from New York; returns "served status alpha mexican", the
   // last two starting as 7.
   std::string Lane(const char* orig, const char* dest, char from, char to, const char* destState) {
-    PutText(c_.origZip, orig), PutText(c_.destZip, dest), PutText(c_.origState, "NY");
+    PutText(c_.origZip, orig);
+    PutText(c_.destZip, dest);
+    PutText(c_.origState, "NY");
     PutText(c_.destState, destState), c_.origDirection = from, c_.destDirection = to;
     c_.alphaPostalShipment = c_.mexicanLeg = 7, c_.errorCode = 0;
     const uint32_t served = VerTerritory(&c_);
