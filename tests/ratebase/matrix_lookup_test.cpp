@@ -67,14 +67,18 @@ TEST_F(MatrixLookupTest, RandomRowsDecodeToTheirCells) {
   }
 }
 
-// Rows that break the format fail with the .ZF1 status; nothing is read
-// past a buffer.
-TEST_F(MatrixLookupTest, RowsOutsideTheFormatFail) {
+// A row of 2000 bytes and one of 2800 cells read; rows past either limit
+// fail with the .ZF1 status, and nothing is read past a buffer.
+TEST_F(MatrixLookupTest, RowsAtAndPastTheFormatsLimits) {
   const std::string cell = kit::EncodeMatrixRow({1});
   const std::string past = kit::EncodeMatrixRow(std::vector<uint16_t>(2800, 0)) + cell;
+  std::vector<uint16_t> full(2800, 0);
+  full[1] = 2;
   // Start columns, rows, the pair looked up, and what the lookup leaves.
   const std::tuple<std::vector<int16_t>, std::vector<std::string>, int, int, Ints> cases[] = {
-      {{-1, -1}, {std::string(2002, '\x02'), cell}, 0, 1, {0, 394, 7, -1}},  // 2002 bytes
+      {{-1, -1}, {kit::EncodeMatrixRow(std::vector<uint16_t>(1000, 1)), cell}, 0, 1, {1, 0, 0, -1}},
+      {{-1, -1}, {std::string(2002, '\x02'), cell}, 0, 1, {0, 394, 7, -1}},
+      {{-1, -1}, {kit::EncodeMatrixRow(full), cell}, 0, 1, {1, 0, 1, -1}},
       {{1, 0}, {past, cell}, 0, 1, {0, 394, 7, -1}},
       {{-1, -1}, {cell, cell}, 0, 2, {0, 501, 7, -1}}};  // a row the matrix lacks
   for (const auto& [starts, rows, orig, dest, expected] : cases) {

@@ -32,10 +32,12 @@ TEST_F(RateRecordTest, RteRecordsTakeTheNextKeyWithinTheirBlock) {
 }
 
 // .RMX takes the next greater key, .AKR only the exact one; each spreads
-// its minimum over the levels its own way.
+// its minimum over the levels its own way, and is the minimum charge
+// itself, not the narrow record read before.
 TEST_F(RateRecordTest, LegRecords) {
   std::vector<int32_t> values(163);
   std::iota(values.begin(), values.end(), 1000);  // the minimum, then cells 4 to 165
+  Rating().baseRecordValues[0] = 4500;  // of a narrow record read before
   for (const char* leg : {".RMX", ".AKR"})
     Write(leg, kit::LegRateFile({{"000100", {5}}, {"000200", values}}));
   const std::tuple<int, std::string, Ints> cases[] = {
@@ -45,8 +47,10 @@ TEST_F(RateRecordTest, LegRecords) {
   for (const auto& [leg, digits, expected] : cases) {
     c_.mexicanLeg = leg == 0;
     c_.alaskaShipment = leg == 1;
+    c_.minimumCharge = 0.0f;
     EXPECT_EQ(With(digits, ReadRateRecord, {0, 1, 2, 3, 4, 165}), expected) << digits;
     EXPECT_EQ(c_.rbno, expected[0] && leg == 0 ? "X000200" : "X" + digits);
+    EXPECT_EQ(float{c_.minimumCharge}, expected[0] ? 10.0f : 0.0f);
   }
   std::filesystem::remove(dir_.PathOf("TARF.AKR"));
   EXPECT_EQ(With("000200", ReadRateRecord), (Ints{0, 577, -1}));
@@ -69,12 +73,19 @@ TEST_F(RateRecordTest, NarrowRecordsWidenThroughTheirFactors) {
   c_.facHandle = Openfile(&c_, ".FAC");
   c_.classCount = 3;
   std::initializer_list<int> cells = {0, 3, 4, 12, 13, 14, 15, 16, 19, 21, 22, 23, 30, 31};
-  EXPECT_EQ(With("000500", ExpandFactors, cells),
+  EXPECT_EQ(With("000000", ExpandFactors, cells),
             (Ints{1, 0, -1, 100, 400, 1235, 300, 618, 500, 500, 960, 720, 720, 0, 700, 210, -7}));
-  EXPECT_EQ(With("002000", ExpandFactors), (Ints{0, 264, -1}));
-  EXPECT_EQ(With("001500", ExpandFactors), (Ints{0, 264, -1}));
-  c_.classCount = 20;  // 180 cells: more than the table holds
-  EXPECT_EQ(With("000500", ExpandFactors), (Ints{0, 264, -1}));
+  // The last key of an entry and the one past; 171 class cells and 9
+  // breaks fit the table, 180 cells or 10 breaks do not.
+  const std::tuple<const char*, int32_t, int32_t, int> limits[] = {
+      {"000999", 3, 9, 1}, {"002000", 3, 9, 0}, {"001500", 3, 9, 0},
+      {"000500", 19, 9, 1}, {"000500", 20, 9, 0}, {"000500", 1, 10, 0}};
+  for (const auto& [digits, classes, breaks, ok] : limits) {
+    c_.classCount = classes;
+    c_.weightRecordCount = breaks;
+    EXPECT_EQ(With(digits, ExpandFactors), (Ints{ok, ok ? 0 : 264, -1})) << digits << classes;
+  }
+  c_.weightRecordCount = 9;
 
   c_.classCount = 1;
   c_.mexicanLeg = 1;
@@ -82,7 +93,7 @@ TEST_F(RateRecordTest, NarrowRecordsWidenThroughTheirFactors) {
   std::memcpy(c_.altFacDirectory, alt.data(), sizeof c_.altFacDirectory);
   Write(".MXF", alt);
   c_.altFactorHandle = Openfile(&c_, ".MXF");
-  EXPECT_EQ(With("000500", ExpandFactors, {4, 5}), (Ints{1, 0, -1, 618, 500}));
+  EXPECT_EQ(With("999999", ExpandFactors, {4, 5}), (Ints{1, 0, -1, 618, 500}));
   StoreI16(c_.altFacDirectory, 10);  // names an entry past the 10 it holds
   EXPECT_EQ(With("000500", ExpandFactors), (Ints{0, 264, -1}));
   c_.altFactorHandle = CloseHandle(c_.altFactorHandle);
