@@ -41,8 +41,6 @@ TEST_F(BasePointTest, PointsRatesAndPairsByHalving) {
     EXPECT_EQ(Find(code, direction), expected) << code << " " << direction;
   }
   EXPECT_EQ(Find("H2X1Y4", 1, ".BSC"), "1 0 0 BPH2X0 000000");
-  std::filesystem::remove(dir_.PathOf("TARF.BSF"));
-  EXPECT_EQ(Find("02101", 1), "0 576 -9  ");
 
   const char* digits[] = {"001000", "002190", "000990", "001005", "002200"};
   for (int i = 0; i < 5; ++i) EXPECT_EQ(With(digits[i], ReadRtfRecord), (Ints{i < 2, 0, -1}));
@@ -52,14 +50,10 @@ TEST_F(BasePointTest, PointsRatesAndPairsByHalving) {
   settings::wideRteRecords.Set(c_, 'Y');
   const Ints& last = wide.rtfRates[119].values;
   EXPECT_EQ(With("002190", ReadRtfRecord, {0, 165}), (Ints{1, 0, -1, last[0], last[165]}));
-  std::filesystem::remove(dir_.PathOf("TARF.RTF"));
-  EXPECT_EQ(With("001000", ReadRtfRecord), (Ints{0, 350, -1}));
 
   for (const char* pair : {"BPV6B0BPV6B0", "AAAAAAAAAAAA", "BP0210BP0211", "ZZZZZZZZZZZZ"}) {
     EXPECT_EQ(LookupPointMatrix(c_, pair, pair + 6), pair[2] == 'V') << pair;
   }
-  std::filesystem::remove(dir_.PathOf("TARF.MTX"));
-  EXPECT_EQ((Ints{LookupPointMatrix(c_, "BP0210", "BP0210"), c_.errorCode}), (Ints{0, 330}));
   EXPECT_EQ(OpenDescriptors(), openAtStart_);
 }
 

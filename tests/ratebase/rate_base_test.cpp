@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "context/byte_coding.h"
+#include "context/record_fields.h"
 #include "ratebase/leg_ends.h"
 #include "tariffkit/tariffkit.h"
 
@@ -172,6 +173,17 @@ TEST_F(RateBaseTest, StatusesOfResolution) {
   }
   // The Lanai end never reached the Hawaiian leg, which marks outer islands.
   EXPECT_EQ(int32_t{c_.hawaiiOuterIsland}, 0);
+  // A to Z and a to z are letters, the characters next to them are not:
+  // those codes have no base point.
+  Open(points);
+  for (auto [orig, dest, letters] : {std::tuple{"A0A", "Z9Z", 1}, {"a0a", "z9z", 1},
+                                     {"@0A", "[9Z", 0}, {"`0a", "{9z", 0}}) {
+    Ship("02101", "10001");
+    PutText(c_.origZip, orig);
+    PutText(c_.destZip, dest);
+    EXPECT_EQ((Ints{GetRbnoAndRates(&c_), c_.alphaPostalShipment, c_.errorCode}),
+              (Ints{0, letters, letters ? 501 : 101})) << orig;
+  }
 }
 
 // A status left before the call, by a first matrix attempt that failed
@@ -193,6 +205,12 @@ TEST_F(RateBaseTest, SuccessLeavesEarlierStatuses) {
   Ship("90001", "90050");
   const uint32_t la = kit::MatrixKey(6, 90001);
   EXPECT_EQ(Resolve(), "1 0 C" + Basis(t, la, la).substr(1));
+  // Territory F: the kind 4 pair of the base ZIPs, Dallas adding 20 to
+  // record 28; without a base ZIP the prefix RBNO stands.
+  Ship("75001", "30301");
+  EXPECT_EQ(Resolve(), "1 0 F001300");
+  Ship("30300", "75001");
+  EXPECT_EQ(Resolve(), "1 0 " + Basis(t, Prefix(303), Prefix(750)));
   for (auto [dest, charge, minimum] : {std::tuple{"60601", 250, 5500}, {"10001", 0, 0}}) {
     Ship("10001", dest);
     EXPECT_EQ((Ints{GetRbnoAndRates(&c_), int(c_.zoneCharge * 100), int(c_.zoneMinimum)}),
@@ -215,7 +233,7 @@ TEST_F(RateBaseTest, SuccessLeavesEarlierStatuses) {
 }
 
 // Wide records keep their own table on the matrix method, and their own
-// minimum charge.
+// minimum charge; the user's rate scale and factor apply to them.
 TEST_F(RateBaseTest, WideRecordsKeepTheirOwnTable) {
   kit::TariffContent wide = Tariff('Y', 'Y');
   wide.minimumCharges.resize(1);  // only "A" RBNOs
@@ -227,10 +245,22 @@ TEST_F(RateBaseTest, WideRecordsKeepTheirOwnTable) {
   EXPECT_EQ(Resolve(), "1 0 G" + digits);
   EXPECT_EQ((Ints{c_.baseRates[0], c_.baseRates[100]}), (Ints{4321, 12345}));
   EXPECT_EQ(float{c_.minimumCharge}, 43.21f);
+  // Scale 1.0 or 0.0 leaves the rates; 1.1 takes 43.21 to 47.53, a rate
+  // factor of 0.9 then to 42.78.
+  const std::tuple<float, float, int32_t> scales[] = {
+      {1.0f, 0.0f, 4321}, {0.0f, 0.0f, 4321}, {1.1f, 0.0f, 4753}, {1.1f, 0.9f, 4278}};
+  for (auto [scale, factor, cell] : scales) {
+    defaults::rateScale.Set(c_, scale);
+    defaults::useRateFactor.Set(c_, factor != 0.0f ? 1 : 0);
+    defaults::rateFactor.Set(c_, factor);
+    Ship("02101", "10001");
+    EXPECT_EQ((Ints{GetRbnoAndRates(&c_), c_.baseRates[0]}), (Ints{1, cell})) << scale << factor;
+  }
 }
 
-// Mexican and Alaskan ends from either side, an Alaskan range at its first
-// and last ZIP. A Hawaiian end is rated through its gateway, the outer
+// An alphabetic end beside a five-digit one; Mexican and Alaskan ends from
+// either side, an Alaskan range at its first and last ZIP, leg files at
+// their longest. A Hawaiian end is rated through its gateway, the outer
 // islands Molokai and Lanai under the rate code "AA" (which stays once
 // set), also beside a Mexican or Alaskan end; with hawaiiOnly from the
 // Hawaiian tables alone. The host finds its own postal codes back,
@@ -241,6 +271,7 @@ TEST_F(RateBaseTest, SpecialLegs) {
                                               {"90000", "BP9000", "BP9000"}});
   t.basePoints.insert(t.basePoints.end(), {{"96199", "BP9000", "BP9000"},
                                            {"96200", "BP9000", "BP9000"}});
+  t.canadianBasePoints.insert(t.canadianBasePoints.begin(), {"60601", "BP6060", "BP6060"});
   Open(t);
   WriteLegFiles();
   Write(".HIB", kit::HawaiiPointFile({{"96701", "KAU", "01", "KAU"},
@@ -267,6 +298,7 @@ TEST_F(RateBaseTest, SpecialLegs) {
       {"90001", "99550", 0, 0, "1 0 K000400|N|90001 99550"},
       {"90001", "99560", 0, 0, "1 0 K000400|N|90001 99560"},
       {"90001", "99561", 0, 0, "1 0 K000300|Y|90001 99561"},
+      {"H2X1Y4", "60601", 0, 0, "1 0  001570|N|H2X1Y4 60601"},  // both ends in .BSC
       {"02101", "96813", 0, 0, "1 0  001050|N|02101 96813"},
       {"02101", "96770", 0, 0, "1 0  001050|N|02101 96770"},
       {"02101", "96763", 0, 0, "1 0  001050|N|02101 96763"},
@@ -289,6 +321,16 @@ TEST_F(RateBaseTest, SpecialLegs) {
     const std::string resolved = Resolve();
     EXPECT_EQ(resolved + "|" + c_.alaskaPointFlag + "|" + Text(c_.origZip) + " " +
                   Text(c_.destZip), expected);
+  }
+  // A leg file is read up to the 32767 records its counter could count.
+  for (auto [file, size, orig] : {std::tuple{".BMX", 8, "22000M"}, {".MMX", 12, "22000M"},
+                                  {".AKB", 11, "99501"}, {".AKM", 13, "99501"}}) {
+    for (int records : {32767, 32768}) {
+      std::filesystem::resize_file(dir_.PathOf(std::string("TARF") + file), records * size);
+      Ship(orig, "90001");
+      EXPECT_EQ(Resolve()[0], records == 32767 ? '1' : '0') << file << records;
+    }
+    WriteLegFiles();
   }
   // A Californian end takes the letter "C" when the gateway lies in 900 to 961.
   c_.hawaiiOnly = 0;
