@@ -79,7 +79,8 @@ TEST_F(MatrixLookupTest, RowsAtAndPastTheFormatsLimits) {
       {{-1, -1}, {kit::EncodeMatrixRow(std::vector<uint16_t>(1000, 1)), cell}, 0, 1, {1, 0, 0, -1}},
       {{-1, -1}, {std::string(2002, '\x02'), cell}, 0, 1, {0, 394, 7, -1}},
       {{-1, -1}, {kit::EncodeMatrixRow(full), cell}, 0, 1, {1, 0, 1, -1}},
-      {{1, 0}, {past, cell}, 0, 1, {0, 394, 7, -1}},
+      {{-1, -1}, {past, cell}, 0, 1, {0, 394, 7, -1}},  // a cell past column 2799
+      {{1, 0}, {past, cell}, 0, 1, {0, 394, 7, -1}},    // a run past it
       {{-1, -1}, {cell, cell}, 0, 2, {0, 501, 7, -1}}};  // a row the matrix lacks
   for (const auto& [starts, rows, orig, dest, expected] : cases) {
     WriteMatrix(starts, rows);
@@ -103,8 +104,8 @@ TEST_F(MatrixLookupTest, BaseZipRangesAcrossBlocks) {
     const bool found = zip % 100 <= 45 && zip <= 24945;
     const std::string base = found ? std::to_string(20000 + (zip - 10000) / 100) : "";
     Rating() = {.rbnoAdjustment = 5};
-    EXPECT_EQ((Ints{LookupBaseZip(c_, 0, zip), Rating().rbnoAdjustment - 5}),
-              (Ints{found, found ? (zip - 10000) / 100 : 0}))
+    EXPECT_EQ((Ints{LookupBaseZip(c_, 0, zip), Rating().rbnoAdjustment - 5, c_.errorCode}),
+              (Ints{found, found ? (zip - 10000) / 100 : 0, 0}))
         << zip;
     EXPECT_EQ(std::string(Rating().foundBaseZip), base);
   }

@@ -5,7 +5,7 @@
 #include "context/record_fields.h"
 #include "ratebase/rating_state.h"
 #include "ratebase/special_legs.h"
-#include "ratebase/leg_ends.h"
+#include "ratebase/lookup_test_support.h"
 #include "tariffkit/tariffkit.h"
 
 namespace brant::test_support {

@@ -3,11 +3,10 @@
 // then GetRbnoAndRates or RateShipment, and the record read back.
 #include <algorithm>
 #include <map>
-#include <thread>
 
 #include "context/byte_coding.h"
 #include "context/record_fields.h"
-#include "ratebase/leg_ends.h"
+#include "ratebase/lookup_test_support.h"
 #include "tariffkit/tariffkit.h"
 
 namespace brant::test_support {
@@ -42,10 +41,6 @@ uint16_t& Cell(kit::TariffContent& t, uint32_t a, uint32_t b) {
 std::string& Basis(kit::TariffContent& t, uint32_t a, uint32_t b) {
   return t.basisRecords[Cell(t, a, b) - 1];
 }
-std::vector<int32_t>& RatesOf(kit::TariffContent& t, const std::string& digits) {
-  return std::find_if(t.rates.begin(), t.rates.end(), [&](auto& r) { return r.key == digits; })
-      ->values;
-}
 
 // Adds two keys whose one filled cell is the one between them.
 void AddKeyPair(kit::TariffContent& t, uint32_t a, uint32_t b, uint16_t cell) {
@@ -73,31 +68,6 @@ kit::RateRecord LegRates(const std::string& key, int32_t minimum) {
   return {key, values};
 }
 
-// Marks a code ending in "M" as a Mexican point, as the host does, and
-// validates both ends, the lane and one line of class 100.
-bool Validate(RateContext& c, const std::string& orig, const std::string& dest,
-              const char* weight = "450") {
-  auto end = [](const std::string& code, char (&zip)[7], char (&state)[3]) {
-    std::memset(zip, 0, sizeof zip);
-    code.copy(zip, 6);
-    if (code.back() == 'M') std::memcpy(state, "MX", 3);
-    return code.back() == 'M' ? 1 : 0;
-  };
-  c.origMexicanPoint = end(orig, c.origZip, c.origState);
-  c.destMexicanPoint = end(dest, c.destZip, c.destState);
-  std::memset(c.lineClass, 0, sizeof c.lineClass);
-  std::memset(c.lineWeight, 0, sizeof c.lineWeight);
-  c.errorCode = 0;
-  return VerOrigZip(&c) && VerDestZip(&c) && VerTerritory(&c) && VerClass(&c, "100", 0, 0) &&
-         VerWeight(&c, weight, 0);
-}
-
-// What a host shows of a rated shipment.
-std::string Bill(RateContext& c) {
-  const int32_t rated = RateShipment(&c, 0, 0);
-  return std::to_string(rated) + " " + Text(c.rbno) + " " + Text(c.netCharge);
-}
-
 class RateBaseTest : public TariffDirTest {
  protected:
   void Open(const kit::TariffContent& t) {
@@ -105,8 +75,23 @@ class RateBaseTest : public TariffDirTest {
     kit::WriteTariff(dir_.path(), "TARF", kit::RenderTariff(t));
     ASSERT_EQ(OpenAllFiles(&c_, nullptr), 1);
   }
+  // Marks a code ending in "M" as a Mexican point, as the host does, and
+  // validates both ends, the lane and one line of 450 lb of class 100.
   void Ship(const std::string& orig, const std::string& dest) {
-    ASSERT_TRUE(Validate(c_, orig, dest)) << orig << " " << dest << " " << c_.errorCode;
+    auto end = [](const std::string& code, char (&zip)[7], char (&state)[3]) {
+      std::memset(zip, 0, sizeof zip);
+      code.copy(zip, 6);
+      if (code.back() == 'M') std::memcpy(state, "MX", 3);
+      return code.back() == 'M' ? 1 : 0;
+    };
+    c_.origMexicanPoint = end(orig, c_.origZip, c_.origState);
+    c_.destMexicanPoint = end(dest, c_.destZip, c_.destState);
+    std::memset(c_.lineClass, 0, sizeof c_.lineClass);
+    std::memset(c_.lineWeight, 0, sizeof c_.lineWeight);
+    c_.errorCode = 0;
+    ASSERT_TRUE(VerOrigZip(&c_) && VerDestZip(&c_) && VerTerritory(&c_) &&
+                VerClass(&c_, "100", 0, 0) && VerWeight(&c_, "450", 0))
+        << orig << " " << dest << " " << c_.errorCode;
   }
   // Tijuana's point TJX (its later record) gives M000200 to Los Angeles
   // (the later record). Anchorage (99500 to 99599) gives K000300 to Los
@@ -196,6 +181,9 @@ TEST_F(RateBaseTest, SuccessLeavesEarlierStatuses) {
   AddKeyPair(t, kit::MatrixKey(7, 90001), kit::MatrixKey(7, 90002), 1);
   Open(t);
   Ship("02101", "10001");
+  EXPECT_EQ(RateShipment(&c_, 0, 0), 1);  // which copies the billed weight for the host
+  EXPECT_EQ(Text(c_.billedWeightCopy), Text(c_.billedWeight));
+  Ship("02101", "10001");
   c_.errorCode = 777;
   EXPECT_EQ(Resolve(), "1 777 " + Basis(t, Prefix(21), Prefix(100)));
   Ship("30301", "02101");
@@ -237,12 +225,12 @@ TEST_F(RateBaseTest, SuccessLeavesEarlierStatuses) {
 TEST_F(RateBaseTest, WideRecordsKeepTheirOwnTable) {
   kit::TariffContent wide = Tariff('Y', 'Y');
   wide.minimumCharges.resize(1);  // only "A" RBNOs
-  const std::string digits = Basis(wide, Prefix(21), Prefix(100)).substr(1);
-  RatesOf(wide, digits)[0] = 4321;
-  RatesOf(wide, digits)[100] = 12345;
+  std::vector<int32_t>& rates = wide.rates[1].values;  // of (021,100): G001010
+  rates[0] = 4321;
+  rates[100] = 12345;
   Open(wide);
   Ship("02101", "10001");
-  EXPECT_EQ(Resolve(), "1 0 G" + digits);
+  EXPECT_EQ(Resolve(), "1 0 G001010");
   EXPECT_EQ((Ints{c_.baseRates[0], c_.baseRates[100]}), (Ints{4321, 12345}));
   EXPECT_EQ(float{c_.minimumCharge}, 43.21f);
   // Scale 1.0 or 0.0 leaves the rates; 1.1 takes 43.21 to 47.53, a rate
@@ -367,28 +355,6 @@ TEST_F(RateBaseTest, LetterJOnNarrowBasePointRecords) {
                                std::to_string(value));
     }
   }
-}
-
-// Each thread has its own working state: two records rated at once on two
-// threads give the bills they give one at a time.
-TEST_F(RateBaseTest, TwoThreadsRateAsOneAtATime) {
-  const kit::TariffContent t = Tariff('Y');
-  auto other = std::make_unique<RateContext>(c_);  // not yet open: no handles, no tables
-  Open(t);
-  ASSERT_EQ(OpenAllFiles(other.get(), nullptr), 1);
-  ASSERT_TRUE(Validate(c_, "02101", "10001", "450"));
-  ASSERT_TRUE(Validate(*other, "60601", "10001", "1200")) << other->errorCode;
-  const std::string bills[2] = {Bill(c_), Bill(*other)};
-  ASSERT_NE(bills[0], bills[1]);
-  int differing[2] = {0, 0};
-  auto rate = [&](RateContext* c, int i) {
-    for (int n = 0; n < 2000; ++n) differing[i] += Bill(*c) != bills[i];
-  };
-  std::thread first(rate, &c_, 0), second(rate, other.get(), 1);
-  first.join();
-  second.join();
-  EXPECT_EQ((Ints{differing[0], differing[1]}), (Ints{0, 0}));
-  CloseAllFiles(other.get());
 }
 
 }  // namespace

@@ -61,9 +61,12 @@ TEST_F(RateRecordTest, NarrowRecordsWidenThroughTheirFactors) {
   const int32_t base[13] = {100, 200, 300, 400, 1235, 1000, 900, 800, 700, 600, 500, 400, 300};
   std::copy(base, base + 13, Rating().baseRecordValues);
   c_.weightRecordCount = 9;
+  const std::vector<kit::FactorGroup> most(172, {10000, 1});  // 516 bytes, the most
   const std::string fac = kit::FactorFile(
       {{"000000", "000999", {{10000, 9}, {5000, 2}, {0, 1}, {12000, 3}, {0, 4}, {7000, 0}}},
-       {"001000", "001999", {{10000, 0}}, 30000}});  // its data lies past the file
+       {"001000", "001999", {{10000, 0}}, 30000},  // its data lies past the file
+       {"003000", "003999", most, {}, 517},        // one byte more than an entry holds
+       {"004000", "004999", most}});
   Write(".FAC", fac);
   std::memcpy(c_.facDirectory, fac.data(), sizeof c_.facDirectory);
   c_.facHandle = Openfile(&c_, ".FAC");
@@ -71,10 +74,11 @@ TEST_F(RateRecordTest, NarrowRecordsWidenThroughTheirFactors) {
   std::initializer_list<int> cells = {0, 3, 4, 12, 13, 14, 15, 16, 19, 21, 22, 23, 30, 31};
   EXPECT_EQ(With("000000", ExpandFactors, cells),
             (Ints{1, 0, -1, 100, 400, 1235, 300, 618, 500, 500, 960, 720, 720, 0, 700, 210, -7}));
-  // The last key of an entry and the one past; 171 class cells and 9
-  // breaks fit the table, 180 cells or 10 breaks do not.
+  // The last key of an entry and the one past; 516 bytes of groups, 171
+  // class cells and 9 breaks fit, one byte, 180 cells or 10 breaks more do not.
   const std::tuple<const char*, int32_t, int32_t, int> limits[] = {
-      {"000999", 3, 9, 1}, {"002000", 3, 9, 0}, {"001500", 3, 9, 0},
+      {"000999", 3, 9, 1}, {"002000", 3, 9, 0}, {"001500", 3, 9, 0}, {"004000", 3, 9, 1},
+      {"003000", 3, 9, 0},
       {"000500", 19, 9, 1}, {"000500", 20, 9, 0}, {"000500", 1, 10, 0}};
   for (const auto& [digits, classes, breaks, ok] : limits) {
     c_.classCount = classes;
@@ -101,9 +105,11 @@ TEST_F(RateRecordTest, NarrowRecordsWidenThroughTheirFactors) {
   ASSERT_EQ(OpenFactorFiles(c_), 1);
   const int32_t wrapping[] = {-100, 7, 500000, 40};
   std::copy(wrapping, wrapping + 4, Rating().baseRecordValues + 4);
-  Rating().factorGroup = 1;
-  EXPECT_EQ(With("000001", ExpandGroupFactors, {0, 4, 5, 6, 7}),
-            (Ints{1, 0, -1, 100, 429397, 429397, 70503, 40}));
+  for (int32_t group : {1, 999}) {  // the lowest of the first range, the highest of the last
+    Rating().factorGroup = group;
+    EXPECT_EQ(With("000001", ExpandGroupFactors, {0, 4, 5, 6, 7}),
+              (Ints{1, 0, -1, 100, 429397, 429397, 70503, 40})) << group;
+  }
   // The last range lacks its .FC2 record; 19 classes need more factors
   // than a record has.
   for (auto [group, classes] : {std::pair{1999, 1}, {0, 1}, {2000, 1}, {1, 19}}) {
