@@ -1,5 +1,5 @@
-// Base points of postal codes (.BSF, .BSC), the point matrix (.MTX) and the
-// base-point rate records (.RTF), on the small tariff of the kit.
+// Base points of postal codes (.BSF, .BSC) and wide base-point rate records
+// (.RTF), on the small tariff of the kit.
 #include "ratebase/lookup_test_support.h"
 
 namespace brant::test_support {
@@ -23,12 +23,9 @@ class BasePointTest : public LookupTest {
 
 // The first, a middle and the last code from either end (a number whose
 // text passes six characters is cut to the field); a code between them is
-// missing; an alphabetic code is keyed by its first 5 characters. .RTF
-// finds its first and last records by halving (a narrow one names its
-// factor group, a wide one fills the rate table), and not numbers below,
-// between or above its keys, without a status. .MTX finds its last pair,
-// and not pairs outside it.
-TEST_F(BasePointTest, PointsRatesAndPairsByHalving) {
+// missing; an alphabetic code is keyed by its first 5 characters. A wide
+// .RTF record fills the rate table. Whole resolutions meet the rest.
+TEST_F(BasePointTest, PointsAndWideRatesByHalving) {
   tariff_.basePoints.push_back({"99999", "BPNEG0", "BPNEG1", -3, -1, 4, -100000});
   for (const auto& [extension, bytes] : kit::RenderTariff(tariff_)) Write(extension, bytes);
   const std::tuple<std::string, int32_t, std::string> cases[] = {
@@ -41,25 +38,12 @@ TEST_F(BasePointTest, PointsRatesAndPairsByHalving) {
     EXPECT_EQ(Find(code, direction), expected) << code << " " << direction;
   }
   EXPECT_EQ(Find("H2X1Y4", 1, ".BSC"), "1 0 0 BPH2X0 000000");
-  std::filesystem::remove(dir_.PathOf("TARF.BSF"));
-  EXPECT_EQ(Find("02101", 1), "0 576 -9  ");
 
-  const char* digits[] = {"001000", "002190", "000990", "001005", "002200"};
-  for (int i = 0; i < 5; ++i) EXPECT_EQ(With(digits[i], ReadRtfRecord), (Ints{i < 2, 0, -1}));
-  EXPECT_EQ(Rating().factorGroup, 700);  // of 002190, the last found
   const kit::TariffContent wide = kit::DescribeSmallTariff({.wideRteRecords = 'Y'});
   Write(".RTF", kit::RenderTariff(wide).at(".RTF"));
   settings::wideRteRecords.Set(c_, 'Y');
   const Ints& last = wide.rtfRates[119].values;
   EXPECT_EQ(With("002190", ReadRtfRecord, {0, 165}), (Ints{1, 0, -1, last[0], last[165]}));
-  std::filesystem::remove(dir_.PathOf("TARF.RTF"));
-  EXPECT_EQ(With("001000", ReadRtfRecord), (Ints{0, 350, -1}));
-
-  for (const char* pair : {"BPV6B0BPV6B0", "AAAAAAAAAAAA", "BP0210BP0211", "ZZZZZZZZZZZZ"}) {
-    EXPECT_EQ(LookupPointMatrix(c_, pair, pair + 6), pair[2] == 'V') << pair;
-  }
-  std::filesystem::remove(dir_.PathOf("TARF.MTX"));
-  EXPECT_EQ((Ints{LookupPointMatrix(c_, "BP0210", "BP0210"), c_.errorCode}), (Ints{0, 330}));
   EXPECT_EQ(OpenDescriptors(), openAtStart_);
 }
 

@@ -1,11 +1,22 @@
-// The tariffs the golden bills are rated on: the kit's small tariff three
+// The tariffs the golden bills are rated on: the kit's small tariff two
 // ways, each with the few additions its bills need.
+//
+// The small tariff's numbers the bills' comments use: rate record i has the
+// key 001000 + 10 i, minimum levels 4500 + s, 4000 + s, 3500 + s, 3000 + s
+// and break w's base rate 9000 + s - 800 w (s = 10 i); class c pays c % of
+// the base rate (keys above 001499: c + 5 %), rounded half up to cents.
+// Breaks start at 0, 500, 1000, 2000, 5000, ... pounds. The matrix's prefix
+// pairs and base ZIP pairs name the records in upper-triangle order:
+// (021,303) is record 2, (021,606) 3, (021,900) 5, (100,750) 9, (303,750)
+// 13 "F", the base ZIPs (10001,60601) 23 "A", (30301,75001) 28 "F",
+// (90001,90001) 30 "I"; the base ZIP 75001 adds 20 to the digits. Base
+// point pair p (of the nine points in byte order) names key 001000 + 10 p;
+// Dallas adds 10 as destination.
 //
 //   MATRIX  narrow records on the ZIP-pair matrix, with the Hawaiian,
 //           Alaskan and Mexican files, transit days, a Californian prefix
 //           that allows moves within the state, Hawaii and Alaska rows, and
 //           a Hawaiian gateway (Seattle) that no tariff point serves;
-//   WIDE    wide records on the matrix;
 //   POINTS  base points only (no matrix), with rate adjustments, a class
 //           minimum for RBNO 001230, a "J" rate basis 070100 for Boston to
 //           Los Angeles and Chicago among the Canadian codes.
@@ -57,11 +68,6 @@ inline void WriteMatrixTariff(const std::string& dir) {
       {".RMX", kit::LegRateFile({LegRates("000700", 6000, 15000)})},
   };
   for (const auto& [extension, bytes] : extra) kit::WriteFile(dir, "MATRIX" + extension, bytes);
-}
-
-inline void WriteWideTariff(const std::string& dir) {
-  const kit::TariffContent c = kit::DescribeSmallTariff({.wideRteRecords = 'Y'});
-  kit::WriteTariff(dir, "WIDE", kit::RenderTariff(c));
 }
 
 inline void WritePointsTariff(const std::string& dir) {

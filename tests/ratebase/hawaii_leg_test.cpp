@@ -1,10 +1,10 @@
-// The Hawaiian leg: the gateway of a prefix pair, its ZIP, the four tables
-// and the charges priced from them.
+// The four Hawaiian tables and the charges priced from them; the gateways
+// are met through whole resolutions in rate_base_test.
 #include <tuple>
 
 #include "context/record_fields.h"
 #include "ratebase/special_legs.h"
-#include "ratebase/leg_ends.h"
+#include "support/tariff_dir.h"
 #include "tariffkit/tariffkit.h"
 
 namespace brant::test_support {
@@ -12,30 +12,6 @@ namespace {
 
 namespace kit = tariffkit;
 using HawaiiLegTest = TariffDirTest;
-
-// Keys compare without regard to case; a Mexican end stands as "MEX".
-TEST_F(HawaiiLegTest, GatewayOfThePrefixPairAndItsZip) {
-  Write(".HIM", kit::HawaiiGatewayFile({{"900", "967", "LAX"}, {"967", "MEX", "SAN"},
-                                         {"981", "967", "SEA"}, {"mex", "968", "TIJ"}}));
-  Write(".HIF", kit::GatewayZipFile({{"LAX", "90045"}, {"SAN", "92101"}, {"SEA", "98101"}}));
-  // orig ZIP, state, dest ZIP, state, Mexican leg -> result status gateway ZIP;
-  // the ZIP is written on a match only, so the cases without one come first.
-  const std::tuple<const char*, const char*, const char*, const char*, int, std::string> cases[] = {
-      {"22000", "MX", "96813", "HI", 1, "1 0 TIJ "},  // no gateway ZIP for TIJ
-      {"96701", "HI", "98104", "WA", 0, "0 501  "},
-      {"90001", "CA", "96701", "HI", 0, "1 0 LAX 90045"},
-      {"98104", "WA", "96701", "HI", 0, "1 0 SEA 98101"},
-      {"96701", "HI", "22000", "MX", 1, "1 0 SAN 92101"}};
-  for (const auto& [origZip, origState, destZip, destState, mexican, expected] : cases) {
-    SetEnds(c_, origZip, origState, destZip, destState);
-    c_.mexicanLeg = mexican;
-    int32_t found = LookupHawaiiGateway(c_);
-    if (found) LookupGatewayZip(c_);
-    EXPECT_EQ(std::to_string(found) + " " + std::to_string(c_.errorCode) + " " +
-                  Text(c_.hawaiiGatewayCode) + " " + Text(c_.hawaiiGatewayZip),
-              expected) << origZip << " " << destZip;
-  }
-}
 
 // Edges of each bracket; below the minimum, and a weight in no bracket, give
 // the minimum; a product past 32 bits saturates.
@@ -61,18 +37,21 @@ TEST_F(HawaiiLegTest, TablesBracketsAndPercentageAmounts) {
     ComputeHawaiiCharge(c_, 1, rates);
     EXPECT_EQ(int32_t{c_.hawaiiTable1Charge}, charge) << weight;
   }
-  // Charges of 123.45: 10 % of table 1 unless Alaska is involved, the
-  // percentages of tables 2 and 3 when switched on, none for table 4.
+  // Charges of 123.45: 10 % of table 1 unless Alaska or Mexico is involved,
+  // the percentages of tables 2 and 3 when switched on, none for table 4.
   c_.hawaiiWeight = 12345;
   c_.hawaiiTable1Percent = 10.0f;
   defaults::hawaiiTable2Percent.Set(c_, 10.0f);
   defaults::hawaiiTable3Percent.Set(c_, 20.0f);
-  // Alaska, table 2 on, table 3 on -> table 1 amount, other charges, percent charges
+  // Alaska, Mexico, table 2 on, table 3 on -> table 1 amount, other charges,
+  // percent charges
   using Amounts = std::tuple<float, int32_t, float>;
-  const std::tuple<int32_t, int16_t, int16_t, Amounts> cases[] = {
-      {0, 1, 1, {12.35f, 37035, 12.35f + 24.69f}}, {1, 1, 0, {0.0f, 37035, 12.35f}}};
-  for (const auto& [alaska, on2, on3, amounts] : cases) {
+  const std::tuple<int32_t, int32_t, int16_t, int16_t, Amounts> cases[] = {
+      {0, 0, 1, 1, {12.35f, 37035, 12.35f + 24.69f}}, {1, 0, 1, 0, {0.0f, 37035, 12.35f}},
+      {0, 1, 0, 1, {0.0f, 37035, 24.69f}}};
+  for (const auto& [alaska, mexico, on2, on3, amounts] : cases) {
     c_.alaskaShipment = alaska;
+    c_.mexicanLeg = mexico;
     defaults::hawaiiTable2PercentOn.Set(c_, on2);
     defaults::hawaiiTable3PercentOn.Set(c_, on3);
     c_.hawaiiOtherCharges = 0;

@@ -1,5 +1,7 @@
 // What the tests of the rate basis lookups share: a tariff directory, the
-// kit, and a lookup's outcome as the host sees it in the record.
+// kit, a lookup's outcome as the host sees it in the record, the two ends
+// of a shipment with a clean start for the lookups' working state, and a
+// text field as a string.
 #pragma once
 
 #include "context/record_fields.h"
@@ -28,5 +30,19 @@ class LookupTest : public TariffDirTest {
     return got;
   }
 };
+
+inline void SetEnds(RateContext& c, const char* origZip, const char* origState,
+                    const char* destZip, const char* destState) {
+  PutText(c.origZip, origZip);
+  PutText(c.origState, origState);
+  PutText(c.destZip, destZip);
+  PutText(c.destState, destState);
+  std::memset(c.rbno, 0, sizeof c.rbno);
+  c.errorCode = 0;
+  Rating() = RatingState{};
+}
+
+template <std::size_t N>
+std::string Text(const char (&field)[N]) { return std::string(FixedText(field, N)); }
 
 }  // namespace brant::test_support

@@ -5,7 +5,7 @@
 #include "context/record_fields.h"
 #include "ratebase/rating_state.h"
 #include "ratebase/special_legs.h"
-#include "ratebase/leg_ends.h"
+#include "ratebase/lookup_test_support.h"
 #include "tariffkit/tariffkit.h"
 
 namespace brant::test_support {
@@ -78,7 +78,8 @@ TEST_F(RateAdjustmentTest, StopsAndFailures) {
       {"00000 ends the list", fba(3, 60601, {"00000", "P0001"}), true, {1, 0, 1000}},
       {"ZIP beyond the file", fba(3, 60600, {"P0001"}), true, {1, 0, 1000}},
       {"101 points a record", fba(101, 1, {}), true, {0, 280, 1000}},
-      {"no .ADF", fba(3, 60601, {"P0001"}), false, {0, 210, 1000}}};
+      {"no .ADF", fba(3, 60601, {"P0001"}), false, {0, 210, 1000}},
+      {"100 points a record", fba(100, 60601, {"P0001"}), true, {1, 0, 1100}}};
   for (const auto& [what, fba, adf, expected] : cases) {
     std::filesystem::remove(dir_.PathOf("TARF.FBA"));
     std::filesystem::remove(dir_.PathOf("TARF.ADF"));
@@ -92,16 +93,17 @@ TEST_F(RateAdjustmentTest, StopsAndFailures) {
             "    2" + std::string(34, ' ') + "AB" + std::string(11, ' '));
 }
 
-// An alphabetic end takes the points of every range of its prefix; the lane
-// list keeps its last entry empty: 98 numbers at most.
+// An alphabetic end takes the points of every range of its prefix, bounds
+// included; the lane list keeps its last entry empty: 98 numbers at most.
 TEST_F(RateAdjustmentTest, PostalRangesAndTheRoomOfTheLaneList) {
   Write(".FCA", kit::PostalAdjustmentPointFile(
-                    {{"H1A", "H9Z", "Q0001"}, {"H2A", "H2Z", "Q0002"}, {"M1A", "M9Z", "Q0009"}}));
+                    {{"H1A", "H9Z", "Q0001"}, {"H2A", "H2X", "Q0002"}, {"H2X", "J9Z", "Q0003"}}));
   AdjustmentPoints points;
-  EXPECT_EQ(LookupPostalAdjustmentPoints(c_, points, "H2X1Y4", 1), 1);
-  EXPECT_EQ(std::string(points[0], 11), std::string("Q0001Q0002") + '\0');
-  EXPECT_EQ(LookupPostalAdjustmentPoints(c_, points, "K1A0B1", 1), 1);
-  EXPECT_EQ(points[0][0], '\0');
+  for (auto [code, found] : {std::pair{"H2X1Y4", "Q0001Q0002Q0003"}, {"H2Y1Y4", "Q0001Q0003"},
+                             {"K1A0B1", ""}}) {
+    EXPECT_EQ(LookupPostalAdjustmentPoints(c_, points, code, 1), 1);
+    EXPECT_EQ(std::string(points[0], 16).c_str(), std::string(found)) << code;
+  }
   EXPECT_EQ((Ints{LookupPostalAdjustmentPoints(c_, points, "H2X1Y4", 2), c_.errorCode}),
             (Ints{0, 280}));
   std::vector<kit::LaneAdjustment> lanes;
