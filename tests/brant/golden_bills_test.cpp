@@ -1,7 +1,7 @@
 // Golden bills through brant.h: shipments rated on the golden tariffs as a
 // C host rates them, each bill's whole price worked out by hand.
 //
-// The small tariff's numbers (see tests/ratebase/golden_bills_test.cpp):
+// The small tariff's numbers (see tests/ratebase/golden_tariffs.h):
 // rate record i has the key 001000 + 10 i, minimum 4500 + s cents (s =
 // 10 i) and break w's base rate 9000 + s - 800 w; class c pays c % of it
 // (keys above 001499: c + 5 %), rounded half up to the cent. Breaks: L5C

@@ -1,10 +1,8 @@
 // The bundled sample tariff as the build compiled it: real ZIP codes of every
 // state and real Canadian postal areas validate to their state or province,
-// a dump of it compiles back to the same bytes, and our service guide,
-// reading the sample's GUIDE.TXT beside it, gives lanes the terminals whose
-// transit days the tariff lists.
+// and a dump of it compiles back to the same bytes. (Its transit days are
+// checked where a user meets them, in tests/tool/cases/rate.toml.)
 #include <brantfunc/brantfunc.h>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -15,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "servguide/servguide_state.h"
 #include "source/tariff_source.h"
 #include "support/temp_dir.h"
 
@@ -88,76 +85,6 @@ TEST(SampleTariff, ADumpCompilesBackToTheSameBytes) {
   }
   EXPECT_EQ(files, static_cast<std::size_t>(std::distance(fs::directory_iterator(out.path()),
                                                           fs::directory_iterator())));
-}
-
-// The sample open with our service guide started on its directory. The
-// guide's binding is the process's: it is put back as it was found.
-class SampleGuide : public ::testing::Test {
- protected:
-  void SetUp() override {
-    saved_ = brant::ServiceGuide().functions;
-    ASSERT_EQ(OpenAllFiles(&c(), nullptr), 1) << c().errorCode;
-    c().wantTransitDays = 1;  // OpenAllFiles clears it
-    void* library =
-        dlopen(BRANTFUNC_STANDIN_GUIDE_DIR "/libbrantguide.so", RTLD_NOW | RTLD_LOCAL);
-    ASSERT_NE(library, nullptr) << dlerror();
-    library_.reset(library);
-    c().serviceGuideModule = library;
-    c().useServiceGuide = 1;
-    ASSERT_EQ(GetSGAddresses(&c(), 0), 1);
-    ASSERT_EQ(InitializeSGdll(&c()), 1) << "GUIDE.TXT beside the tariff";
-  }
-  void TearDown() override {
-    EndSGdll(&c());
-    brant::ServiceGuide().functions = saved_;
-    CloseAllFiles(&c());
-  }
-  RateContext& c() { return *context_; }
-
-  // A new shipment of one class 100 line, both ends validated.
-  void Ship(const char* orig, const char* dest) {
-    std::memset(c().origZip, 0, sizeof c().origZip);
-    std::memset(c().destZip, 0, sizeof c().destZip);
-    std::snprintf(c().origZip, sizeof c().origZip, "%s", orig);
-    std::snprintf(c().destZip, sizeof c().destZip, "%s", dest);
-    c().alphaPostalShipment = c().hawaiiShipment = c().hawaiiOuterIsland = 0;
-    c().errorCode = 0;
-    ASSERT_EQ(VerOrigZip(&c()) + VerDestZip(&c()) + VerTerritory(&c()), 3u) << c().errorCode;
-    ASSERT_EQ(VerClass(&c(), "100", 0, 0) + VerWeight(&c(), "1000", 0), 2) << c().errorCode;
-  }
-  // Both terminals, their extra days and the days, as GetService left them.
-  std::string Service() {
-    return std::string(c().origTerminal) + "|" + c().destTerminal + "|" + c().origExtraDays +
-           "|" + c().destExtraDays + "|" + c().transitDays;
-  }
-
-  std::unique_ptr<RateContext> context_ = SampleRecord();
-  std::unique_ptr<void, int (*)(void*)> library_{nullptr, dlclose};
-  brant::ServiceGuideFunctions saved_;
-};
-
-TEST_F(SampleGuide, ServedEndsGetTheirTerminalsAndRatingTheTariffsTransitDays) {
-  // Days as samples/sample/transit_days.csv lists them: CHI0,ATL0,3 and
-  // YYZ0,CHI0,3. The guide's own days agree; rating reads SAMPLE.SRV.
-  const struct {
-    const char *orig, *dest, *service, *days;
-  } cases[] = {
-      {"60601", "30303", "CHI0|ATL0|00|00|03", "3"},
-      {"M5V3L9", "60601", "YYZ0|CHI0|00|00|03", "3"},
-  };
-  for (const auto& k : cases) {
-    SCOPED_TRACE(std::string(k.orig) + " to " + k.dest);
-    ASSERT_NO_FATAL_FAILURE(Ship(k.orig, k.dest));
-    ASSERT_EQ(GetService(&c()), 1) << c().errorCode;
-    EXPECT_EQ(Service(), k.service);
-    std::memset(c().transitDays, 0, sizeof c().transitDays);
-    ASSERT_EQ(RateShipment(&c(), 0, 0), 1) << c().errorCode;
-    EXPECT_EQ(std::string(c().transitDays), k.days);
-  }
-  // Hawaii is not in the guide: no terminals, no days.
-  ASSERT_NO_FATAL_FAILURE(Ship("60601", "96813"));
-  ASSERT_EQ(GetService(&c()), 1) << c().errorCode;
-  EXPECT_EQ(Service(), "||||00");
 }
 
 }  // namespace

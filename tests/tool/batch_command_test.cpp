@@ -2,7 +2,6 @@
 // by line without stopping the batch, and memory that does not grow with
 // the input.
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <cstdlib>
@@ -34,48 +33,6 @@ class BatchCommand : public ::testing::Test {
   TempDir dir_;
   const std::string tariff_ = dir_.PathOf("SMALL");
 };
-
-// Row 7 pays the kit's zone minimum of 55.00 and its zone charge of 2.50
-// on lanes between 10000-19999 and 60000-69999; the others are refused.
-const char* const kShipments =
-    "origin,destination,class1,weight1,class2,weight2\n"
-    "10001,90001,100,1500,85,300\n"
-    "\n"
-    "10001,00601,100,500\n"
-    "10001,90001,57,500\n"
-    "10001,90001,100,\"5\"00\n"
-    "60601,10001,100,500,,\n"
-    "60601,\"10001\n"
-    "\",100,500\n"
-    "60601,10001,1\"00,500\n";
-
-// A JSON line is brant rate's object with its line, options and all: row
-// 7's 421.50 raised to a floor of 500.00, then its zone charge of 2.50.
-TEST_F(BatchCommand, WritesEachRowAsTheObjectOfBrantRate) {
-  std::istringstream in(kShipments);
-  std::ostringstream out, err;
-  tool::BatchOptions options = Options();
-  options.shipment.floorCents = 50000;
-  options.shipment.explain = true;
-  options.json = true;
-  EXPECT_EQ(tool::RunBatch(options, in, out, err), 2);
-  std::istringstream lines(out.str());
-  std::vector<std::pair<int, std::string>> rows;
-  for (std::string line; std::getline(lines, line);) {
-    nlohmann::json j = nlohmann::json::parse(line);
-    rows.emplace_back(j["line"].get<int>(), j["result"].get<std::string>());
-    if (j["line"] != 7) continue;
-    const BrantRun rate = RunBrant({"rate", "--json", "--tariff", tariff_, "--floor", "500",
-                                    "--explain", "60601", "10001", "100:500"});
-    j.erase("line");
-    EXPECT_EQ(j, nlohmann::json::parse(rate.out));
-    EXPECT_EQ(j["bill"]["amount_due_cents"], 50250);
-  }
-  const std::vector<std::pair<int, std::string>> expected = {
-      {2, "rated"},   {4, "refused"}, {5, "refused"}, {6, "refused"},
-      {7, "rated"},   {8, "refused"}, {9, "refused"}, {10, "refused"}};
-  EXPECT_EQ(rows, expected);
-}
 
 // The header's other rules are in cases/batch.toml; its width needs a
 // header too long to write there.

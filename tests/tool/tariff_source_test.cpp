@@ -282,10 +282,5 @@ TEST(TariffSource, TablesTheTariffOpensWithAreRequired) {
   }
 }
 
-TEST(TariffSource, ATariffNameIsOneToEightCharactersWithoutASlash) {
-  for (const char* good : {"A", "EIGHT_8.", "a b-c"}) EXPECT_EQ(TariffNameRule(good), "") << good;
-  for (const char* bad : {"", "NINECHARS", "A/B"}) EXPECT_NE(TariffNameRule(bad), "") << bad;
-}
-
 }  // namespace
 }  // namespace brant::tool
