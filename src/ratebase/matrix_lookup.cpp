@@ -7,6 +7,7 @@
 #include "context/byte_coding.h"
 #include "context/status_codes.h"
 #include "context/text.h"
+#include "platform/sorted_records.h"
 #include "ratebase/lookup_files.h"
 #include "ratebase/lookups.h"
 #include "ratebase/rating_state.h"
@@ -90,19 +91,10 @@ bool ReadMatrixCell(RateContext& context, int32_t row, int32_t column, int32_t& 
 }  // namespace
 
 int32_t FindMatrixKey(const RateContext& context, int32_t key) {
-  int32_t lower = 0;
-  int32_t upper = MatrixRowCount(context) - 1;
-  while (lower <= upper) {
-    const int32_t middle = (lower + upper) / 2;
-    const int64_t found = LoadU24(context.zf1KeyTable[middle]);
-    if (found == key) return middle;
-    if (found < key) {
-      lower = middle + 1;
-    } else {
-      upper = middle - 1;
-    }
-  }
-  return -1;
+  return HalvingSearch(MatrixRowCount(context), [&](int32_t at) {
+    const int64_t found = LoadU24(context.zf1KeyTable[at]);
+    return found < key ? -1 : found > key ? 1 : 0;
+  });
 }
 
 int32_t LookupMatrixRbno(RateContext& context) {

@@ -14,6 +14,7 @@
 #include "context/byte_coding.h"
 #include "context/status_codes.h"
 #include "platform/file_io.h"
+#include "platform/sorted_records.h"
 
 namespace brant {
 
@@ -94,42 +95,6 @@ void CopyLeading(char* out, std::size_t width, const char (&field)[N]) {
 // True when a state field holds the two-letter code.
 inline bool IsState(const char* state, const char* code) {
   return state[0] == code[0] && state[1] == code[1];
-}
-
-// Compares n key characters without regard to ASCII letter case.
-int CompareKeyIgnoringCase(const char* a, const char* b, std::size_t n);
-
-// Searches by halving the records of an open file, sorted by the `keyWidth`
-// bytes at `keyAt` compared without regard to case. On a match the record
-// is copied to `record` (recordSize bytes) and its position returned; -1
-// when no record has the key.
-int64_t FindSortedRecord(int fd, std::size_t recordSize, std::size_t keyAt, const char* key,
-                         std::size_t keyWidth, uint8_t* record);
-
-// Room for the records read in one piece by ScanRecords.
-inline constexpr std::size_t kScanBufferSize = 8192;
-
-// Reads `count` records of `recordSize` bytes from the start of an open file,
-// many at a time, and hands each to visit(record, position) until visit
-// returns false. Returns false when a read came short first; the records
-// that arrived whole were visited, as a record-by-record reader would have.
-template <typename Visit>
-bool ScanRecords(int fd, std::size_t recordSize, int64_t count, Visit visit) {
-  if (recordSize == 0 || recordSize > kScanBufferSize) return false;
-  const int64_t perRead = static_cast<int64_t>(kScanBufferSize / recordSize);
-  uint8_t buffer[kScanBufferSize];
-  for (int64_t first = 0; first < count; first += perRead) {
-    const int64_t want = count - first < perRead ? count - first : perRead;
-    const std::size_t bytes = static_cast<std::size_t>(want) * recordSize;
-    const std::size_t got =
-        ReadFullyAt(fd, first * static_cast<int64_t>(recordSize), buffer, bytes);
-    const int64_t whole = static_cast<int64_t>(got / recordSize);
-    for (int64_t i = 0; i < whole; ++i) {
-      if (!visit(buffer + i * static_cast<int64_t>(recordSize), first + i)) return true;
-    }
-    if (got != bytes) return false;
-  }
-  return true;
 }
 
 }  // namespace brant

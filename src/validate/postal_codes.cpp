@@ -11,6 +11,7 @@
 #include "context/record_fields.h"
 #include "context/text.h"
 #include "platform/file_io.h"
+#include "platform/sorted_records.h"
 
 namespace brant {
 namespace {
@@ -23,7 +24,6 @@ constexpr std::size_t kHibRecord = 13;
 constexpr std::size_t kHibKeyWidth = 5;
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 char At(std::string_view text, std::size_t i) { return i < text.size() ? text[i] : '\0'; }
 
 // One end of the shipment: its fields in the record.
@@ -74,20 +74,12 @@ int32_t FindPostalRange(const RateContext& c, std::string_view code) {
   if (c.sccTable == nullptr || c.sccCount <= 0) return -1;
   uint8_t key[kPrefixWidth];
   PrefixKey(code, key);
-  int32_t lo = 0;
-  int32_t hi = c.sccCount - 1;
-  while (lo <= hi) {
-    int32_t mid = lo + (hi - lo) / 2;
-    const uint8_t* row = c.sccTable + static_cast<std::size_t>(mid) * kSccRecord;
-    if (std::memcmp(row + 5, key, kPrefixWidth) < 0) {
-      lo = mid + 1;
-    } else if (std::memcmp(row + 2, key, kPrefixWidth) > 0) {
-      hi = mid - 1;
-    } else {
-      return mid;
-    }
-  }
-  return -1;
+  // A row's range lies before the key when its highest prefix is below it.
+  return HalvingSearch(c.sccCount, [&](int32_t at) {
+    const uint8_t* row = c.sccTable + static_cast<std::size_t>(at) * kSccRecord;
+    if (std::memcmp(row + 5, key, kPrefixWidth) < 0) return -1;
+    return std::memcmp(row + 2, key, kPrefixWidth) > 0 ? 1 : 0;
+  });
 }
 
 uint32_t PostalState(RateContext& c, std::string_view code, char* state) {
@@ -127,15 +119,6 @@ uint32_t StateOf(RateContext& c, std::string_view code, const End& out) {
   return JudgeState(c, record);
 }
 
-int CompareIgnoringCase(const char* a, const char* b, std::size_t n) {
-  for (std::size_t i = 0; i < n; ++i) {
-    char x = Lower(a[i]);
-    char y = Lower(b[i]);
-    if (x != y) return static_cast<unsigned char>(x) < static_cast<unsigned char>(y) ? -1 : 1;
-  }
-  return 0;
-}
-
 // Searches the Hawaiian point file by halving; a file that cannot be opened
 // holds no point.
 uint32_t HawaiiPoint(RateContext& c, std::string_view zip) {
@@ -146,26 +129,12 @@ uint32_t HawaiiPoint(RateContext& c, std::string_view zip) {
   if (!file.ok()) return 0;
   char key[kHibKeyWidth];
   for (std::size_t i = 0; i < kHibKeyWidth; ++i) key[i] = At(zip, i);
-  int64_t size = FileSize(file.get());
-  int64_t lo = 0;
-  int64_t hi = (size < 0 ? 0 : size / static_cast<int64_t>(kHibRecord)) - 1;
-  while (lo <= hi) {
-    int64_t mid = lo + (hi - lo) / 2;
-    char record[kHibRecord] = {};
-    ReadFullyAt(file.get(), mid * static_cast<int64_t>(kHibRecord), record, sizeof record);
-    int order = CompareIgnoringCase(record, key, kHibKeyWidth);
-    if (order < 0) {
-      lo = mid + 1;
-    } else if (order > 0) {
-      hi = mid - 1;
-    } else {
-      std::memcpy(c.hawaiiAreaCode, record + 5, 3);
-      std::memcpy(c.hawaiiRateCode, record + 8, 2);
-      std::memcpy(c.hawaiiTerminal, record + 10, 3);
-      return 1;
-    }
-  }
-  return 0;
+  uint8_t record[kHibRecord];
+  if (FindSortedRecord(file.get(), kHibRecord, 0, key, kHibKeyWidth, record) < 0) return 0;
+  std::memcpy(c.hawaiiAreaCode, record + 5, 3);
+  std::memcpy(c.hawaiiRateCode, record + 8, 2);
+  std::memcpy(c.hawaiiTerminal, record + 10, 3);
+  return 1;
 }
 
 // A failed lookup keeps the status it left (out of scope, or the engine's

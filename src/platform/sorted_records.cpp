@@ -1,8 +1,6 @@
-// Reading the small sorted files of the special legs: keys compare without
-// regard to letter case, as the tariff files were built.
-#include <cstring>
+#include "platform/sorted_records.h"
 
-#include "ratebase/special_legs.h"
+#include <cstring>
 
 namespace brant {
 namespace {
@@ -24,23 +22,13 @@ int64_t FindSortedRecord(int fd, std::size_t recordSize, std::size_t keyAt, cons
                          std::size_t keyWidth, uint8_t* record) {
   if (fd <= 0 || recordSize == 0 || keyAt + keyWidth > recordSize) return -1;
   const int64_t size = FileSize(fd);
-  int64_t lo = 0;
-  int64_t hi = (size < 0 ? 0 : size / static_cast<int64_t>(recordSize)) - 1;
-  while (lo <= hi) {
-    const int64_t mid = lo + (hi - lo) / 2;
+  const int64_t count = size < 0 ? 0 : size / static_cast<int64_t>(recordSize);
+  return HalvingSearch(count, [&](int64_t at) {
     // A read that comes short leaves zeros, never the bytes of another probe.
     std::memset(record, 0, recordSize);
-    ReadFullyAt(fd, mid * static_cast<int64_t>(recordSize), record, recordSize);
-    const int order =
-        CompareKeyIgnoringCase(reinterpret_cast<const char*>(record) + keyAt, key, keyWidth);
-    if (order == 0) return mid;
-    if (order < 0) {
-      lo = mid + 1;
-    } else {
-      hi = mid - 1;
-    }
-  }
-  return -1;
+    ReadFullyAt(fd, at * static_cast<int64_t>(recordSize), record, recordSize);
+    return CompareKeyIgnoringCase(reinterpret_cast<const char*>(record) + keyAt, key, keyWidth);
+  });
 }
 
 }  // namespace brant
