@@ -1,13 +1,13 @@
 // Binding the tariff engine library by name, opening it (effectivity table,
 // result blocks, version texts), closing it, and asking it for states.
 #include <brantfunc/brantfunc.h>
-#include <dlfcn.h>
 
 #include <cstring>
 
 #include "context/byte_coding.h"
 #include "context/record_fields.h"
 #include "engine/engine_state.h"
+#include "platform/library_binding.h"
 #include "platform/memory.h"
 
 namespace brant {
@@ -28,16 +28,6 @@ constexpr std::size_t kEntrySize = ENGINE_EFFECTIVITY_ENTRY_SIZE;
 constexpr uint32_t kPrimarySizeWord = 960;
 constexpr uint32_t kSecondarySizeWord = 800;
 
-// Looks one function up; a module handle of null has no functions (dlsym
-// would otherwise search the whole process).
-template <typename Fn>
-bool Bind(void* module, const char* name, Fn& function) {
-  void* symbol = module ? dlsym(module, name) : nullptr;
-  if (symbol == nullptr) return false;
-  function = reinterpret_cast<Fn>(symbol);
-  return true;
-}
-
 // The status of the first function that is not bound; 0 when all are. The
 // order is the order of lookup, so the status matches the binding's.
 int32_t FirstUnbound(const EngineFunctions& f) {
@@ -55,16 +45,16 @@ int32_t FirstUnbound(const EngineFunctions& f) {
 }
 
 bool BindAll(void* module, EngineFunctions& f) {
-  return Bind(module, "Engine_GetStateEx", f.getState) &&
-         Bind(module, "Engine_GetErrorStringEx", f.getErrorString) &&
-         Bind(module, "Engine_InitializeEx", f.initialize) &&
-         Bind(module, "Engine_SetDataDirEx", f.setDataDir) &&
-         Bind(module, "Engine_GetEffectiveTableEx", f.getEffectiveTable) &&
-         Bind(module, "Engine_GetEffectiveTableSizeEx", f.getEffectiveTableSize) &&
-         Bind(module, "Engine_GetTablesEx", f.getTables) &&
-         Bind(module, "Engine_RateShipment2Ex", f.rateShipment) &&
-         Bind(module, "Engine_DisplayVersionEx", f.displayVersion) &&
-         Bind(module, "Engine_EndEx", f.end);
+  return BindExport(module, "Engine_GetStateEx", f.getState) &&
+         BindExport(module, "Engine_GetErrorStringEx", f.getErrorString) &&
+         BindExport(module, "Engine_InitializeEx", f.initialize) &&
+         BindExport(module, "Engine_SetDataDirEx", f.setDataDir) &&
+         BindExport(module, "Engine_GetEffectiveTableEx", f.getEffectiveTable) &&
+         BindExport(module, "Engine_GetEffectiveTableSizeEx", f.getEffectiveTableSize) &&
+         BindExport(module, "Engine_GetTablesEx", f.getTables) &&
+         BindExport(module, "Engine_RateShipment2Ex", f.rateShipment) &&
+         BindExport(module, "Engine_DisplayVersionEx", f.displayVersion) &&
+         BindExport(module, "Engine_EndEx", f.end);
 }
 
 // The engine keeps every entry but those it marks "Bureau". A count read

@@ -1,12 +1,12 @@
 // Binding the service guide library by name, starting it on the tariff's
 // data directory and ending it.
 #include <brantfunc/brantfunc.h>
-#include <dlfcn.h>
 
 #include <cstring>
 #include <string_view>
 
 #include "context/byte_coding.h"
+#include "platform/library_binding.h"
 #include "servguide/servguide_state.h"
 
 namespace brant {
@@ -18,22 +18,12 @@ ServiceGuideState& ServiceGuide() {
 
 namespace {
 
-// Looks one function up; a module handle of null has no functions (dlsym
-// would otherwise search the whole process).
-template <typename Fn>
-bool Bind(void* module, const char* name, Fn& function) {
-  void* symbol = module ? dlsym(module, name) : nullptr;
-  if (symbol == nullptr) return false;
-  function = reinterpret_cast<Fn>(symbol);
-  return true;
-}
-
 bool BindAll(void* module, ServiceGuideFunctions& f) {
-  return Bind(module, "ServGd_Initialize", f.initialize) &&
-         Bind(module, "ServGd_GetServGuideData", f.getServGuideData) &&
-         Bind(module, "ServGd_GetTerminals", f.getTerminals) &&
-         Bind(module, "ServGd_GetTermToTermDays", f.getTermToTermDays) &&
-         Bind(module, "ServGd_Terminate", f.terminate);
+  return BindExport(module, "ServGd_Initialize", f.initialize) &&
+         BindExport(module, "ServGd_GetServGuideData", f.getServGuideData) &&
+         BindExport(module, "ServGd_GetTerminals", f.getTerminals) &&
+         BindExport(module, "ServGd_GetTermToTermDays", f.getTermToTermDays) &&
+         BindExport(module, "ServGd_Terminate", f.terminate);
 }
 
 // The data directory as the library wants it: without its trailing
