@@ -6,28 +6,13 @@
 #include <string_view>
 
 #include "context/byte_coding.h"
+#include "formats/base_points.h"
 #include "ratebase/lookup_files.h"
 #include "ratebase/lookups.h"
 #include "ratebase/rating_state.h"
 
 namespace brant {
 namespace {
-
-
-constexpr std::size_t kPostalKeyWidth = 5;
-constexpr std::size_t kPointWidth = 6;
-constexpr std::size_t kPointRecordSize = 33;
-constexpr std::size_t kPairRecordSize = 16;
-constexpr std::size_t kPairValueAt = 12;
-
-// Where a record keeps what one end of a shipment takes from it.
-struct PointSide {
-  std::size_t basePointAt;
-  std::size_t rbnoAdjustmentAt;
-  std::size_t adjustmentNumberAt;
-};
-constexpr PointSide kOriginSide = {5, 17, 21};
-constexpr PointSide kDestinationSide = {11, 25, 29};
 
 // Opens the file of `extension` for this lookup and halves it for the
 // `size`-byte record that begins with `key`: 1 with it in `record`, 0 when
@@ -47,35 +32,36 @@ int32_t LookupBasePoint(RateContext& context, const char* postalCode, char (&bas
                         char (&adjustmentCode)[7], int32_t& pointAdjustment, int32_t direction,
                         const char* extension) {
   // The key is the code's first 5 characters; a shorter code ends in NULs.
-  uint8_t key[kPostalKeyWidth] = {};
-  const std::string_view code = FixedText(postalCode, kPostalKeyWidth);
-  std::memcpy(key, code.data(), code.size());
+  namespace layout = formats::base_point;
+  uint8_t key[layout::kPostalCode.width] = {};
+  PutFixedText(key, sizeof key, FixedText(postalCode, sizeof key));
 
-  uint8_t record[kPointRecordSize];
+  uint8_t record[layout::kSize];
   if (!FindKeyedRecord(context, extension, kBasePointOpen, key, sizeof key, record,
                        sizeof record)) {
     return 0;
   }
 
-  const PointSide& side = direction == 1 ? kOriginSide : kDestinationSide;
-  std::memcpy(basePoint, record + side.basePointAt, kPointWidth);
-  PutZeroPadded(adjustmentCode, sizeof adjustmentCode, LoadI32(record + side.adjustmentNumberAt),
-                6);
-  pointAdjustment = LoadI32(record + side.rbnoAdjustmentAt);
+  const formats::BasePointRecord point = formats::DecodeBasePoint(record);
+  const formats::BasePointSide& side = direction == 1 ? point.origin : point.destination;
+  std::memcpy(basePoint, side.basePoint.data(), side.basePoint.size());
+  PutZeroPadded(adjustmentCode, sizeof adjustmentCode, side.adjustmentNumber, 6);
+  pointAdjustment = side.rbnoAdjustment;
   return 1;
 }
 
 int32_t LookupPointMatrix(RateContext& context, const char* origBasePoint,
                           const char* destBasePoint) {
-  uint8_t key[2 * kPointWidth];
-  std::memcpy(key, origBasePoint, kPointWidth);
-  std::memcpy(key + kPointWidth, destBasePoint, kPointWidth);
+  namespace layout = formats::point_pair;
+  uint8_t key[layout::kKeyWidth];
+  std::memcpy(key + layout::kOrigBasePoint.offset, origBasePoint, layout::kOrigBasePoint.width);
+  std::memcpy(key + layout::kDestBasePoint.offset, destBasePoint, layout::kDestBasePoint.width);
 
-  uint8_t record[kPairRecordSize];
+  uint8_t record[layout::kSize];
   if (!FindKeyedRecord(context, ".MTX", kMatrixOpen, key, sizeof key, record, sizeof record)) {
     return 0;
   }
-  Rating().matrixResult = LoadI32(record + kPairValueAt);
+  Rating().matrixResult = formats::DecodePointPair(record).value;
   return 1;
 }
 

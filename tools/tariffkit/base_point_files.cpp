@@ -1,17 +1,15 @@
 #include "tariffkit/base_point_files.h"
 
+#include "formats/base_points.h"
 #include "tariffkit/record_image.h"
 
 namespace brant::tariffkit {
 namespace {
 
-constexpr std::size_t kPostalCodeWidth = 5;
-constexpr std::size_t kBasePointWidth = 6;
-
 // Base points fill their 6 characters: a shorter one would shift the key.
-void AppendBasePoint(std::string& out, const std::string& point) {
-  Require(point.size() == kBasePointWidth, "base point \"" + point + "\" is not 6 characters");
-  out += point;
+void RequireBasePoint(const std::string& point) {
+  Require(point.size() == formats::base_point::kOrigBasePoint.width,
+          "base point \"" + point + "\" is not 6 characters");
 }
 
 // The records' keys in the order given must ascend strictly.
@@ -24,7 +22,7 @@ void RequireAscending(const std::vector<Record>& records, KeyOf keyOf, const cha
 }
 
 std::string PostalKey(const BasePoint& p) {
-  std::string key(kPostalCodeWidth, '\0');
+  std::string key(formats::base_point::kPostalCode.width, '\0');
   PutFixedText(key.data(), key.size(), p.postalCode);
   return key;
 }
@@ -35,13 +33,15 @@ std::string BasePointFile(const std::vector<BasePoint>& points) {
   RequireAscending(points, PostalKey, "postal code");
   std::string out;
   for (const BasePoint& p : points) {
-    AppendFixed(out, p.postalCode, kPostalCodeWidth, "base point postal code");
-    AppendBasePoint(out, p.origBasePoint);
-    AppendBasePoint(out, p.destBasePoint);
-    AppendI32(out, p.origRbnoAdjustment);
-    AppendI32(out, p.origAdjustmentNumber);
-    AppendI32(out, p.destRbnoAdjustment);
-    AppendI32(out, p.destAdjustmentNumber);
+    RequireFits(p.postalCode, formats::base_point::kPostalCode.width, "base point postal code");
+    RequireBasePoint(p.origBasePoint);
+    RequireBasePoint(p.destBasePoint);
+    std::string record = ZeroRecord(formats::base_point::kSize);
+    formats::EncodeBasePoint({p.postalCode,
+                              {p.origBasePoint, p.origRbnoAdjustment, p.origAdjustmentNumber},
+                              {p.destBasePoint, p.destRbnoAdjustment, p.destAdjustmentNumber}},
+                             Image(record));
+    out += record;
   }
   return out;
 }
@@ -51,9 +51,11 @@ std::string PointMatrixFile(const std::vector<PointPair>& pairs) {
       pairs, [](const PointPair& p) { return p.origBasePoint + p.destBasePoint; }, "point pair");
   std::string out;
   for (const PointPair& p : pairs) {
-    AppendBasePoint(out, p.origBasePoint);
-    AppendBasePoint(out, p.destBasePoint);
-    AppendI32(out, p.value);
+    RequireBasePoint(p.origBasePoint);
+    RequireBasePoint(p.destBasePoint);
+    std::string record = ZeroRecord(formats::point_pair::kSize);
+    formats::EncodePointPair({p.origBasePoint, p.destBasePoint, p.value}, Image(record));
+    out += record;
   }
   return out;
 }

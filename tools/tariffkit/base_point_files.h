@@ -23,7 +23,6 @@ struct BasePoint {
   int32_t destRbnoAdjustment = 0;
   int32_t destAdjustmentNumber = 0;
 };
-inline constexpr std::size_t kBasePointRecordSize = 33;
 // Codes must ascend in byte order: the lookup halves the file.
 std::string BasePointFile(const std::vector<BasePoint>& points);
 
@@ -34,7 +33,6 @@ struct PointPair {
   std::string destBasePoint{};
   int32_t value = 0;
 };
-inline constexpr std::size_t kPointPairRecordSize = 16;
 // Pairs must ascend in byte order of their 12 characters.
 std::string PointMatrixFile(const std::vector<PointPair>& pairs);
 

@@ -1,6 +1,7 @@
 // Tables whose lines are the records of one tariff file, one for one.
 #include <cstdio>
 
+#include "formats/base_points.h"
 #include "source/source_tables.h"
 #include "tariffkit/tariffkit.h"
 
@@ -334,14 +335,17 @@ SourceTable BasePoints(const char* source, const char* extension) {
                               static_cast<int32_t>(f.Whole(6, INT32_MIN, INT32_MAX))};
       },
       .write = kit::BasePointFile,
-      .recordSize = kit::kBasePointRecordSize,
+      .recordSize = formats::base_point::kSize,
       .decode = [](RecordReader& r) {
-        kit::BasePoint p{r.Nulled(5), r.Raw(6), r.Raw(6)};
-        p.origRbnoAdjustment = r.I32();
-        p.origAdjustmentNumber = r.I32();
-        p.destRbnoAdjustment = r.I32();
-        p.destAdjustmentNumber = r.I32();
-        return p;
+        const formats::BasePointRecord p =
+            formats::DecodeBasePoint(r.Record(formats::base_point::kSize));
+        return kit::BasePoint{std::string(p.postalCode),
+                              std::string(p.origin.basePoint),
+                              std::string(p.destination.basePoint),
+                              p.origin.rbnoAdjustment,
+                              p.origin.adjustmentNumber,
+                              p.destination.rbnoAdjustment,
+                              p.destination.adjustmentNumber};
       },
       .row = [](const kit::BasePoint& p) {
         return Row{p.postalCode,
@@ -367,11 +371,12 @@ SourceTable PointMatrix() {
                               static_cast<int32_t>(f.Whole(2, INT32_MIN, INT32_MAX))};
       },
       .write = kit::PointMatrixFile,
-      .recordSize = kit::kPointPairRecordSize,
+      .recordSize = formats::point_pair::kSize,
       .decode = [](RecordReader& r) {
-        kit::PointPair p{r.Raw(6), r.Raw(6)};
-        p.value = r.I32();
-        return p;
+        const formats::PointPairRecord p =
+            formats::DecodePointPair(r.Record(formats::point_pair::kSize));
+        return kit::PointPair{std::string(p.origBasePoint), std::string(p.destBasePoint),
+                              p.value};
       },
       .row = [](const kit::PointPair& p) {
         return Row{p.origBasePoint, p.destBasePoint, Str(p.value)};

@@ -112,6 +112,10 @@ class RecordReader {
   std::string Spaced(std::size_t width);  // trailing spaces dropped
   std::string Nulled(std::size_t width);  // trailing NULs dropped
   std::string Raw(std::size_t width);
+  // The next whole record, for a decoder of its format.
+  const uint8_t* Record(std::size_t size) {
+    return reinterpret_cast<const uint8_t*>(Take(size));
+  }
   char Char();
   uint16_t U16();
   int16_t I16();
