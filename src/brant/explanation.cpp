@@ -7,7 +7,7 @@
 
 #include "bill/bill_state.h"
 #include "context/byte_coding.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "ratebase/rating_state.h"
 
 namespace brant::api {

@@ -7,7 +7,7 @@
 
 #include "brant/error_report.h"
 #include "context/byte_coding.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "platform/hooks.h"
 
 namespace brant::api {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 
 namespace brant {
 namespace {

@@ -2,7 +2,7 @@
 // the four discount blocks by the kind of shipment.
 #include <cstring>
 
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "discount/decimal_text.h"
 #include "discount/discount.h"
 

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "discount/decimal_text.h"
 #include "discount/discount.h"
 

@@ -2,7 +2,7 @@
 // destination, each end given as a ZIP range or as a state.
 #include <cstring>
 
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "discount/decimal_text.h"
 #include "discount/discount.h"
 #include "discount/zip_ranges.h"

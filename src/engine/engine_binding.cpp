@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "context/byte_coding.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "engine/engine_state.h"
 #include "platform/library_binding.h"
 #include "platform/memory.h"

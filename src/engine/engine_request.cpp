@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "context/numbers.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "engine/engine_rating.h"
 #include "engine/engine_state.h"
 #include "engine/request_layout.h"

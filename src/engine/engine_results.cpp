@@ -11,7 +11,7 @@
 #include "bill/bill_tables.h"
 #include "context/byte_coding.h"
 #include "context/numbers.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "context/text.h"
 #include "discount/decimal_text.h"
 #include "engine/engine_rating.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "context/status_codes.h"
 #include "files/loaders.h"
 #include "files/record_access.h"

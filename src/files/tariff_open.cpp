@@ -2,7 +2,7 @@
 // and released in one call.
 #include <brantfunc/brantfunc.h>
 
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "context/status_codes.h"
 #include "files/loaders.h"
 #include "files/record_access.h"

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "context/byte_coding.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "context/status_codes.h"
 #include "files/file_names.h"
 #include "platform/file_io.h"

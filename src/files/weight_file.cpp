@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "context/byte_coding.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "context/status_codes.h"
 #include "context/text.h"
 #include "platform/file_io.h"

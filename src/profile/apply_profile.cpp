@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "context/numbers.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "profile/profile.h"
 
 namespace brant {

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "profile/profile.h"
 
 namespace brant {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 
 namespace brant {
 

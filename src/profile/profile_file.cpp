@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "files/file_names.h"
 #include "files/record_access.h"
 #include "platform/file_create.h"

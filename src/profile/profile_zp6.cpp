@@ -2,7 +2,7 @@
 // file, named after the profile, in the tariff's data directory.
 #include <brantfunc/brantfunc.h>
 
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "context/status_codes.h"
 #include "files/file_names.h"
 #include "files/record_access.h"

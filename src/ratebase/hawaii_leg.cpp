@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "context/byte_coding.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "platform/file_io.h"
 #include "ratebase/rating_state.h"
 #include "ratebase/special_legs.h"

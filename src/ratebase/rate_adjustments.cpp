@@ -6,7 +6,7 @@
 
 #include "context/byte_coding.h"
 #include "context/numbers.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "context/text.h"
 #include "platform/file_io.h"
 #include "ratebase/rating_state.h"

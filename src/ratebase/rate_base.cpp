@@ -9,7 +9,7 @@
 #include "bill/bill_tables.h"
 #include "context/byte_coding.h"
 #include "context/numbers.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "context/text.h"
 #include "ratebase/lookups.h"
 #include "ratebase/rating_state.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "context/byte_coding.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "context/status_codes.h"
 #include "context/text.h"
 #include "ratebase/lookup_files.h"

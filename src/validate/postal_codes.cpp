@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "context/byte_coding.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "context/text.h"
 #include "platform/file_io.h"
 #include "platform/sorted_records.h"

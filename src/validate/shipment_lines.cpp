@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "context/byte_coding.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "context/text.h"
 
 namespace brant {

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "bill/bill.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "files/loaders.h"
 #include "support/tariff_dir.h"
 #include "tariffkit/tariffkit.h"

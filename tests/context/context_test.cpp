@@ -14,7 +14,7 @@
 
 #include "context/numbers.h"
 #include "context/status.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "context/text.h"
 #include "support/record_layout.h"
 

@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "context/byte_coding.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "engine/standin_engine.h"
 #include "platform/memory.h"
 

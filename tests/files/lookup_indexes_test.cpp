@@ -4,7 +4,7 @@
 #include <tuple>
 
 #include "context/byte_coding.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "files/loaders.h"
 #include "support/tariff_dir.h"
 #include "tariffkit/tariffkit.h"

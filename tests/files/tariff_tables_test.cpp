@@ -1,6 +1,6 @@
 // The small tables a tariff copies into the record: settings, accessorials,
 // classes and weight breaks.
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "files/loaders.h"
 #include "support/tariff_dir.h"
 #include "tariffkit/tariffkit.h"

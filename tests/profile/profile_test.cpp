@@ -7,7 +7,7 @@
 #include <csignal>
 
 #include "context/byte_coding.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "platform/memory.h"
 #include "support/tariff_dir.h"
 #include "tariffkit/tariffkit.h"

@@ -2,7 +2,7 @@
 // are met through whole resolutions in rate_base_test.
 #include <tuple>
 
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "ratebase/special_legs.h"
 #include "support/tariff_dir.h"
 #include "tariffkit/tariffkit.h"

@@ -4,7 +4,7 @@
 // text field as a string.
 #pragma once
 
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "files/loaders.h"
 #include "files/record_access.h"
 #include "ratebase/lookups.h"

@@ -2,7 +2,7 @@
 // the ends' adjustment points, applied from .ADF to the rate table.
 #include <tuple>
 
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "ratebase/rating_state.h"
 #include "ratebase/special_legs.h"
 #include "ratebase/lookup_test_support.h"

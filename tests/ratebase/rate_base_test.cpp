@@ -5,7 +5,7 @@
 #include <map>
 
 #include "context/byte_coding.h"
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "ratebase/lookup_test_support.h"
 #include "tariffkit/tariffkit.h"
 

@@ -13,7 +13,7 @@
 #include <tuple>
 #include <vector>
 
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "servguide/servguide_state.h"
 #include "support/temp_dir.h"
 

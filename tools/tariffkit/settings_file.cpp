@@ -2,7 +2,7 @@
 
 #include <brantfunc/brantfunc.h>
 
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "tariffkit/record_image.h"
 
 namespace brant::tariffkit {

@@ -6,7 +6,7 @@
 #include <map>
 #include <toml++/toml.h>
 
-#include "context/record_fields.h"
+#include "formats/host_records.h"
 #include "tariffkit/tariffkit.h"
 
 namespace brant::tool {
@@ -290,7 +290,7 @@ Manifest DumpManifest(const TariffFiles& files) {
   s.serviceGuideAccount = settings::serviceGuideAccount.Get(bytes);
   s.useAdjustments = settings::useAdjustments.Get(bytes);
   for (std::size_t i = 0; i < s.optionFlags.size(); ++i) {
-    s.optionFlags[i] = static_cast<char>(bytes[settings::kFirstOptionFlag + 2 * i]);
+    s.optionFlags[i] = settings::kOptionFlags.Char(bytes, i);
   }
   s.engineMode = settings::engineMode.Get(bytes);
   s.weightTierOnGross = settings::weightTierOnGross.Get(bytes);
