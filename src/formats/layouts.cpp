@@ -1,0 +1,16 @@
+#include "formats/layouts.h"
+
+#include "formats/base_points.h"
+#include "formats/host_records.h"
+
+namespace brant::formats {
+
+std::span<const RecordLayout> DocumentedLayouts() {
+  static constexpr RecordLayout kLayouts[] = {
+      settings::kLayout,       defaults::kLayout, discounts::kLayout,
+      discounts::kBlockLayout, profile::kLayout,  base_point::kLayout,
+  };
+  return kLayouts;
+}
+
+}  // namespace brant::formats
