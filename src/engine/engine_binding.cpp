@@ -28,34 +28,20 @@ constexpr std::size_t kEntrySize = ENGINE_EFFECTIVITY_ENTRY_SIZE;
 constexpr uint32_t kPrimarySizeWord = 960;
 constexpr uint32_t kSecondarySizeWord = 800;
 
-// The status of the first function that is not bound; 0 when all are. The
-// order is the order of lookup, so the status matches the binding's.
-int32_t FirstUnbound(const EngineFunctions& f) {
-  if (!f.getState) return 400;
-  if (!f.getErrorString) return 401;
-  if (!f.initialize) return 402;
-  if (!f.setDataDir) return 403;
-  if (!f.getEffectiveTable) return 404;
-  if (!f.getEffectiveTableSize) return 405;
-  if (!f.getTables) return 406;
-  if (!f.rateShipment) return 407;
-  if (!f.displayVersion) return 408;
-  if (!f.end) return 409;
-  return 0;
-}
-
-bool BindAll(void* module, EngineFunctions& f) {
-  return BindExport(module, "Engine_GetStateEx", f.getState) &&
-         BindExport(module, "Engine_GetErrorStringEx", f.getErrorString) &&
-         BindExport(module, "Engine_InitializeEx", f.initialize) &&
-         BindExport(module, "Engine_SetDataDirEx", f.setDataDir) &&
-         BindExport(module, "Engine_GetEffectiveTableEx", f.getEffectiveTable) &&
-         BindExport(module, "Engine_GetEffectiveTableSizeEx", f.getEffectiveTableSize) &&
-         BindExport(module, "Engine_GetTablesEx", f.getTables) &&
-         BindExport(module, "Engine_RateShipment2Ex", f.rateShipment) &&
-         BindExport(module, "Engine_DisplayVersionEx", f.displayVersion) &&
-         BindExport(module, "Engine_EndEx", f.end);
-}
+// The engine's exports in the order of lookup, each with the status that
+// reports it missing.
+using E = EngineFunctions;
+constexpr std::tuple kExports{
+    Export{"Engine_GetStateEx", 400, &E::getState},
+    Export{"Engine_GetErrorStringEx", 401, &E::getErrorString},
+    Export{"Engine_InitializeEx", 402, &E::initialize},
+    Export{"Engine_SetDataDirEx", 403, &E::setDataDir},
+    Export{"Engine_GetEffectiveTableEx", 404, &E::getEffectiveTable},
+    Export{"Engine_GetEffectiveTableSizeEx", 405, &E::getEffectiveTableSize},
+    Export{"Engine_GetTablesEx", 406, &E::getTables},
+    Export{"Engine_RateShipment2Ex", 407, &E::rateShipment},
+    Export{"Engine_DisplayVersionEx", 408, &E::displayVersion},
+    Export{"Engine_EndEx", 409, &E::end}};
 
 // The engine keeps every entry but those it marks "Bureau". A count read
 // as negative holds no entries. The table has room for two entries more
@@ -151,9 +137,11 @@ int32_t GetTEAddresses(RateContext* context, int32_t /*unused*/) {
   engine.handle = 0;
   if (context == nullptr) return 0;
   engine.functions = {};
-  if (BindAll(context->engineModule, engine.functions)) return 1;
-  context->errorCode = FirstUnbound(engine.functions);
-  return 0;
+  if (int32_t missing = BindExports(context->engineModule, engine.functions, kExports)) {
+    context->errorCode = missing;
+    return 0;
+  }
+  return 1;
 }
 
 int32_t InitializeTEdll(RateContext* context) {
@@ -162,7 +150,7 @@ int32_t InitializeTEdll(RateContext* context) {
   if (context == nullptr) return 0;
   if (engine.handle != 0 || context->useTariffEngine == 0) return 1;
   // An engine that is not fully bound is never called.
-  if (int32_t missing = FirstUnbound(engine.functions)) {
+  if (int32_t missing = FirstUnboundExport(engine.functions, kExports)) {
     context->errorCode = missing;
     return 0;
   }

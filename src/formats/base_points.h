@@ -17,10 +17,9 @@ inline constexpr Field kOrigRbnoAdjustment{17, 4, Kind::kI32};
 inline constexpr Field kOrigAdjustmentNumber{21, 4, Kind::kI32};
 inline constexpr Field kDestRbnoAdjustment{25, 4, Kind::kI32};
 inline constexpr Field kDestAdjustmentNumber{29, 4, Kind::kI32};
-inline constexpr Field kFields[] = {kPostalCode,         kOrigBasePoint,
-                                    kDestBasePoint,      kOrigRbnoAdjustment,
-                                    kOrigAdjustmentNumber, kDestRbnoAdjustment,
-                                    kDestAdjustmentNumber};
+inline constexpr Field kFields[] = {
+    kPostalCode,           kOrigBasePoint,      kDestBasePoint,       kOrigRbnoAdjustment,
+    kOrigAdjustmentNumber, kDestRbnoAdjustment, kDestAdjustmentNumber};
 static_assert(FitsRecord(kFields, kSize));
 inline constexpr RecordLayout kLayout{".BSF and .BSC", "", kSize, kFields};
 }  // namespace base_point

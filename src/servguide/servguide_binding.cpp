@@ -18,13 +18,14 @@ ServiceGuideState& ServiceGuide() {
 
 namespace {
 
-bool BindAll(void* module, ServiceGuideFunctions& f) {
-  return BindExport(module, "ServGd_Initialize", f.initialize) &&
-         BindExport(module, "ServGd_GetServGuideData", f.getServGuideData) &&
-         BindExport(module, "ServGd_GetTerminals", f.getTerminals) &&
-         BindExport(module, "ServGd_GetTermToTermDays", f.getTermToTermDays) &&
-         BindExport(module, "ServGd_Terminate", f.terminate);
-}
+// The guide's exports in the order of lookup, each with the status that
+// reports it missing.
+using F = ServiceGuideFunctions;
+constexpr std::tuple kExports{Export{"ServGd_Initialize", 525, &F::initialize},
+                              Export{"ServGd_GetServGuideData", 527, &F::getServGuideData},
+                              Export{"ServGd_GetTerminals", 528, &F::getTerminals},
+                              Export{"ServGd_GetTermToTermDays", 528, &F::getTermToTermDays},
+                              Export{"ServGd_Terminate", 529, &F::terminate}};
 
 // The data directory as the library wants it: without its trailing
 // separator. False when it does not fit the block's room: a directory cut
@@ -39,14 +40,8 @@ bool PutDataDirectory(const RateContext& context, uint8_t* block) {
 
 }  // namespace
 
-// The order is the order of lookup, so the status matches the binding's.
 int32_t FirstUnboundServiceGuideFunction() {
-  const ServiceGuideFunctions& f = ServiceGuide().functions;
-  if (!f.initialize) return 525;
-  if (!f.getServGuideData) return 527;
-  if (!f.getTerminals || !f.getTermToTermDays) return 528;
-  if (!f.terminate) return 529;
-  return 0;
+  return FirstUnboundExport(ServiceGuide().functions, kExports);
 }
 
 namespace {
@@ -75,9 +70,11 @@ int32_t GetSGAddresses(RateContext* context, int32_t /*unused*/) {
   if (context == nullptr) return 0;
   ServiceGuideFunctions& functions = ServiceGuide().functions;
   functions = {};
-  if (BindAll(context->serviceGuideModule, functions)) return 1;
-  context->errorCode = FirstUnboundServiceGuideFunction();
-  return 0;
+  if (int32_t missing = BindExports(context->serviceGuideModule, functions, kExports)) {
+    context->errorCode = missing;
+    return 0;
+  }
+  return 1;
 }
 
 int32_t InitializeSGdll(RateContext* context) {
