@@ -14,6 +14,7 @@
 #include "files/record_access.h"
 #include "platform/file_io.h"
 #include "platform/file_open.h"
+#include "platform/sorted_records.h"
 
 namespace brant {
 namespace {
@@ -83,10 +84,13 @@ int32_t ReadPonyOpt(const char* path, char* buffer, const char* name) {
   ScopedDescriptor file(OpenForReading(path));
   if (!file.ok()) return 0;
   std::string_view wanted(name);
-  while (ReadFully(file.get(), buffer, kOptionRecord) == kOptionRecord) {
-    if (TrimmedRecordName(buffer) == wanted) return 1;
-  }
-  return 0;
+  bool found = false;
+  ScanRecordsInto(file.get(), 0, kOptionRecord, INT64_MAX, reinterpret_cast<uint8_t*>(buffer),
+                  kOptionRecord, [&](const uint8_t*, int64_t) {
+                    found = TrimmedRecordName(buffer) == wanted;
+                    return !found;
+                  });
+  return found ? 1 : 0;
 }
 
 }  // extern "C"

@@ -41,30 +41,38 @@ int CompareKeyIgnoringCase(const char* a, const char* b, std::size_t n);
 int64_t FindSortedRecord(int fd, std::size_t recordSize, std::size_t keyAt, const char* key,
                          std::size_t keyWidth, uint8_t* record);
 
-// Room for the records read in one piece by ScanRecords.
-inline constexpr std::size_t kScanBufferSize = 8192;
-
-// Reads `count` records of `recordSize` bytes from the start of an open file,
-// many at a time, and hands each to visit(record, position) until visit
-// returns false. Returns false when a read came short first; the records
-// that arrived whole were visited, as a record-by-record reader would have.
+// Reads records of `recordSize` bytes forward from byte `from` of an open
+// file, as many as `room` bytes of `buffer` hold per read, and hands each to
+// visit(record, index) until visit returns false or `count` records are
+// seen. Returns false when a read came short first; the records that
+// arrived whole were visited, as a record-by-record reader would have.
 template <typename Visit>
-bool ScanRecords(int fd, std::size_t recordSize, int64_t count, Visit visit) {
-  if (recordSize == 0 || recordSize > kScanBufferSize) return false;
-  const int64_t perRead = static_cast<int64_t>(kScanBufferSize / recordSize);
-  uint8_t buffer[kScanBufferSize];
+bool ScanRecordsInto(int fd, int64_t from, std::size_t recordSize, int64_t count,
+                     uint8_t* buffer, std::size_t room, Visit visit) {
+  if (recordSize == 0 || recordSize > room) return false;
+  const int64_t perRead = static_cast<int64_t>(room / recordSize);
+  const auto size = static_cast<int64_t>(recordSize);
   for (int64_t first = 0; first < count; first += perRead) {
     const int64_t want = count - first < perRead ? count - first : perRead;
-    const std::size_t bytes = static_cast<std::size_t>(want) * recordSize;
-    const std::size_t got =
-        ReadFullyAt(fd, first * static_cast<int64_t>(recordSize), buffer, bytes);
+    const std::size_t bytes = static_cast<std::size_t>(want * size);
+    const std::size_t got = ReadFullyAt(fd, from + first * size, buffer, bytes);
     const int64_t whole = static_cast<int64_t>(got / recordSize);
     for (int64_t i = 0; i < whole; ++i) {
-      if (!visit(buffer + i * static_cast<int64_t>(recordSize), first + i)) return true;
+      if (!visit(static_cast<const uint8_t*>(buffer + i * size), first + i)) return true;
     }
     if (got != bytes) return false;
   }
   return true;
+}
+
+// Room for the records read in one piece by ScanRecords.
+inline constexpr std::size_t kScanBufferSize = 8192;
+
+// The first `count` records of an open file, read through a buffer of its own.
+template <typename Visit>
+bool ScanRecords(int fd, std::size_t recordSize, int64_t count, Visit visit) {
+  uint8_t buffer[kScanBufferSize];
+  return ScanRecordsInto(fd, 0, recordSize, count, buffer, sizeof buffer, visit);
 }
 
 }  // namespace brant

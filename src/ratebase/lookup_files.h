@@ -13,6 +13,7 @@
 #include "context/numbers.h"
 #include "files/record_access.h"
 #include "platform/file_io.h"
+#include "platform/sorted_records.h"
 
 namespace brant {
 
@@ -45,24 +46,16 @@ struct SearchResult {
 template <typename Order>
 SearchResult SearchRecordFile(int fd, std::size_t size, uint8_t* record, Order order,
                               bool stopOnShortRead = false) {
-  int64_t lower = 0;
-  int64_t upper = static_cast<int64_t>(RecordCount(FileSize(fd), static_cast<int64_t>(size))) - 1;
-  while (lower <= upper) {
-    const int64_t middle = (lower + upper) / 2;
+  const int64_t count = RecordCount(FileSize(fd), static_cast<int64_t>(size));
+  bool cameShort = false;
+  const int64_t at = HalvingSearch(count, [&](int64_t middle) {
     std::memset(record, 0, size);
-    if (ReadFullyAt(fd, middle * static_cast<int64_t>(size), record, size) != size &&
-        stopOnShortRead) {
-      return {Probe::kShortRead, middle};
-    }
-    const int o = order(static_cast<const uint8_t*>(record));
-    if (o == 0) return {Probe::kFound, middle};
-    if (o < 0) {
-      lower = middle + 1;
-    } else {
-      upper = middle - 1;
-    }
-  }
-  return {};
+    cameShort = ReadFullyAt(fd, middle * static_cast<int64_t>(size), record, size) != size &&
+                stopOnShortRead;
+    return cameShort ? 0 : order(static_cast<const uint8_t*>(record));
+  });
+  if (at < 0) return {};
+  return {cameShort ? Probe::kShortRead : Probe::kFound, at};
 }
 
 // Rate records are read forward fifty at a time: the block of the .RTE
@@ -75,14 +68,13 @@ inline constexpr std::size_t kScanRecords = 50;
 template <typename Wanted>
 const uint8_t* ScanRecordFile(int fd, int64_t from, std::size_t size, uint8_t* buffer,
                               Wanted wanted) {
-  for (;;) {
-    const std::size_t got = ReadFullyAt(fd, from, buffer, kScanRecords * size);
-    for (std::size_t at = 0; at + size <= got; at += size) {
-      if (wanted(static_cast<const uint8_t*>(buffer + at))) return buffer + at;
-    }
-    if (got < kScanRecords * size) return nullptr;
-    from += static_cast<int64_t>(got);
-  }
+  const uint8_t* found = nullptr;
+  ScanRecordsInto(fd, from, size, INT64_MAX, buffer, kScanRecords * size,
+                  [&](const uint8_t* record, int64_t) {
+                    if (wanted(record)) found = record;
+                    return found == nullptr;
+                  });
+  return found;
 }
 
 }  // namespace brant
