@@ -26,8 +26,19 @@
  *  - File handles are POSIX descriptors held in 32-bit fields: greater than
  *    0 is open, -1 is closed.
  *
- *  - Texts are single-byte. Result amounts and weights are right-aligned
- *    decimal texts, NUL-terminated inside their fields.
+ *  - Texts are single-byte. Every text the library writes into a result
+ *    field ends inside it: amounts and weights are right-aligned decimal
+ *    texts; a text copied from a tariff, a user file or your own fields
+ *    (discountText, floorText, lineWeight, lineClass) loses blanks, and
+ *    zeros that do not change its number, until it fits with its
+ *    terminator. Where no such cut fits, VerWeight (a seven-digit weight)
+ *    and VerClass refuse the line, and discountText or floorText is left
+ *    empty while the number itself still applies.
+ *  - Your input texts (userDiscountText, userFloorText,
+ *    userBreakDiscountText, the class and weight texts you pass) are read up
+ *    to their first NUL or their field's end, whichever comes first; they
+ *    need no terminator. Decimal texts read as atof reads them in the C
+ *    locale; weights as atol.
  *
  *  - Threads: rating keeps its working state per thread, so separate records
  *    may be rated on separate threads at once; one record is used by one
@@ -481,6 +492,7 @@ BRANTFUNC_API uint32_t GetStateCode(RateContext* context,
                                     char* pointFlag3, char* region);
 BRANTFUNC_API int32_t GetZipcIndex(RateContext* context, const char* key);
 BRANTFUNC_API uint32_t VerTerritory(RateContext* context);
+/* classText and weightText: read up to their first NUL, at most 7 bytes. */
 BRANTFUNC_API int32_t VerClass(RateContext* context, const char* classText,
                                uint32_t line, uint32_t allowFak);
 BRANTFUNC_API int32_t VerWeight(RateContext* context, const char* weightText,

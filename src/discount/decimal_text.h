@@ -37,4 +37,12 @@ inline float FieldValue(const void* field, std::size_t width) {
   return static_cast<float>(DecimalValue(FixedText(field, width)));
 }
 
+// Shows the decimal text of a `width`-byte field in a result field of the
+// same width, ending inside it: cut where that keeps its number, left empty
+// where no cut would.
+inline void PutDecimalText(char* result, std::size_t width, const void* source) {
+  const auto fitted = FitNumberText(FixedText(source, width), width - 1, DecimalValue);
+  PutTerminatedText(result, width, fitted.value_or(std::string_view{}));
+}
+
 }  // namespace brant

@@ -58,9 +58,9 @@ void ApplyDisFileDiscount(RateContext& c) {
   static_assert(sizeof c.discountText == dis::kPercentWidth);
   static_assert(sizeof c.floorText == dis::kFloorWidth);
   c.discountPercent[0] = FieldValue(block + dis::kMainPercentAt, dis::kPercentWidth);
-  std::memcpy(c.discountText, block + dis::kMainPercentAt, sizeof c.discountText);
+  PutDecimalText(c.discountText, sizeof c.discountText, block + dis::kMainPercentAt);
   c.discountFloor = FieldValue(block + dis::kFloorAt, dis::kFloorWidth);
-  std::memcpy(c.floorText, block + dis::kFloorAt, sizeof c.floorText);
+  PutDecimalText(c.floorText, sizeof c.floorText, block + dis::kFloorAt);
 }
 
 void ApplyDisFileEntryDiscount(RateContext& c, std::size_t i) {

@@ -37,9 +37,9 @@ void ApplyUserDiscount(RateContext& c) {
   static_assert(sizeof c.discountText == sizeof c.userDiscountText);
   static_assert(sizeof c.floorText == sizeof c.userFloorText);
   c.discountPercent[0] = FieldValue(c.userDiscountText, sizeof c.userDiscountText);
-  std::memcpy(c.discountText, c.userDiscountText, sizeof c.discountText);
+  PutDecimalText(c.discountText, sizeof c.discountText, c.userDiscountText);
   c.discountFloor = FieldValue(c.userFloorText, sizeof c.userFloorText);
-  std::memcpy(c.floorText, c.userFloorText, sizeof c.floorText);
+  PutDecimalText(c.floorText, sizeof c.floorText, c.userFloorText);
   const float perBreak = FieldValue(c.userBreakDiscountText, sizeof c.userBreakDiscountText);
   for (std::size_t i = 1; i <= EntriesInUse(c); ++i) c.discountPercent[i] = perBreak;
 }

@@ -85,7 +85,7 @@ int32_t ApplyZipRangeFloor(RateContext& c) {
   if (entry == nullptr) return 0;
   c.floorSource = 'Z';
   static_assert(sizeof c.floorText == zr::kFloorWidth);
-  std::memcpy(c.floorText, entry + zr::kFloorAt, sizeof c.floorText);
+  PutDecimalText(c.floorText, sizeof c.floorText, entry + zr::kFloorAt);
   c.discountFloor = FieldValue(entry + zr::kFloorAt, zr::kFloorWidth);
   return 1;
 }

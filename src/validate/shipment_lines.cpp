@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string_view>
 
 #include "context/byte_coding.h"
 #include "formats/host_records.h"
 #include "context/text.h"
+#include "discount/decimal_text.h"
 
 namespace brant {
 namespace {
@@ -39,6 +41,16 @@ int32_t FindClass(const RateContext& c, std::string_view code) {
   return -1;
 }
 
+// lineClass keeps four characters and its terminator. A five-character
+// class that is a number is cut where that keeps the number ("100.0"); any
+// other has no text the line can show.
+std::optional<std::string_view> ShownClass(std::string_view code) {
+  constexpr std::size_t kRoom = sizeof RateContext::lineClass[0] - 1;
+  if (code.size() <= kRoom) return code;
+  if (code.find_first_not_of("0123456789.") != std::string_view::npos) return std::nullopt;
+  return FitNumberText(code, kRoom, DecimalValue);
+}
+
 int32_t CheckClass(RateContext& c, std::string_view text, uint32_t line, bool allowFak) {
   if (line >= BRANT_LINES) return Refuse(c, kInvalidClass);
   std::memset(c.lineClassMark[line], 0, sizeof c.lineClassMark[line]);
@@ -54,8 +66,10 @@ int32_t CheckClass(RateContext& c, std::string_view text, uint32_t line, bool al
   if (found < 0) return Refuse(c, kInvalidClass);
 
   if (profile::classSubstitution.Get(c) == 0) {
+    const std::optional<std::string_view> shown = ShownClass(ClassAt(c, found));
+    if (!shown) return Refuse(c, kInvalidClass);
     c.lineClassIndex[line] = found;
-    std::memcpy(c.lineClass[line], c.classTable[found], sizeof c.lineClass[line]);
+    PutTerminatedText(c.lineClass[line], sizeof c.lineClass[line], *shown);
     return 1;
   }
   // Substitutes exist for the first 18 classes only.
@@ -82,11 +96,15 @@ int32_t CheckWeight(RateContext& c, const char* text, uint32_t line) {
   if (line >= BRANT_LINES) return Refuse(c, kInvalidWeight);
   std::string_view weightText(text, strnlen(text, kLineWeightWidth));
   int64_t weight = ParseLeadingInteger(weightText);
+  // lineWeight ends inside its seven bytes, so a weight needing all seven is refused.
+  const std::optional<std::string_view> shown =
+      FitNumberText(weightText, kLineWeightWidth - 1, ParseLeadingInteger);
+  if (!shown) return Refuse(c, kInvalidWeight);
   int32_t breaks = Bounded(c.weightRecordCount, BRANT_WEIGHT_SLOTS);
   for (int32_t b = 0; b < breaks; ++b) {
     if (BreakInUse(c, b) && c.weightMin[b] <= weight && weight <= c.weightMax[b]) {
       c.lineWeightBreak[line] = b;
-      PutFixedText(c.lineWeight[line], sizeof c.lineWeight[line], weightText);
+      PutTerminatedText(c.lineWeight[line], sizeof c.lineWeight[line], *shown);
       return 1;
     }
   }
@@ -104,7 +122,9 @@ int32_t VerClass(RateContext* context, const char* classText, uint32_t line, uin
     context->errorCode = brant::kInvalidClass;
     return 0;
   }
-  return brant::CheckClass(*context, classText, line, allowFak != 0);
+  // No class is longer than a table slot: a longer text is read one past it.
+  const std::size_t n = strnlen(classText, sizeof context->classTable[0] + 1);
+  return brant::CheckClass(*context, {classText, n}, line, allowFak != 0);
 }
 
 int32_t VerWeight(RateContext* context, const char* weightText, uint32_t line) {

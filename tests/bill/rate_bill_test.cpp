@@ -141,8 +141,8 @@ TEST_F(BillTest, BillsPriceTheLinesAtTheCheapestBreak) {
     c_.lineClassIndex[1] = row;
     EXPECT_EQ((Ints{RateBill(&c_, 0), c_.errorCode}), (Ints{0, 105})) << row;
   }
-  for (auto [weight, status] : {std::pair{"999999", 0}, {"1000000", 106}}) {
-    Shipment({{"100", weight}}, "A100000", {});
+  for (auto [weight, status] : {std::pair{"999998", 0}, {"999999", 106}}) {
+    Shipment({{"100", weight}, {"100", "1"}}, "A100000", {});
     EXPECT_EQ((Ints{RateBill(&c_, 0), c_.errorCode}), (Ints{status == 0, status})) << weight;
   }
 }

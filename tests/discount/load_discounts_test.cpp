@@ -40,11 +40,12 @@ class DiscountTest : public TariffDirTest {
     PutText(c_.destZip, s.substr(9, 5));
     PutText(c_.destState, s.substr(15, 2));
   }
-  // Sources, percentages 0 to 3 and 9, floor and both texts up to their NULs; the
-  // bill's texts, always cleared, follow them.
+  // Sources, percentages 0 to 3 and 9, floor and both texts up to their NULs (which
+  // must lie inside them); the bill's texts, always cleared, follow them.
   std::string Loaded() {
     LoadDiscounts(&c_, 0, 0);
     const RateContext& c = c_;
+    if (!std::memchr(c.discountText, 0, 6) || !std::memchr(c.floorText, 0, 7)) return "open";
     char out[200];
     std::snprintf(out, sizeof out, "%c/%c %g %g %g %g %g %g [%.6s][%.7s]%.6s%.10s",
                   c.discountSource, c.floorSource, c.discountPercent[0], c.discountPercent[1],
@@ -63,7 +64,7 @@ TEST_F(DiscountTest, LaterSourcesOverrideEarlierOnes) {
   const std::string none = "x/x 0 0 0 77 77 0 [][]";
   struct Case { kit::Defaults d; kit::Profile p; std::string want, ship = ""; int alaska = 0; };
   const Case cases[] = {
-      {on, {.useDisFile = 1}, "C/C 50 1 2 77 77 100.5 [50.00 ][100.50 ]", "10001 AL 90001 AZ"},
+      {on, {.useDisFile = 1}, "C/C 50 1 2 77 77 100.5 [50.00][100.50]", "10001 AL 90001 AZ"},
       {{.zipDiscountsEnabled = 1}, {.useDisFile = 1}, "x/x 0 1 2 77 77 0 [ 0.00][  0.00]"},
       {{}, {.useUserDiscount = 1}, "x/x 0 0 0 77 77 0 [ 0.00][  0.00]"},
       {on, {.useUserDiscount = 1, .useDisFile = 1}, "P/P 20 5 5 77 77 300 [20.00][300.00]"},
@@ -77,6 +78,13 @@ TEST_F(DiscountTest, LaterSourcesOverrideEarlierOnes) {
     c_.alaskaShipment = k.alaska;
     EXPECT_EQ(Loaded(), k.want) << k.want << k.ship;
   }
+  // Texts that fill their fields lose what keeps the number, or show nothing.
+  Set(on, {.useUserDiscount = 1});
+  c_.alaskaShipment = 0;
+  std::memcpy(c_.userDiscountText, "12.345", 6), std::memcpy(c_.userFloorText, "0999.99", 7);
+  EXPECT_EQ(Loaded(), "P/P 12.345 5 5 77 77 999.99 [][999.99]");
+  Set(on, {.useZipFloors = 1, .zipFloors = {{kit::StateEnd("NY"), kit::StateEnd("CA"), "1234.50"}}});
+  EXPECT_EQ(Loaded(), "x/Z 0 0 0 77 77 1234.5 [][1234.5]");
 }
 
 TEST_F(DiscountTest, EveryBlockSelector) {

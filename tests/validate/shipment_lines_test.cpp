@@ -20,8 +20,8 @@ class ShipmentLineTest : public TariffDirTest {
     // 2 and 4 are out of use, 6 lies past the count, 19 is reached only past 6.
     const std::tuple<int, const char*, int32_t, int32_t> breaks[] = {
         {0, "L5C", 0, 499}, {1, "M5C", 500, 999}, {2, "XXX", 1000, 1999}, {3, "M1M", 1000, 4999},
-        {4, "XXX", 5000, 9999}, {5, "M10M", 10000, 1999999}, {6, "M20M", 2000000, 8999999},
-        {7, "XXXL", 0, 0}, {8, "XX", 0, 0}, {9, "xxx", 0, 0}, {19, "TOP", 9000000, 9999999}};
+        {4, "XXX", 5000, 9999}, {5, "M10M", 10000, 499999}, {6, "M20M", 500000, 899999},
+        {7, "XXXL", 0, 0}, {8, "XX", 0, 0}, {9, "xxx", 0, 0}, {19, "TOP", 900000, 9999999}};
     for (const auto& [b, label, low, high] : breaks) {
       PutText(c_.weightLabels[b], label), c_.weightMin[b] = low, c_.weightMax[b] = high;
     }
@@ -71,6 +71,11 @@ TEST_F(ShipmentLineTest, ClassVerdicts) {
   }
   PutFixedText(c_.classTable[0], 6, "FAK");  // a tariff class of that name is ordinary
   EXPECT_EQ(Class("FAK", 1, 20), "1 0 0 FAK ");
+  // lineClass holds four characters: a fifth goes where the number stays.
+  profile::classSubstitution.Set(c_, 0);
+  PutFixedText(c_.classTable[1], 6, "055.0"), PutFixedText(c_.classTable[2], 6, "LTL12");
+  EXPECT_EQ(Class("055.0", 0, 20), "1 0 1 055. ");
+  EXPECT_EQ(Class("LTL12", 0, 20), kNo);
 }
 
 TEST_F(ShipmentLineTest, WeightVerdicts) {
@@ -78,14 +83,15 @@ TEST_F(ShipmentLineTest, WeightVerdicts) {
   struct Case { const char* text; std::string want; int32_t n = 6; };  // n: the break count
   const Case cases[] = {
       {"0", "1 0 0 0......"}, {"499", "1 0 0 499...."}, {"500", "1 0 1 500...."},
-      {"1000", "1 0 3 1000..."}, {"4999", "1 0 3 4999..."}, {"1999999", "1 0 5 1999999"},
-      {"  750", "1 0 1   750.."}, {"750LB", "1 0 1 750LB.."}, {"12345678", "1 0 5 1234567"},
-      {"5000", kNo}, {"2000000", kNo}, {"-1", kNo}, {"9500000", "1 0 19 9500000", 1000},
-      {"9500000", kNo, 19}, {"0", kNo, -1}, {"5000", kNo, 1000},
+      {"1000", "1 0 3 1000..."}, {"4999", "1 0 3 4999..."},
+      {"  750", "1 0 1   750.."}, {"750LB", "1 0 1 750LB.."}, {"499999", "1 0 5 499999."},
+      {"0499999", "1 0 5 499999."}, {" 750LB", "1 0 1  750LB."}, {"1999999", kNo},
+      {"12345678", kNo}, {"5000", kNo}, {"-1", kNo}, {"950000", "1 0 19 950000.", 1000},
+      {"950000", kNo, 19}, {"0", kNo, -1}, {"5000", kNo, 1000},
   };
   for (const Case& k : cases) EXPECT_EQ(Weight(k.text, k.n), k.want) << k.text << " " << k.n;
   const char field[7] = {'0', '0', '0', '1', '5', '0', '0'};  // no terminator
-  EXPECT_EQ(Weight(field, 6), "1 0 3 0001500");
+  EXPECT_EQ(Weight(field, 6), "1 0 3 001500.");
 }
 
 TEST_F(ShipmentLineTest, LinesPastTheEighthAreRefusedUntouched) {
