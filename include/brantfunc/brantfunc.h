@@ -482,6 +482,10 @@ BRANTFUNC_API int32_t ReadPonyOpt(const char* path, char* buffer,
 
 /* ---- Validation ---- */
 
+/* With no state table loaded and engineMode not "N", a numeric code's
+   state comes from the tariff engine, which knows no flags: the end is
+   marked intrastate "Y", direction "B", point flags "N", region "E", so
+   VerTerritory passes the lane and the engine judges it when it rates. */
 BRANTFUNC_API uint32_t VerOrigZip(RateContext* context);
 BRANTFUNC_API uint32_t VerDestZip(RateContext* context);
 /* state: 2 characters, no terminator written. */

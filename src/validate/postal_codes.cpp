@@ -92,8 +92,20 @@ uint32_t PostalState(RateContext& c, std::string_view code, char* state) {
   return JudgeState(c, state);
 }
 
+bool StatesFromEngine(const RateContext& c) {
+  return settings::engineMode.Get(c) != 'N' && c.stateCodeTable[0][0] == '\0';
+}
+
+// The flags of an end whose table row gives none.
+void PutFlags(const End& end, char intrastate, char region) {
+  *end.intrastate = intrastate;
+  *end.direction = 'B';
+  *end.pointFlag1 = *end.pointFlag2 = *end.pointFlag3 = 'N';
+  *end.region = region;
+}
+
 uint32_t StateOf(RateContext& c, std::string_view code, const End& out) {
-  if (settings::engineMode.Get(c) != 'N' && c.stateCodeTable[0][0] == '\0') {
+  if (StatesFromEngine(c)) {
     char terminated[BRANT_PATH_SIZE] = {};
     std::memcpy(terminated, code.data(), std::min(code.size(), sizeof terminated - 1));
     return EngineGetStateCode(terminated, out.state) ? 1 : 0;
@@ -170,6 +182,9 @@ uint32_t VerifyEnd(RateContext& c, const End& end) {
       if (!IsDigit(end.zip[i])) return Refuse(c, end.invalidStatus);
     }
     if (!StateOf(c, zip, end)) return FailEnd(c, end);
+    // The engine knows a code's state and nothing more: the lane is its to
+    // judge, so the end may ship both ways and within its state.
+    if (StatesFromEngine(c)) PutFlags(end, 'Y', 'E');
     if (end.zip[5] != ' ' && end.zip[5] != '\0') return Refuse(c, end.invalidStatus);
     if (end.state[0] == 'H' && end.state[1] == 'I' && !HawaiiPoint(c, zip)) {
       return Refuse(c, end.invalidStatus);
@@ -180,12 +195,7 @@ uint32_t VerifyEnd(RateContext& c, const End& end) {
     if (end.zip[i] == ' ' || end.zip[i] == '\0') return Refuse(c, kPostalCodeTooShort);
   }
   if (!PostalState(c, zip, end.state)) return FailEnd(c, end);
-  *end.intrastate = 'N';
-  *end.direction = 'B';
-  *end.pointFlag1 = 'N';
-  *end.pointFlag2 = 'N';
-  *end.pointFlag3 = 'N';
-  *end.region = 'E';
+  PutFlags(end, 'N', 'E');
   return 1;
 }
 

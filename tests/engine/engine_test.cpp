@@ -167,6 +167,14 @@ TEST_F(EngineBinding, StatesAreAskedThroughTheEngineWhenNoStateTableIsLoaded) {
   c->errorCode = 55;
   EXPECT_EQ(ask("90210") + "," + ask("12345"), "1CAabcdef,0--abcdef");
   EXPECT_EQ(int32_t{c->errorCode}, 55);
+  // Ends checked through the engine ship both ways and within their state,
+  // whatever an earlier shipment's table rows left in the flags.
+  PutFixedText(c->origZip, 7, "90210"), PutFixedText(c->destZip, 7, "90299");
+  std::memcpy(&c->origIntrastate, "NN", 2), std::memcpy(&c->destIntrastate, "NX", 2);
+  std::memcpy(&c->origPointFlag1, "DDDDWW", 6);  // both ends' point flags, then regions
+  EXPECT_EQ(VerOrigZip(c.get()) + VerDestZip(c.get()) + VerTerritory(c.get()), 3u);
+  EXPECT_EQ(Raw(&c->origIntrastate, 2) + Raw(&c->destIntrastate, 2) + Raw(&c->origPointFlag1, 8),
+            "YBYBNNNNNNEE");
   settings::engineMode.Set(*c, 'N');  // not asked
   EXPECT_NE(ask("90210").substr(1, 2), "CA");
 }
