@@ -55,14 +55,15 @@ int32_t LookupEndPoints(RateContext& c, AdjustmentPoints& points, const char (&z
 }
 
 // Gathers the lane numbers of every pair of the two ends' adjustment points;
-// false when an end has none (or its file is missing).
+// false when an end has none (or its file is missing). The list starts empty
+// either way: the class minimum reads it after this shipment, never the last.
 bool CollectLaneAdjustments(RateContext& c) {
+  std::memset(c.laneAdjustmentCodes, 0, sizeof c.laneAdjustmentCodes);
+  Rating().laneAdjustmentCount = 0;
   AdjustmentPoints origin = {};
   AdjustmentPoints destination = {};
   if (!LookupEndPoints(c, origin, c.origZip, 1)) return false;
   if (!LookupEndPoints(c, destination, c.destZip, 2)) return false;
-  std::memset(c.laneAdjustmentCodes, 0, sizeof c.laneAdjustmentCodes);
-  Rating().laneAdjustmentCount = 0;
   for (std::size_t o = 0; o < kAdjustmentPointRoom && origin[o][0] != '\0'; ++o) {
     for (std::size_t d = 0; d < kAdjustmentPointRoom && destination[d][0] != '\0'; ++d) {
       char key[kLaneKeyWidth];
