@@ -485,7 +485,9 @@ BRANTFUNC_API int32_t ReadPonyOpt(const char* path, char* buffer,
 /* With no state table loaded and engineMode not "N", a numeric code's
    state comes from the tariff engine, which knows no flags: the end is
    marked intrastate "Y", direction "B", point flags "N", region "E", so
-   VerTerritory passes the lane and the engine judges it when it rates. */
+   VerTerritory passes the lane and the engine judges it when it rates.
+   An end whose MexicanPoint field is set passes with region "W" and its
+   state and flags cleared. */
 BRANTFUNC_API uint32_t VerOrigZip(RateContext* context);
 BRANTFUNC_API uint32_t VerDestZip(RateContext* context);
 /* state: 2 characters, no terminator written. */

@@ -277,6 +277,8 @@ int32_t Resolve(RateContext& c) {
   // Start clean; the matrix is allowed only when the tariff and both ends
   // allow it.
   ClearBasePoints(c);
+  c.territory = '\0';
+  std::memset(c.matrixRbnoRecord, 0, sizeof c.matrixRbnoRecord);
   c.alaskaPointFlag = 'N';
   s.matrixResult = -1;
   s.savedHawaiiZip[0] = '\0';
@@ -297,6 +299,11 @@ int32_t Resolve(RateContext& c) {
   if (IsState(c.origState, "MX") && IsState(c.destState, "MX")) return Fail(c, kBadPair);
   if (IsState(c.origState, "HI") && IsState(c.destState, "HI")) return Fail(c, kBadPair);
   c.hawaiiShipment = IsState(c.origState, "HI") || IsState(c.destState, "HI") ? 1 : 0;
+  if (c.hawaiiShipment == 0) {  // the point of an earlier Hawaiian end
+    std::memset(c.hawaiiAreaCode, 0, sizeof c.hawaiiAreaCode);
+    std::memset(c.hawaiiRateCode, 0, sizeof c.hawaiiRateCode);
+    std::memset(c.hawaiiTerminal, 0, sizeof c.hawaiiTerminal);
+  }
 
   // The Hawaiian leg, which may end the resolution.
   if (c.hawaiiShipment == 1) {

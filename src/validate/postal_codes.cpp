@@ -163,6 +163,10 @@ uint32_t Refuse(RateContext& c, int32_t status) {
 
 uint32_t VerifyEnd(RateContext& c, const End& end) {
   if (end.mexicanPoint != 0) {
+    // The point is the host's; what an earlier shipment's end left here is not.
+    std::memset(end.state, 0, sizeof RateContext::origState);
+    *end.intrastate = *end.direction = '\0';
+    *end.pointFlag1 = *end.pointFlag2 = *end.pointFlag3 = '\0';
     *end.region = 'W';
     return 1;
   }

@@ -99,8 +99,11 @@ TEST_F(PostalCodeTest, DestinationUsesItsOwnFieldsAndStatus) {
   EXPECT_EQ(Text(c_.destState) + c_.destDirection + c_.destRegion + Text(c_.origState), "NYFR");
   PutFixedText(c_.destZip, 7, "00712");
   EXPECT_EQ((Ints{int32_t(VerDestZip(&c_)), c_.errorCode}), (Ints{0, BRANT_INVALID_DEST_ZIP}));
-  c_.destMexicanPoint = 1;  // a Mexican point passes and changes only its region
+  c_.destMexicanPoint = 1;  // a Mexican point passes, keeping nothing of the earlier end
   auto expected = std::make_unique<RateContext>(c_);
+  std::memset(expected->destState, 0, 3);
+  expected->destIntrastate = expected->destDirection = expected->destPointFlag1 =
+      expected->destPointFlag2 = expected->destPointFlag3 = '\0';
   expected->destRegion = 'W';
   EXPECT_EQ(VerDestZip(&c_), 1u);
   EXPECT_EQ(std::memcmp(&c_, expected.get(), sizeof(RateContext)), 0);
