@@ -69,6 +69,7 @@ struct BatchOptions {
   ShipmentOptions shipment;
   bool json = false;       // JSON lines instead of CSV
   int64_t inputSize = -1;  // bytes of the input when known, for progress
+  int jobs = 1;            // threads rating at once; the output keeps the input's order
   // The input columns every output row carries, as the header names them;
   // empty: every column the batch does not read.
   std::vector<std::string> keep;

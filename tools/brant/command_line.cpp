@@ -2,7 +2,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <functional>
+#include <thread>
 
 #include "amounts.h"
 
@@ -110,6 +112,9 @@ CLI::App* AddBatchCommand(CLI::App& app, BatchOptions& options, std::string& inp
   AddTariffOptions(*command, options.tariff);
   command->add_option("input", input, "CSV file, or - for standard input (the default)");
   command->add_flag("--json", options.json, "write JSON lines instead of CSV");
+  options.jobs = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  command->add_option("--jobs,-j", options.jobs, "threads rating at once (default: the cores)")
+      ->check(CLI::Range(1, 256));
   // One list, split here: CLI11 would show a list option as taking many values.
   command
       ->add_option_function<std::string>(
