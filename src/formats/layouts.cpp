@@ -2,6 +2,7 @@
 
 #include "formats/base_points.h"
 #include "formats/host_records.h"
+#include "formats/rate_records.h"
 
 namespace brant::formats {
 
@@ -9,6 +10,8 @@ std::span<const RecordLayout> DocumentedLayouts() {
   static constexpr RecordLayout kLayouts[] = {
       settings::kLayout,       defaults::kLayout, discounts::kLayout,
       discounts::kBlockLayout, profile::kLayout,  base_point::kLayout,
+      wide_rate::kLayout,      narrow_rate::kLayout, wide_point_rate::kLayout,
+      narrow_point_rate::kLayout, leg_rate::kLayout,
   };
   return kLayouts;
 }

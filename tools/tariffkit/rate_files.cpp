@@ -3,12 +3,13 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "formats/rate_records.h"
 #include "tariffkit/record_image.h"
 
 namespace brant::tariffkit {
 namespace {
 
-constexpr std::size_t kKeySize = 6;
+constexpr std::size_t kKeySize = formats::kRateKey.width;
 constexpr int kRepeatBits = 6;
 constexpr int kFactorBits = 18;
 
@@ -16,6 +17,12 @@ constexpr int kFactorBits = 18;
 // record, so it is refused rather than padded.
 void RequireKey(const std::string& key, const char* what) {
   Require(key.size() == kKeySize, std::string(what) + " \"" + key + "\" is not 6 characters");
+}
+
+void RequireValues(const std::vector<int32_t>& values, const formats::Field& run,
+                   const char* what) {
+  Require(values.size() <= run.count, std::string(what) + " holds more than " +
+                                           std::to_string(run.count) + " values");
 }
 
 void AppendValues(std::string& out, const std::vector<int32_t>& values, std::size_t count,
@@ -64,12 +71,16 @@ void AppendDirectoryEntry(std::string& directory, const FactorEntry& entry, std:
   AppendU16(directory, DirectoryLength(entry, length));
 }
 
-std::string RateRecords(const std::vector<RateRecord>& records, std::size_t count) {
+// Records of `size` bytes whose values are the field `values`.
+std::string RateRecords(const std::vector<RateRecord>& records, std::size_t size,
+                        const formats::Field& values) {
   std::string out;
-  for (const RateRecord& record : records) {
-    RequireKey(record.key, "rate record key");
-    out += record.key;
-    AppendValues(out, record.values, count, "a rate record");
+  for (const RateRecord& r : records) {
+    RequireKey(r.key, "rate record key");
+    RequireValues(r.values, values, "a rate record");
+    std::string record = ZeroRecord(size);
+    formats::EncodeKeyedRates(r.key, r.values, values, Image(record));
+    out += record;
   }
   return out;
 }
@@ -96,11 +107,12 @@ std::string FactorDirectoryFile(const std::vector<FactorEntry>& entries,
 }  // namespace
 
 std::string RateFile(const std::vector<RateRecord>& records, bool wide) {
-  return RateRecords(records, wide ? kWideRateValues : kNarrowRateValues);
+  return wide ? RateRecords(records, formats::wide_rate::kSize, formats::wide_rate::kValues)
+              : RateRecords(records, formats::narrow_rate::kSize, formats::narrow_rate::kValues);
 }
 
 std::string LegRateFile(const std::vector<RateRecord>& records) {
-  return RateRecords(records, kLegRateValues);
+  return RateRecords(records, formats::leg_rate::kSize, formats::leg_rate::kValues);
 }
 
 std::string RtfFile(const std::vector<RtfRecord>& records, bool wide) {
@@ -110,14 +122,15 @@ std::string RtfFile(const std::vector<RtfRecord>& records, bool wide) {
             ".RTF record " + std::to_string(records[i].rbno) + " is out of order");
   }
   std::string out;
-  for (const RtfRecord& record : records) {
-    Require(record.factorGroup >= 0 && record.factorGroup <= 999999,
-            "factor group number " + std::to_string(record.factorGroup) + " is not six digits");
-    AppendI32(out, record.rbno);
+  for (const RtfRecord& r : records) {
+    Require(r.factorGroup >= 0 && r.factorGroup <= 999999,
+            "factor group number " + std::to_string(r.factorGroup) + " is not six digits");
+    RequireValues(r.values, formats::PointRateValues(wide), "an .RTF record");
     char group[8];
-    std::snprintf(group, sizeof group, "%06d", static_cast<int>(record.factorGroup));
-    out.append(group, kKeySize);
-    AppendValues(out, record.values, wide ? kWideRateValues : kNarrowRateValues, "an .RTF record");
+    std::snprintf(group, sizeof group, "%06d", static_cast<int>(r.factorGroup));
+    std::string record = ZeroRecord(formats::PointRateSize(wide));
+    formats::EncodePointRate({r.rbno, group, r.values}, wide, Image(record));
+    out += record;
   }
   return out;
 }
