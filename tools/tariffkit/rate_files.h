@@ -1,5 +1,6 @@
 // Rate records and the factors that widen narrow ones: .RTE, the .FAC
-// directory and factor groups, and the .FC1/.FC2 group factor files.
+// directory and factor groups, and the .FC1/.FC2 group factor files. Their
+// layouts are in formats/rate_records.h and formats/factors.h.
 #pragma once
 
 #include <cstddef>
@@ -15,7 +16,6 @@ namespace brant::tariffkit {
 // by break); narrow ones the 4 minimum charges and the base rate of each of
 // up to 9 breaks. Fewer values than the shape holds are padded with 0.
 // Records are written in the order given; the readers expect ascending keys.
-// The layouts are in formats/rate_records.h.
 struct RateRecord {
   std::string key{};
   std::vector<int32_t> values{};
@@ -62,17 +62,12 @@ struct FactorDirectoryLayout {
   // Lets an entry's data pass the 516 bytes a lookup reads.
   bool allowLongEntries = false;
 };
-inline constexpr std::size_t kFactorDirectorySize = 802;
-inline constexpr std::size_t kFactorDirectoryEntries = 50;
-inline constexpr std::size_t kMaxFactorEntryData = 516;
 std::string FactorFile(const std::vector<FactorEntry>& entries,
                        const FactorDirectoryLayout& layout = {});
 
 // The factors of Mexican legs, which the host keeps: the same layout with a
 // directory of 10 entries (162 bytes, what the host loads into
 // altFacDirectory), then the data that altFactorHandle reads.
-inline constexpr std::size_t kMexicanFactorDirectorySize = 162;
-inline constexpr std::size_t kMexicanFactorDirectoryEntries = 10;
 std::string MexicanFactorFile(const std::vector<FactorEntry>& entries,
                               const FactorDirectoryLayout& layout = {});
 
@@ -87,7 +82,6 @@ std::string FactorRangeFile(const std::vector<FactorGroupRange>& ranges);
 
 // .FC2: 648-byte records of 162 factors, one per class rate cell in cell
 // order; fewer factors are padded with 0.
-inline constexpr std::size_t kGroupFactorCells = 162;
 std::string GroupFactorFile(const std::vector<std::vector<int32_t>>& records);
 
 }  // namespace brant::tariffkit
