@@ -4,6 +4,7 @@
 #include <map>
 
 #include "formats/factors.h"
+#include "formats/minimum_charges.h"
 #include "source/source_tables.h"
 #include "tariffkit/tariffkit.h"
 
@@ -15,11 +16,12 @@ using Row = std::vector<std::string>;
 
 // ---- .MCH ------------------------------------------------------------------
 
-const Columns kChargeColumns{{"letter", "lowest", "highest", "kind", "label", "value"}, 0, 2, 16};
+const Columns kChargeColumns{
+    {"letter", "lowest", "highest", "kind", "label", "value"}, 0, 2, formats::kMaxChargeLevels};
 
 std::string ChargeText(RowFields& f, std::size_t col) {
   std::string text = f.Text(col, std::string::npos);
-  if (text.find_first_of(";\\\r") != std::string::npos) {
+  if (text.find_first_of(formats::kChargeSeparators) != std::string::npos) {
     f.Fail(col, f.Name(col) + " must not hold ';', '\\' or a carriage return");
   }
   return text;
@@ -34,63 +36,38 @@ kit::MinimumChargeEntry ParseCharge(RowFields& f) {
   return e;
 }
 
-// Reads the entries back from the text the kit writes:
-// "\L low;high;NN K" then ";label;value" per level, then CR.
-class ChargeTextReader {
- public:
-  explicit ChargeTextReader(const std::string& text) : text_(text) {}
-
-  std::vector<kit::MinimumChargeEntry> Entries() {
-    std::vector<kit::MinimumChargeEntry> entries;
-    while (at_ < text_.size()) {
-      kit::MinimumChargeEntry e;
-      Expect('\\');
-      e.letter = Next();
-      Expect(' ');
-      e.lowest = Number(Until(";"));
-      Expect(';');
-      e.highest = Number(Until(";"));
-      Expect(';');
-      const int32_t count = Number(std::string{Next(), Next()});
-      Expect(' ');
-      e.kind = Next();
-      for (int32_t i = 0; i < count; ++i) {
-        Expect(';');
-        kit::MinimumChargeLevel level{Until(";")};
-        Expect(';');
-        level.value = Until(";\r");
-        e.levels.push_back(level);
-      }
-      Expect('\r');
-      entries.push_back(e);
+// Reads the entries back from the text. The source holds only entries that
+// compile back to the same bytes, so each must be as FormatChargeEntry
+// writes it, with bounds of six digits at most.
+std::vector<kit::MinimumChargeEntry> ChargeEntries(const std::string& text) {
+  std::vector<kit::MinimumChargeEntry> entries;
+  const char* const begin = text.c_str();
+  for (const char* at = begin; at < begin + text.size();) {
+    const std::size_t start = static_cast<std::size_t>(at - begin);
+    formats::ChargeRange range{};
+    if (*at != formats::kChargeEntryMark ||
+        formats::ReadChargeRange(++at, range) != formats::ChargeHead::kRead) {
+      throw DumpFailure("byte " + Str(start) + " does not start an entry");
     }
-    return entries;
+    if (range.lowest < 0 || range.highest < 0 || range.lowest > 999999 ||
+        range.highest > 999999) {
+      throw DumpFailure("the entry at byte " + Str(start) + " has a bound past six digits");
+    }
+    const char kind = formats::ReadChargeKind(at).kind;
+    std::vector<kit::MinimumChargeLevel> levels;
+    for (formats::ChargeLevelText level; formats::ReadChargeLevel(at, level);) {
+      levels.push_back({std::string(level.label), std::string(level.value)});
+    }
+    if (*at == formats::kChargeEntryEnd) ++at;
+    const std::string written = formats::FormatChargeEntry(range, kind, levels);
+    if (text.compare(start, static_cast<std::size_t>(at - begin) - start, written) != 0) {
+      throw DumpFailure("the entry at byte " + Str(start) + " is not as the compiler writes it");
+    }
+    entries.push_back({range.letter, static_cast<int32_t>(range.lowest),
+                       static_cast<int32_t>(range.highest), kind, std::move(levels)});
   }
-
- private:
-  char Next() {
-    if (at_ >= text_.size()) throw DumpFailure("an entry is cut short");
-    return text_[at_++];
-  }
-  void Expect(char ch) {
-    if (Next() != ch) throw DumpFailure("byte " + Str(at_ - 1) + " is not an entry's separator");
-  }
-  std::string Until(const char* stops) {
-    const std::size_t end = text_.find_first_of(stops, at_);
-    if (end == std::string::npos) throw DumpFailure("an entry is cut short");
-    std::string part = text_.substr(at_, end - at_);
-    at_ = end;
-    return part;
-  }
-  static int32_t Number(const std::string& digits) {
-    int64_t value = 0;
-    if (!ParseWhole(digits, 0, 999999, value)) throw DumpFailure("\"" + digits + "\" is no number");
-    return static_cast<int32_t>(value);
-  }
-
-  const std::string& text_;
-  std::size_t at_ = 0;
-};
+  return entries;
+}
 
 SourceTable MinimumCharges() {
   SourceTable t{"minimum_charges.csv", {}, {".MCH"}};
@@ -104,7 +81,7 @@ SourceTable MinimumCharges() {
   t.dump = [](const TariffFiles& files, SourceTexts& texts) {
     CsvWriter csv;
     csv.Row(kChargeColumns.names);
-    for (const kit::MinimumChargeEntry& e : ChargeTextReader(files.at(".MCH")).Entries()) {
+    for (const kit::MinimumChargeEntry& e : ChargeEntries(files.at(".MCH"))) {
       Row row{std::string(1, e.letter), Str(e.lowest), Str(e.highest), std::string(1, e.kind)};
       for (const kit::MinimumChargeLevel& level : e.levels) {
         row.push_back(level.label);
