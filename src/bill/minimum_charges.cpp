@@ -10,6 +10,7 @@
 #include "bill/bill_tables.h"
 #include "context/numbers.h"
 #include "context/status_codes.h"
+#include "formats/minimum_charges.h"
 #include "platform/file_io.h"
 
 namespace brant {
@@ -25,53 +26,22 @@ constexpr int32_t kChargeListRows = BRANT_CHARGE_LIST_ROWS;
 
 // ---- The .MCH text ------------------------------------------------------
 
-bool EndsEntry(char ch) { return ch == '\r' || ch == '\0'; }
+static_assert(kChargeLevelSlots == formats::kMaxChargeLevels);
 
-// The character under the cursor; the cursor moves on unless the entry ends
-// there, so it never passes a line end or the terminator.
-char Take(const char*& at) {
-  char ch = *at;
-  if (!EndsEntry(ch)) ++at;
-  return ch;
-}
-
-// The text from the cursor up to `stop` or the end of the entry; the
-// cursor is left on what ended it.
-std::string_view TakeUntil(const char*& at, char stop) {
-  const char* start = at;
-  while (*at != stop && !EndsEntry(*at)) ++at;
-  return {start, static_cast<std::size_t>(at - start)};
-}
-
-// A range bound: its text up to ";", which is passed. False when the entry
-// ends first.
-bool TakeBound(const char*& at, int64_t* bound) {
-  std::string_view text = TakeUntil(at, ';');
-  if (*at != ';') return false;
-  ++at;
-  *bound = ParseLeadingInteger(text);
-  return true;
-}
-
-// The count, the kind and each level (";" label ";" value) up to the line end.
+// The count, the kind and each level up to the entry's end; levels past the
+// slots are passed over.
 void ReadLevels(const char* at, ChargeLevels* out) {
   std::memset(out->labels, 0, sizeof out->labels);
   std::memset(out->values, 0, sizeof out->values);
-  out->count[0] = Take(at);
-  out->count[1] = Take(at);
-  Take(at);  // separator
-  out->kind = Take(at);
-  for (std::size_t k = 0; !EndsEntry(*at); ++k) {
-    ++at;  // separator
-    std::string_view label = TakeUntil(at, ';');
-    std::string_view value{};
-    if (*at == ';') {
-      ++at;
-      value = TakeUntil(at, ';');
-    }
+  const formats::ChargeKind head = formats::ReadChargeKind(at);
+  out->count[0] = head.count[0];
+  out->count[1] = head.count[1];
+  out->kind = head.kind;
+  formats::ChargeLevelText level;
+  for (std::size_t k = 0; formats::ReadChargeLevel(at, level); ++k) {
     if (k < kChargeLevelSlots) {
-      PutTerminatedText(out->labels[k], kChargeLabelSize, label);
-      PutTerminatedText(out->values[k], kChargeValueSize, value);
+      PutTerminatedText(out->labels[k], kChargeLabelSize, level.label);
+      PutTerminatedText(out->values[k], kChargeValueSize, level.value);
     }
   }
 }
@@ -161,18 +131,15 @@ bool FindRateBaseRecord(const RateContext& c, const char* rbno, ChargeLevels* le
   if (at == nullptr || rbno == nullptr) return false;
   const char letter = rbno[0];
   const int64_t number = ReadFixedNumber(rbno + 1, 6);
-  while ((at = std::strchr(at, '\\')) != nullptr) {
-    ++at;
-    const char key = *at;
-    if (key == '\0') return false;
-    if (key != ' ' && key != letter) continue;
-    ++at;  // key
-    if (*at == '\0') return false;
-    ++at;  // separator
-    int64_t lowest = 0;
-    int64_t highest = 0;
-    if (!TakeBound(at, &lowest) || !TakeBound(at, &highest)) continue;
-    if (lowest <= number && number <= highest) {
+  while ((at = formats::FindChargeEntry(at)) != nullptr) {
+    // An entry of another letter is passed over from its letter on, so a
+    // "\" within its range starts the next entry.
+    if (!formats::ChargeEntryServes(*at, letter)) continue;
+    formats::ChargeRange range{};
+    const formats::ChargeHead head = formats::ReadChargeRange(at, range);
+    if (head == formats::ChargeHead::kTextEnds) return false;
+    if (head == formats::ChargeHead::kNoRange) continue;
+    if (range.lowest <= number && number <= range.highest) {
       ReadLevels(at, levels);
       return true;
     }

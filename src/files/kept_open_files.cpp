@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "context/byte_coding.h"
+#include "formats/factors.h"
 #include "formats/host_records.h"
 #include "context/status_codes.h"
 #include "files/loaders.h"
@@ -15,22 +16,19 @@ namespace {
 
 // .FAC directory: the position of the last entry in use, then 50 entries
 // of {lowest key, highest key, data offset, data length}.
-constexpr std::size_t kFacEntries = 50;
-constexpr std::size_t kFacEntrySize = 16;
-constexpr std::size_t kFacFirstEntry = 2;
-constexpr std::size_t kFacLengthAt = 14;
-constexpr std::size_t kMaxFacEntryData = 516;
+constexpr std::size_t kFacEntries = formats::factor_directory::kRoom;
+static_assert(sizeof(RateContext::facDirectory) == formats::factor_directory::kSize);
 
 constexpr std::size_t kZf1MaxRows = BRANT_ZF1_ROWS;
 
 // The directory must name only entries it has room for, and no entry may
 // hold more factor data than a lookup reads.
 bool FacDirectoryIsSound(const RateContext& context) {
-  int16_t last = LoadI16(context.facDirectory);
+  int16_t last = formats::kLastEntry.I16(context.facDirectory);
   if (last >= static_cast<int16_t>(kFacEntries)) return false;
   for (int k = 0; k <= last; ++k) {
-    const uint8_t* entry = context.facDirectory + kFacFirstEntry + k * kFacEntrySize;
-    if (LoadU16(entry + kFacLengthAt) > kMaxFacEntryData) return false;
+    const uint8_t* entry = context.facDirectory + formats::FactorEntryOffset(k);
+    if (formats::factor_entry::kDataLength.U16(entry) > formats::kMaxFactorEntryData) return false;
   }
   return true;
 }

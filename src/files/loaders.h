@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "formats/rate_records.h"
+
 namespace brant {
 
 // Tables read whole into the record or into one heap block.
@@ -17,8 +19,8 @@ int32_t LoadClasses(RateContext& context);
 int32_t LoadStateCodes(RateContext& context);
 
 // Indexes and headers of the large files, some kept open for lookups.
-inline constexpr std::size_t kWideRteRecord = 670;
-inline constexpr std::size_t kNarrowRteRecord = 58;
+inline constexpr std::size_t kWideRteRecord = formats::wide_rate::kSize;
+inline constexpr std::size_t kNarrowRteRecord = formats::narrow_rate::kSize;
 int32_t BuildRteIndex(RateContext& context, std::size_t recordSize);
 int32_t OpenFactorFiles(RateContext& context);
 int32_t LoadBseHeader(RateContext& context);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "formats/host_records.h"
+#include "formats/rate_records.h"
 #include "context/status_codes.h"
 #include "files/loaders.h"
 #include "files/record_access.h"
@@ -14,7 +15,9 @@ namespace brant {
 namespace {
 
 constexpr std::size_t kBlockRecords = 50;
-constexpr std::size_t kKeyWidth = 6;
+// Each entry is a record's key.
+constexpr const formats::Field& kKey = formats::kRateKey;
+constexpr std::size_t kKeyWidth = kKey.width;
 constexpr std::size_t kBlocksPerRead = 64;
 // The count lives in a 16-bit field: a file of more blocks cannot be indexed.
 constexpr int64_t kMaxIndexEntries = INT16_MAX;
@@ -67,7 +70,7 @@ int32_t BuildRteIndex(RateContext& context, std::size_t recordSize) {
       return Fail(context, kRteRead);
     }
     for (std::size_t end = blockBytes; end <= want; end += blockBytes) {
-      std::memcpy(index + filled++ * kKeyWidth, buffer + end - recordSize, kKeyWidth);
+      std::memcpy(index + filled++ * kKeyWidth, buffer + end - recordSize + kKey.offset, kKeyWidth);
     }
     remaining -= static_cast<int64_t>(want);
   }

@@ -4,8 +4,8 @@
 // and from a .FC2 record (one per cell) on the base-point method.
 #include <cstring>
 
-#include "context/byte_coding.h"
 #include "context/status_codes.h"
+#include "formats/factors.h"
 #include "ratebase/lookup_files.h"
 #include "ratebase/lookups.h"
 #include "ratebase/rating_state.h"
@@ -13,10 +13,17 @@
 namespace brant {
 namespace {
 
-constexpr std::size_t kKeyWidth = 6;
+namespace group_factors = formats::group_factors;
+
 constexpr int64_t kBreakRoom = 9;  // base rates of a narrow record
 constexpr int64_t kFacCellRoom = 171;
-constexpr int64_t kGroupCellRoom = 162;  // factors of a .FC2 record
+constexpr int64_t kGroupCellRoom = group_factors::kFactors.count;
+
+static_assert(sizeof(RateContext::facDirectory) == formats::factor_directory::kSize);
+static_assert(sizeof(RateContext::altFacDirectory) == formats::mexican_factor_directory::kSize);
+static_assert(sizeof(RateContext::fc1Scratch) == formats::factor_range::kSize);
+// At most one group is taken per cell.
+static_assert(kFacCellRoom * formats::kFactorGroupSize <= formats::kMaxFactorEntryData);
 // A cell with a factor of 0 repeats the cell before, except this one.
 constexpr int kCellKeptAtZero = 22;
 
@@ -66,21 +73,19 @@ struct FactorSource {
   int32_t entryRoom;
   int32_t handle;
 };
-constexpr std::size_t kEntrySize = 16;
-constexpr std::size_t kEntryOffsetAt = 12;
-constexpr std::size_t kEntryLengthAt = 14;
-constexpr std::size_t kMaxEntryData = 516;
 
 // The first entry, of positions 0 to the directory's last, whose key range
 // holds the digits; null when none does or the directory names more
 // entries than it has room for.
 const uint8_t* FactorEntryOf(const FactorSource& source, const char* digits) {
-  const int32_t last = LoadI16(source.directory);
+  const int32_t last = formats::kLastEntry.I16(source.directory);
   if (last >= source.entryRoom) return nullptr;
   for (int32_t k = 0; k <= last; ++k) {
-    const uint8_t* entry = source.directory + 2 + kEntrySize * static_cast<std::size_t>(k);
-    if (std::memcmp(entry, digits, kKeyWidth) <= 0 &&
-        std::memcmp(digits, entry + kKeyWidth, kKeyWidth) <= 0) {
+    const uint8_t* entry =
+        source.directory + formats::FactorEntryOffset(static_cast<std::size_t>(k));
+    const formats::FactorEntryRecord range = formats::DecodeFactorEntry(entry);
+    if (std::memcmp(range.lowKey.data(), digits, range.lowKey.size()) <= 0 &&
+        std::memcmp(digits, range.highKey.data(), range.highKey.size()) <= 0) {
       return entry;
     }
   }
@@ -92,22 +97,24 @@ const uint8_t* FactorEntryOf(const FactorSource& source, const char* digits) {
 int32_t ExpandFactors(RateContext& context) {
   FactorSource source{};
   if (!context.alphaPostalShipment && !context.mexicanLeg) {
-    source = {context.facDirectory, 50, context.facHandle};
+    source = {context.facDirectory, formats::factor_directory::kRoom, context.facHandle};
   } else if (context.mexicanLeg) {
-    source = {context.altFacDirectory, 10, context.altFactorHandle};
+    source = {context.altFacDirectory, formats::mexican_factor_directory::kRoom,
+              context.altFactorHandle};
   } else {
     return 1;  // an alphabetic code without a Mexican end keeps its rates
   }
-  const uint8_t* entry = FactorEntryOf(source, RbnoDigits(context));
-  if (entry == nullptr) return FailWith(context, kFacRead);
-  const std::size_t length = LoadU16(entry + kEntryLengthAt);
-  if (length > kMaxEntryData || !ClassCellsFit(context, kFacCellRoom)) {
+  const uint8_t* found = FactorEntryOf(source, RbnoDigits(context));
+  if (found == nullptr) return FailWith(context, kFacRead);
+  const formats::FactorEntryRecord entry = formats::DecodeFactorEntry(found);
+  const std::size_t length = entry.dataLength;
+  if (length > formats::kMaxFactorEntryData || !ClassCellsFit(context, kFacCellRoom)) {
     return FailWith(context, kFacRead);
   }
   // Groups past the data read as zeros. At most one group is taken per
   // cell, and 171 cells take no more than the 516 bytes.
-  uint8_t groups[kMaxEntryData] = {};
-  if (ReadFullyAt(source.handle, LoadI16(entry + kEntryOffsetAt), groups, length) != length) {
+  uint8_t groups[formats::kMaxFactorEntryData] = {};
+  if (ReadFullyAt(source.handle, entry.dataOffset, groups, length) != length) {
     return FailWith(context, kFacRead);
   }
   std::size_t next = 0;
@@ -117,9 +124,10 @@ int32_t ExpandFactors(RateContext& context) {
       context,
       [&] {
         if (remaining == 0) {
-          const uint32_t group = LoadU24(groups + 3 * next++);
-          remaining = static_cast<int32_t>(group & 0x3F);
-          factor = group >> 6;
+          const formats::FactorGroupRecord group =
+              formats::DecodeFactorGroup(groups + formats::kFactorGroupSize * next++);
+          remaining = static_cast<int32_t>(group.repeat);
+          factor = group.factor;
         }
         --remaining;
         return factor;
@@ -131,21 +139,24 @@ int32_t ExpandFactors(RateContext& context) {
 int32_t ExpandGroupFactors(RateContext& context) {
   const int32_t group = Rating().factorGroup;
   const SearchResult found = SearchRecordFile(context.fc1Handle, sizeof context.fc1Scratch,
-                                              context.fc1Scratch, [group](const uint8_t* range) {
-                                                if (LoadI32(range + 4) < group) return -1;
-                                                return LoadI32(range) > group ? 1 : 0;
+                                              context.fc1Scratch, [group](const uint8_t* record) {
+                                                const formats::FactorRangeRecord range =
+                                                    formats::DecodeFactorRange(record);
+                                                if (range.highest < group) return -1;
+                                                return range.lowest > group ? 1 : 0;
                                               });
   if (found.outcome != Probe::kFound || !ClassCellsFit(context, kGroupCellRoom)) {
     return FailWith(context, kFacRead);
   }
-  uint8_t factors[4 * kGroupCellRoom];
+  uint8_t factors[group_factors::kSize];
   if (ReadFullyAt(context.fc2Handle, found.position * int64_t{sizeof factors}, factors,
                   sizeof factors) != sizeof factors) {
     return FailWith(context, kFacRead);
   }
+  // Read unsigned, as the cells are figured.
   std::size_t k = 0;
   WidenBaseRecord(
-      context, [&] { return LoadU32(factors + 4 * k++); }, UnsignedCell);
+      context, [&] { return group_factors::kFactors.U32(factors, k++); }, UnsignedCell);
   return 1;
 }
 

@@ -2,9 +2,10 @@
 // the Mexican .RMX and Alaskan .AKR, and the base-point method's .RTF. Each
 // file is open only while its record is read.
 #include <cstring>
+#include <type_traits>
 
-#include "context/byte_coding.h"
 #include "formats/host_records.h"
+#include "formats/rate_records.h"
 #include "context/status_codes.h"
 #include "context/text.h"
 #include "ratebase/lookup_files.h"
@@ -14,18 +15,20 @@
 namespace brant {
 namespace {
 
+namespace wide = formats::wide_rate;
+namespace narrow = formats::narrow_rate;
+namespace leg = formats::leg_rate;
+constexpr const formats::Field& kKey = formats::kRateKey;
 
-constexpr std::size_t kKeyWidth = 6;
-constexpr std::size_t kWideValues = 166;
-constexpr std::size_t kNarrowValues = 13;
-constexpr std::size_t kLegValues = 163;
-constexpr std::size_t kWideRteRecord = kKeyWidth + 4 * kWideValues;      // 670
-constexpr std::size_t kNarrowRteRecord = kKeyWidth + 4 * kNarrowValues;  // 58
-constexpr std::size_t kLegRecord = kKeyWidth + 4 * kLegValues;           // 658
-constexpr std::size_t kRtfValuesAt = 10;
-constexpr std::size_t kRtfGroupAt = 4;
-constexpr std::size_t kWideRtfRecord = kRtfValuesAt + 4 * kWideValues;      // 674
-constexpr std::size_t kNarrowRtfRecord = kRtfValuesAt + 4 * kNarrowValues;  // 62
+constexpr std::size_t kBaseRateCells = std::extent_v<decltype(RateContext::baseRates)>;
+constexpr std::size_t kBaseRecordValues = std::extent_v<decltype(RatingState::baseRecordValues)>;
+static_assert(wide::kValues.count <= kBaseRateCells &&
+              formats::wide_point_rate::kValues.count <= kBaseRateCells);
+static_assert(leg::kFirstCell + leg::kCells.count <= kBaseRateCells);
+static_assert(narrow::kValues.count == kBaseRecordValues &&
+              formats::narrow_point_rate::kValues.count == kBaseRecordValues);
+// One buffer of wide records serves every record file read forward.
+static_assert(narrow::kSize <= wide::kSize && leg::kSize <= wide::kSize);
 
 // The minimum charge in dollars: the first value of the record just read.
 // A wide, Mexican or Alaskan record fills no narrow values, so the minimum
@@ -34,15 +37,27 @@ void TakeMinimumCharge(RateContext& context, int32_t firstValue) {
   context.minimumCharge = static_cast<float>(firstValue) / 100.0f;
 }
 
-void CopyToBaseRates(RateContext& context, std::size_t firstCell, const uint8_t* values,
-                     std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i)
-    context.baseRates[firstCell + i] = LoadI32(values + 4 * i);
+// Every value of a record's `values` field, from `firstCell` on.
+void CopyToBaseRates(RateContext& context, std::size_t firstCell, const uint8_t* record,
+                     const formats::Field& values) {
+  for (std::size_t i = 0; i < values.count; ++i)
+    context.baseRates[firstCell + i] = values.I32(record, i);
 }
 
-void CopyToBaseRecord(const uint8_t* values) {
+// The 13 values of a narrow record, which the factors widen later.
+void CopyToBaseRecord(const uint8_t* record, const formats::Field& values) {
   int32_t* base = Rating().baseRecordValues;
-  for (std::size_t i = 0; i < kNarrowValues; ++i) base[i] = LoadI32(values + 4 * i);
+  for (std::size_t i = 0; i < values.count; ++i) base[i] = values.I32(record, i);
+}
+
+// The record's key becomes the RBNO digits.
+void TakeKey(RateContext& context, const uint8_t* record) {
+  std::memcpy(context.rbno + 1, record + kKey.offset, kKey.width);
+}
+
+// How the record's key orders against the RBNO digits.
+int CompareKey(const RateContext& context, const uint8_t* record) {
+  return std::memcmp(record + kKey.offset, RbnoDigits(context), kKey.width);
 }
 
 // The block of 50 records that holds the digits: the first index entry not
@@ -51,7 +66,7 @@ int64_t RteBlockOf(const RateContext& context) {
   const uint8_t* index = context.rteIndex;
   if (index == nullptr) return -1;
   for (int64_t entry = 0; entry < context.rteIndexCount; ++entry) {
-    if (std::memcmp(index + kKeyWidth * entry, RbnoDigits(context), kKeyWidth) >= 0) return entry;
+    if (std::memcmp(index + kKey.width * entry, RbnoDigits(context), kKey.width) >= 0) return entry;
   }
   return -1;
 }
@@ -59,9 +74,7 @@ int64_t RteBlockOf(const RateContext& context) {
 // A record whose key is not below the digits: the record of the digits, or
 // of the next greater key.
 auto NotBelowDigits(const RateContext& context) {
-  return [&context](const uint8_t* record) {
-    return std::memcmp(record, RbnoDigits(context), kKeyWidth) >= 0;
-  };
+  return [&context](const uint8_t* record) { return CompareKey(context, record) >= 0; };
 }
 
 // Reads the .RTE record of the digits (or the next greater key) from the
@@ -94,7 +107,7 @@ const uint8_t* ReadLegRecord(RateContext& context, const char* extension, int32_
     FailWith(context, openStatus);
     return nullptr;
   }
-  const uint8_t* record = ScanRecordFile(file.get(), 0, kLegRecord, buffer, wanted);
+  const uint8_t* record = ScanRecordFile(file.get(), 0, leg::kSize, buffer, wanted);
   if (record == nullptr) FailWith(context, readStatus);
   return record;
 }
@@ -103,10 +116,10 @@ const uint8_t* ReadLegRecord(RateContext& context, const char* extension, int32_
 int32_t ReadNarrowRecords(RateContext& context, uint8_t* buffer) {
   int32_t firstValue = Rating().baseRecordValues[0];
   if (!context.alphaPostalShipment && !context.mexicanLeg && !context.alaskaShipment) {
-    const uint8_t* record = ReadRteRecord(context, kNarrowRteRecord, buffer);
+    const uint8_t* record = ReadRteRecord(context, narrow::kSize, buffer);
     if (record == nullptr) return 0;
-    CopyToBaseRecord(record + kKeyWidth);
-    std::memcpy(context.rbno + 1, record, kKeyWidth);
+    CopyToBaseRecord(record, narrow::kValues);
+    TakeKey(context, record);
     firstValue = Rating().baseRecordValues[0];
   }
   if (context.mexicanLeg) {
@@ -114,23 +127,22 @@ int32_t ReadNarrowRecords(RateContext& context, uint8_t* buffer) {
     const uint8_t* record =
         ReadLegRecord(context, ".RMX", kRteOpen, kRteRead, buffer, NotBelowDigits(context));
     if (record == nullptr) return 0;
-    const int32_t minimum = LoadI32(record + kKeyWidth);
-    for (std::size_t cell = 0; cell < 4; ++cell) context.baseRates[cell] = minimum;
-    CopyToBaseRates(context, 4, record + kKeyWidth + 4, kLegValues - 1);
-    std::memcpy(context.rbno + 1, record, kKeyWidth);
+    const int32_t minimum = leg::kMinimum.I32(record);
+    for (std::size_t cell = 0; cell < leg::kFirstCell; ++cell) context.baseRates[cell] = minimum;
+    CopyToBaseRates(context, leg::kFirstCell, record, leg::kCells);
+    TakeKey(context, record);
     firstValue = minimum;
   }
   if (context.alaskaShipment) {
     // Only the exact key serves; the first two levels share its minimum.
     const uint8_t* record = ReadLegRecord(
-        context, ".AKR", kAlaskaRateOpen, kAlaskaRateRead, buffer, [&context](const uint8_t* r) {
-          return std::memcmp(r, RbnoDigits(context), kKeyWidth) == 0;
-        });
+        context, ".AKR", kAlaskaRateOpen, kAlaskaRateRead, buffer,
+        [&context](const uint8_t* r) { return CompareKey(context, r) == 0; });
     if (record == nullptr) return 0;
-    const int32_t minimum = LoadI32(record + kKeyWidth);
+    const int32_t minimum = leg::kMinimum.I32(record);
     context.baseRates[0] = context.baseRates[1] = minimum;
     context.baseRates[2] = context.baseRates[3] = 0;
-    CopyToBaseRates(context, 4, record + kKeyWidth + 4, kLegValues - 1);
+    CopyToBaseRates(context, leg::kFirstCell, record, leg::kCells);
     firstValue = minimum;
   }
   TakeMinimumCharge(context, firstValue);
@@ -140,31 +152,33 @@ int32_t ReadNarrowRecords(RateContext& context, uint8_t* buffer) {
 }  // namespace
 
 int32_t ReadRateRecord(RateContext& context) {
-  uint8_t buffer[kScanRecords * kWideRteRecord];
+  uint8_t buffer[kScanRecords * wide::kSize];
   if (!settings::wideRteRecords.IsYes(context)) return ReadNarrowRecords(context, buffer);
-  const uint8_t* record = ReadRteRecord(context, kWideRteRecord, buffer);
+  const uint8_t* record = ReadRteRecord(context, wide::kSize, buffer);
   if (record == nullptr) return 0;
-  CopyToBaseRates(context, 0, record + kKeyWidth, kWideValues);
-  std::memcpy(context.rbno + 1, record, kKeyWidth);
-  TakeMinimumCharge(context, LoadI32(record + kKeyWidth));
+  CopyToBaseRates(context, 0, record, wide::kValues);
+  TakeKey(context, record);
+  TakeMinimumCharge(context, wide::kValues.I32(record));
   return 1;
 }
 
 int32_t ReadRtfRecord(RateContext& context) {
+  namespace layout = formats::narrow_point_rate;  // the fields both widths share
   const bool wide = settings::wideRteRecords.IsYes(context);
-  const std::size_t size = wide ? kWideRtfRecord : kNarrowRtfRecord;
-  const int32_t wanted = ReadFixedNumber(RbnoDigits(context), kKeyWidth);
+  const std::size_t size = formats::PointRateSize(wide);
+  const formats::Field& values = formats::PointRateValues(wide);
+  const int32_t wanted = ReadFixedNumber(RbnoDigits(context), kKey.width);
 
   context.rteHandle = Openfile(&context, ".RTF");
   if (context.rteHandle <= 0) {
     context.rteHandle = -1;
     return FailWith(context, kRteOpen);
   }
-  uint8_t record[kWideRtfRecord];
+  uint8_t record[formats::wide_point_rate::kSize];
   const SearchResult found = SearchRecordFile(
       context.rteHandle, size, record,
       [wanted](const uint8_t* candidate) {
-        const int32_t rbno = LoadI32(candidate);
+        const int32_t rbno = layout::kRbno.I32(candidate);
         return rbno < wanted ? -1 : (rbno > wanted ? 1 : 0);
       },
       /*stopOnShortRead=*/true);
@@ -173,13 +187,13 @@ int32_t ReadRtfRecord(RateContext& context) {
   if (found.outcome == Probe::kMissing) return 0;
 
   if (wide) {
-    CopyToBaseRates(context, 0, record + kRtfValuesAt, kWideValues);
+    CopyToBaseRates(context, 0, record, values);
   } else {
-    Rating().factorGroup =
-        ReadFixedNumber(reinterpret_cast<const char*>(record + kRtfGroupAt), kKeyWidth);
-    CopyToBaseRecord(record + kRtfValuesAt);
+    const std::string_view group = layout::kFactorGroup.Bytes(record);
+    Rating().factorGroup = ReadFixedNumber(group.data(), static_cast<int32_t>(group.size()));
+    CopyToBaseRecord(record, values);
   }
-  TakeMinimumCharge(context, LoadI32(record + kRtfValuesAt));
+  TakeMinimumCharge(context, values.I32(record));
   return 1;
 }
 

@@ -3,14 +3,14 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "formats/factors.h"
+#include "formats/rate_records.h"
 #include "tariffkit/record_image.h"
 
 namespace brant::tariffkit {
 namespace {
 
-constexpr std::size_t kKeySize = 6;
-constexpr int kRepeatBits = 6;
-constexpr int kFactorBits = 18;
+constexpr std::size_t kKeySize = formats::kRateKey.width;
 
 // Keys are compared as 6 bytes; a shorter or longer key would shift the
 // record, so it is refused rather than padded.
@@ -18,24 +18,22 @@ void RequireKey(const std::string& key, const char* what) {
   Require(key.size() == kKeySize, std::string(what) + " \"" + key + "\" is not 6 characters");
 }
 
-void AppendValues(std::string& out, const std::vector<int32_t>& values, std::size_t count,
-                  const char* what) {
-  Require(values.size() <= count, std::string(what) + " holds more than " +
-                                      std::to_string(count) + " values");
-  for (std::size_t i = 0; i < count; ++i) AppendI32(out, i < values.size() ? values[i] : 0);
-}
-
-// Bits 0 to 5 the repeat count, bits 6 to 23 the factor.
-uint32_t PackFactorGroup(const FactorGroup& group) {
-  RequireBits(group.repeat, kRepeatBits, "factor group repeat count");
-  RequireBits(group.factor, kFactorBits, "factor");
-  return group.repeat | (group.factor << kRepeatBits);
+void RequireValues(const std::vector<int32_t>& values, const formats::Field& run,
+                   const char* what) {
+  Require(values.size() <= run.count, std::string(what) + " holds more than " +
+                                           std::to_string(run.count) + " values");
 }
 
 std::string FactorData(const FactorEntry& entry, bool allowLong) {
-  std::string data;
-  for (const FactorGroup& group : entry.groups) AppendU24(data, PackFactorGroup(group));
-  Require(allowLong || data.size() <= kMaxFactorEntryData,
+  std::string data(formats::kFactorGroupSize * entry.groups.size(), '\0');
+  for (std::size_t i = 0; i < entry.groups.size(); ++i) {
+    const FactorGroup& group = entry.groups[i];
+    RequireBits(group.repeat, formats::kRepeatBits, "factor group repeat count");
+    RequireBits(group.factor, formats::kFactorBits, "factor");
+    formats::EncodeFactorGroup({group.factor, group.repeat},
+                               Image(data) + formats::kFactorGroupSize * i);
+  }
+  Require(allowLong || data.size() <= formats::kMaxFactorEntryData,
           "factor entry " + entry.lowKey + " holds more than 516 bytes of groups");
   return data;
 }
@@ -54,22 +52,25 @@ uint16_t DirectoryLength(const FactorEntry& entry, std::size_t length) {
   return static_cast<uint16_t>(length);
 }
 
-void AppendDirectoryEntry(std::string& directory, const FactorEntry& entry, std::size_t at,
-                          std::size_t length) {
+void PutDirectoryEntry(uint8_t* place, const FactorEntry& entry, std::size_t at,
+                       std::size_t length) {
   RequireKey(entry.lowKey, "factor entry low key");
   RequireKey(entry.highKey, "factor entry high key");
-  directory += entry.lowKey;
-  directory += entry.highKey;
-  AppendI16(directory, DirectoryOffset(entry, at));
-  AppendU16(directory, DirectoryLength(entry, length));
+  const int16_t offset = DirectoryOffset(entry, at);
+  formats::EncodeFactorEntry({entry.lowKey, entry.highKey, offset, DirectoryLength(entry, length)},
+                             place);
 }
 
-std::string RateRecords(const std::vector<RateRecord>& records, std::size_t count) {
+// Records of `size` bytes whose values are the field `values`.
+std::string RateRecords(const std::vector<RateRecord>& records, std::size_t size,
+                        const formats::Field& values) {
   std::string out;
-  for (const RateRecord& record : records) {
-    RequireKey(record.key, "rate record key");
-    out += record.key;
-    AppendValues(out, record.values, count, "a rate record");
+  for (const RateRecord& r : records) {
+    RequireKey(r.key, "rate record key");
+    RequireValues(r.values, values, "a rate record");
+    std::string record = ZeroRecord(size);
+    formats::EncodeKeyedRates(r.key, r.values, values, Image(record));
+    out += record;
   }
   return out;
 }
@@ -80,27 +81,28 @@ std::string FactorDirectoryFile(const std::vector<FactorEntry>& entries,
                                 std::size_t size) {
   Require(entries.size() <= room,
           "a factor directory holds at most " + std::to_string(room) + " entries");
-  std::string directory;
+  std::string directory = ZeroRecord(size);
   std::string data;
   const auto last = static_cast<int16_t>(static_cast<int>(entries.size()) - 1);
-  AppendI16(directory, layout.declaredLastEntry.value_or(last));
-  for (const FactorEntry& entry : entries) {
-    std::string bytes = FactorData(entry, layout.allowLongEntries);
-    AppendDirectoryEntry(directory, entry, size + data.size(), bytes.size());
+  formats::kLastEntry.PutI16(Image(directory), layout.declaredLastEntry.value_or(last));
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    std::string bytes = FactorData(entries[k], layout.allowLongEntries);
+    PutDirectoryEntry(Image(directory) + formats::FactorEntryOffset(k), entries[k],
+                      size + data.size(), bytes.size());
     data += bytes;
   }
-  directory.resize(size, '\0');
   return directory + data;
 }
 
 }  // namespace
 
 std::string RateFile(const std::vector<RateRecord>& records, bool wide) {
-  return RateRecords(records, wide ? kWideRateValues : kNarrowRateValues);
+  return wide ? RateRecords(records, formats::wide_rate::kSize, formats::wide_rate::kValues)
+              : RateRecords(records, formats::narrow_rate::kSize, formats::narrow_rate::kValues);
 }
 
 std::string LegRateFile(const std::vector<RateRecord>& records) {
-  return RateRecords(records, kLegRateValues);
+  return RateRecords(records, formats::leg_rate::kSize, formats::leg_rate::kValues);
 }
 
 std::string RtfFile(const std::vector<RtfRecord>& records, bool wide) {
@@ -110,27 +112,29 @@ std::string RtfFile(const std::vector<RtfRecord>& records, bool wide) {
             ".RTF record " + std::to_string(records[i].rbno) + " is out of order");
   }
   std::string out;
-  for (const RtfRecord& record : records) {
-    Require(record.factorGroup >= 0 && record.factorGroup <= 999999,
-            "factor group number " + std::to_string(record.factorGroup) + " is not six digits");
-    AppendI32(out, record.rbno);
+  for (const RtfRecord& r : records) {
+    Require(r.factorGroup >= 0 && r.factorGroup <= 999999,
+            "factor group number " + std::to_string(r.factorGroup) + " is not six digits");
+    RequireValues(r.values, formats::PointRateValues(wide), "an .RTF record");
     char group[8];
-    std::snprintf(group, sizeof group, "%06d", static_cast<int>(record.factorGroup));
-    out.append(group, kKeySize);
-    AppendValues(out, record.values, wide ? kWideRateValues : kNarrowRateValues, "an .RTF record");
+    std::snprintf(group, sizeof group, "%06d", static_cast<int>(r.factorGroup));
+    std::string record = ZeroRecord(formats::PointRateSize(wide));
+    formats::EncodePointRate({r.rbno, group, r.values}, wide, Image(record));
+    out += record;
   }
   return out;
 }
 
 std::string FactorFile(const std::vector<FactorEntry>& entries,
                        const FactorDirectoryLayout& layout) {
-  return FactorDirectoryFile(entries, layout, kFactorDirectoryEntries, kFactorDirectorySize);
+  return FactorDirectoryFile(entries, layout, formats::factor_directory::kRoom,
+                             formats::factor_directory::kSize);
 }
 
 std::string MexicanFactorFile(const std::vector<FactorEntry>& entries,
                               const FactorDirectoryLayout& layout) {
-  return FactorDirectoryFile(entries, layout, kMexicanFactorDirectoryEntries,
-                             kMexicanFactorDirectorySize);
+  return FactorDirectoryFile(entries, layout, formats::mexican_factor_directory::kRoom,
+                             formats::mexican_factor_directory::kSize);
 }
 
 std::string FactorRangeFile(const std::vector<FactorGroupRange>& ranges) {
@@ -142,8 +146,9 @@ std::string FactorRangeFile(const std::vector<FactorGroupRange>& ranges) {
   }
   std::string out;
   for (const FactorGroupRange& range : ranges) {
-    AppendI32(out, range.lowest);
-    AppendI32(out, range.highest);
+    std::string record = ZeroRecord(formats::factor_range::kSize);
+    formats::EncodeFactorRange({range.lowest, range.highest}, Image(record));
+    out += record;
   }
   return out;
 }
@@ -151,7 +156,10 @@ std::string FactorRangeFile(const std::vector<FactorGroupRange>& ranges) {
 std::string GroupFactorFile(const std::vector<std::vector<int32_t>>& records) {
   std::string out;
   for (const std::vector<int32_t>& factors : records) {
-    AppendValues(out, factors, kGroupFactorCells, "a .FC2 record");
+    RequireValues(factors, formats::group_factors::kFactors, "a .FC2 record");
+    std::string record = ZeroRecord(formats::group_factors::kSize);
+    formats::EncodeGroupFactors(factors, Image(record));
+    out += record;
   }
   return out;
 }

@@ -1,5 +1,6 @@
 // Rate records and the factors that widen narrow ones: .RTE, the .FAC
-// directory and factor groups, and the .FC1/.FC2 group factor files.
+// directory and factor groups, and the .FC1/.FC2 group factor files. Their
+// layouts are in formats/rate_records.h and formats/factors.h.
 #pragma once
 
 #include <cstddef>
@@ -15,10 +16,6 @@ namespace brant::tariffkit {
 // by break); narrow ones the 4 minimum charges and the base rate of each of
 // up to 9 breaks. Fewer values than the shape holds are padded with 0.
 // Records are written in the order given; the readers expect ascending keys.
-inline constexpr std::size_t kWideRateValues = 166;
-inline constexpr std::size_t kNarrowRateValues = 13;
-inline constexpr std::size_t kWideRateRecordSize = 6 + 4 * kWideRateValues;      // 670
-inline constexpr std::size_t kNarrowRateRecordSize = 6 + 4 * kNarrowRateValues;  // 58
 struct RateRecord {
   std::string key{};
   std::vector<int32_t> values{};
@@ -27,16 +24,12 @@ std::string RateFile(const std::vector<RateRecord>& records, bool wide);
 
 // .RMX (Mexican legs) and .AKR (Alaskan legs): a key and 163 values, the
 // minimum charge and then class cells 4 to 165.
-inline constexpr std::size_t kLegRateValues = 163;
-inline constexpr std::size_t kLegRateRecordSize = 6 + 4 * kLegRateValues;  // 658
 std::string LegRateFile(const std::vector<RateRecord>& records);
 
 // .RTF, the base-point method's rates, ascending by RBNO (records out of
 // order are refused, as the lookup halves the file): the RBNO as an
 // i32, 6 characters (a narrow record's factor group number as six digits;
 // not read in a wide one), then 166 (wide) or 13 (narrow) values.
-inline constexpr std::size_t kWideRtfRecordSize = 10 + 4 * kWideRateValues;      // 674
-inline constexpr std::size_t kNarrowRtfRecordSize = 10 + 4 * kNarrowRateValues;  // 62
 struct RtfRecord {
   int32_t rbno = 0;
   int32_t factorGroup = 0;  // 0 to 999999
@@ -69,17 +62,12 @@ struct FactorDirectoryLayout {
   // Lets an entry's data pass the 516 bytes a lookup reads.
   bool allowLongEntries = false;
 };
-inline constexpr std::size_t kFactorDirectorySize = 802;
-inline constexpr std::size_t kFactorDirectoryEntries = 50;
-inline constexpr std::size_t kMaxFactorEntryData = 516;
 std::string FactorFile(const std::vector<FactorEntry>& entries,
                        const FactorDirectoryLayout& layout = {});
 
 // The factors of Mexican legs, which the host keeps: the same layout with a
 // directory of 10 entries (162 bytes, what the host loads into
 // altFacDirectory), then the data that altFactorHandle reads.
-inline constexpr std::size_t kMexicanFactorDirectorySize = 162;
-inline constexpr std::size_t kMexicanFactorDirectoryEntries = 10;
 std::string MexicanFactorFile(const std::vector<FactorEntry>& entries,
                               const FactorDirectoryLayout& layout = {});
 
@@ -94,7 +82,6 @@ std::string FactorRangeFile(const std::vector<FactorGroupRange>& ranges);
 
 // .FC2: 648-byte records of 162 factors, one per class rate cell in cell
 // order; fewer factors are padded with 0.
-inline constexpr std::size_t kGroupFactorCells = 162;
 std::string GroupFactorFile(const std::vector<std::vector<int32_t>>& records);
 
 }  // namespace brant::tariffkit

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "formats/minimum_charges.h"
 #include "tariffkit/record_image.h"
 
 namespace brant::tariffkit {
@@ -14,28 +15,22 @@ constexpr std::size_t kWeightLabelSize = 5;
 constexpr std::size_t kWeightNumberSize = 8;
 constexpr int32_t kLargestWeightText = 99999999;
 constexpr std::size_t kWeightRecords = BRANT_WGT_RECORDS;
-constexpr std::size_t kMaxChargeLevels = 16;
 constexpr int kStatePrefixes = BRANT_STATE_CODE_RECORDS;
 
 // The .MCH grammar has no escapes: a separator inside a text would end it.
 void RequirePlainMchText(const std::string& text, const char* field) {
-  Require(text.find_first_of(";\r\\") == std::string::npos,
+  Require(text.find_first_of(formats::kChargeSeparators) == std::string::npos,
           std::string(field) + " \"" + text + "\" holds a separator");
 }
 
 std::string MchEntryText(const MinimumChargeEntry& e) {
-  Require(e.levels.size() <= kMaxChargeLevels, "an .MCH entry holds at most 16 levels");
+  Require(e.levels.size() <= formats::kMaxChargeLevels, "an .MCH entry holds at most 16 levels");
   Require(e.lowest >= 0 && e.highest >= 0, "an .MCH range is two unsigned numbers");
-  char head[96];
-  std::snprintf(head, sizeof head, "\\%c %ld;%ld;%02zu %c", e.letter, static_cast<long>(e.lowest),
-                static_cast<long>(e.highest), e.levels.size(), e.kind);
-  std::string text = head;
   for (const MinimumChargeLevel& level : e.levels) {
     RequirePlainMchText(level.label, ".MCH label");
     RequirePlainMchText(level.value, ".MCH value");
-    text += ';' + level.label + ';' + level.value;
   }
-  return text + '\r';
+  return formats::FormatChargeEntry({e.letter, e.lowest, e.highest}, e.kind, e.levels);
 }
 
 // Right-aligned as the reader's atol expects it: leading blanks, digits,

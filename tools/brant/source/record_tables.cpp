@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "formats/base_points.h"
+#include "formats/rate_records.h"
 #include "source/source_tables.h"
 #include "tariffkit/tariffkit.h"
 
@@ -393,9 +394,8 @@ std::vector<std::string> RateValueNames(bool wide) {
 }
 
 SourceTable KeyedRates(const char* source, const char* extension, std::vector<std::string> values,
-                       std::size_t recordSize,
+                       std::size_t recordSize, const formats::Field& valueField,
                        std::function<std::string(const std::vector<kit::RateRecord>&)> write) {
-  const std::size_t count = values.size();
   return Table<kit::RateRecord>({
       .source = source,
       .extension = extension,
@@ -403,7 +403,10 @@ SourceTable KeyedRates(const char* source, const char* extension, std::vector<st
       .parse = [](RowFields& f) { return kit::RateRecord{f.Exact(0, 6), f.Values(1, true)}; },
       .write = write,
       .recordSize = recordSize,
-      .decode = [count](RecordReader& r) { return kit::RateRecord{r.Raw(6), r.I32s(count)}; },
+      .decode = [recordSize, valueField](RecordReader& r) {
+        formats::KeyedRateRecord k = formats::DecodeKeyedRates(r.Record(recordSize), valueField);
+        return kit::RateRecord{std::string(k.key), std::move(k.values)};
+      },
       .row = [](const kit::RateRecord& k) { return WithValues({k.key}, k.values); },
       .follows = Ascending<kit::RateRecord>([](const kit::RateRecord& k) { return k.key; }, 0, true),
   });
@@ -418,7 +421,7 @@ int32_t FactorGroupNumber(const std::string& digits) {
 }
 
 SourceTable PointRates(bool wide) {
-  const std::size_t count = wide ? kit::kWideRateValues : kit::kNarrowRateValues;
+  const std::size_t size = formats::PointRateSize(wide);
   return Table<kit::RtfRecord>({
       .source = "point_rates.csv",
       .extension = ".RTF",
@@ -428,11 +431,11 @@ SourceTable PointRates(bool wide) {
                               static_cast<int32_t>(f.Whole(1, 0, 999999)), f.Values(2, true)};
       },
       .write = [wide](const std::vector<kit::RtfRecord>& r) { return kit::RtfFile(r, wide); },
-      .recordSize = wide ? kit::kWideRtfRecordSize : kit::kNarrowRtfRecordSize,
-      .decode = [count](RecordReader& r) {
-        const int32_t rbno = r.I32();
-        const int32_t group = FactorGroupNumber(r.Raw(6));
-        return kit::RtfRecord{rbno, group, r.I32s(count)};
+      .recordSize = size,
+      .decode = [wide, size](RecordReader& r) {
+        formats::PointRateRecord p = formats::DecodePointRate(r.Record(size), wide);
+        const int32_t group = FactorGroupNumber(std::string(p.factorGroup));
+        return kit::RtfRecord{p.rbno, group, std::move(p.values)};
       },
       .row = [](const kit::RtfRecord& k) {
         return WithValues({Str(k.rbno), Str(k.factorGroup)}, k.values);
@@ -549,8 +552,9 @@ SourceTable TransitDays() {
 }  // namespace
 
 void AddRecordTables(std::vector<SourceTable>& tables, bool wide) {
-  const std::size_t rteSize = wide ? kit::kWideRateRecordSize : kit::kNarrowRateRecordSize;
+  const std::size_t rteSize = wide ? formats::wide_rate::kSize : formats::narrow_rate::kSize;
   tables.push_back(KeyedRates("rates.csv", ".RTE", RateValueNames(wide), rteSize,
+                              formats::RateValues(wide),
                               [wide](const auto& r) { return kit::RateFile(r, wide); }));
   tables.push_back(PointRates(wide));
   tables.push_back(BasePoints("base_points.csv", ".BSF"));
@@ -570,12 +574,12 @@ void AddRecordTables(std::vector<SourceTable>& tables, bool wide) {
   tables.push_back(MexicanPoints());
   tables.push_back(PointRbnos("mexican_rbnos.csv", ".MMX", 12, kit::MexicanRbnoFile));
   const std::vector<std::string> legValues = Join({"minimum"}, Numbered("cell", 4, 165));
-  tables.push_back(KeyedRates("mexican_rates.csv", ".RMX", legValues, kit::kLegRateRecordSize,
-                              kit::LegRateFile));
+  tables.push_back(KeyedRates("mexican_rates.csv", ".RMX", legValues, formats::leg_rate::kSize,
+                              formats::leg_rate::kValues, kit::LegRateFile));
   tables.push_back(AlaskaPoints());
   tables.push_back(PointRbnos("alaska_rbnos.csv", ".AKM", 13, kit::AlaskaRbnoFile));
-  tables.push_back(KeyedRates("alaska_rates.csv", ".AKR", legValues, kit::kLegRateRecordSize,
-                              kit::LegRateFile));
+  tables.push_back(KeyedRates("alaska_rates.csv", ".AKR", legValues, formats::leg_rate::kSize,
+                              formats::leg_rate::kValues, kit::LegRateFile));
   tables.push_back(PostalAdjustmentPoints("origin_postal_adjustment_points.csv", ".FCA"));
   tables.push_back(PostalAdjustmentPoints("destination_postal_adjustment_points.csv", ".TCA"));
   tables.push_back(LaneAdjustments());

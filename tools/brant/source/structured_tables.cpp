@@ -3,6 +3,8 @@
 // factor files and the ZIP-addressed adjustment points.
 #include <map>
 
+#include "formats/factors.h"
+#include "formats/minimum_charges.h"
 #include "source/source_tables.h"
 #include "tariffkit/tariffkit.h"
 
@@ -14,11 +16,12 @@ using Row = std::vector<std::string>;
 
 // ---- .MCH ------------------------------------------------------------------
 
-const Columns kChargeColumns{{"letter", "lowest", "highest", "kind", "label", "value"}, 0, 2, 16};
+const Columns kChargeColumns{
+    {"letter", "lowest", "highest", "kind", "label", "value"}, 0, 2, formats::kMaxChargeLevels};
 
 std::string ChargeText(RowFields& f, std::size_t col) {
   std::string text = f.Text(col, std::string::npos);
-  if (text.find_first_of(";\\\r") != std::string::npos) {
+  if (text.find_first_of(formats::kChargeSeparators) != std::string::npos) {
     f.Fail(col, f.Name(col) + " must not hold ';', '\\' or a carriage return");
   }
   return text;
@@ -33,63 +36,38 @@ kit::MinimumChargeEntry ParseCharge(RowFields& f) {
   return e;
 }
 
-// Reads the entries back from the text the kit writes:
-// "\L low;high;NN K" then ";label;value" per level, then CR.
-class ChargeTextReader {
- public:
-  explicit ChargeTextReader(const std::string& text) : text_(text) {}
-
-  std::vector<kit::MinimumChargeEntry> Entries() {
-    std::vector<kit::MinimumChargeEntry> entries;
-    while (at_ < text_.size()) {
-      kit::MinimumChargeEntry e;
-      Expect('\\');
-      e.letter = Next();
-      Expect(' ');
-      e.lowest = Number(Until(";"));
-      Expect(';');
-      e.highest = Number(Until(";"));
-      Expect(';');
-      const int32_t count = Number(std::string{Next(), Next()});
-      Expect(' ');
-      e.kind = Next();
-      for (int32_t i = 0; i < count; ++i) {
-        Expect(';');
-        kit::MinimumChargeLevel level{Until(";")};
-        Expect(';');
-        level.value = Until(";\r");
-        e.levels.push_back(level);
-      }
-      Expect('\r');
-      entries.push_back(e);
+// Reads the entries back from the text. The source holds only entries that
+// compile back to the same bytes, so each must be as FormatChargeEntry
+// writes it, with bounds of six digits at most.
+std::vector<kit::MinimumChargeEntry> ChargeEntries(const std::string& text) {
+  std::vector<kit::MinimumChargeEntry> entries;
+  const char* const begin = text.c_str();
+  for (const char* at = begin; at < begin + text.size();) {
+    const std::size_t start = static_cast<std::size_t>(at - begin);
+    formats::ChargeRange range{};
+    if (*at != formats::kChargeEntryMark ||
+        formats::ReadChargeRange(++at, range) != formats::ChargeHead::kRead) {
+      throw DumpFailure("byte " + Str(start) + " does not start an entry");
     }
-    return entries;
+    if (range.lowest < 0 || range.highest < 0 || range.lowest > 999999 ||
+        range.highest > 999999) {
+      throw DumpFailure("the entry at byte " + Str(start) + " has a bound past six digits");
+    }
+    const char kind = formats::ReadChargeKind(at).kind;
+    std::vector<kit::MinimumChargeLevel> levels;
+    for (formats::ChargeLevelText level; formats::ReadChargeLevel(at, level);) {
+      levels.push_back({std::string(level.label), std::string(level.value)});
+    }
+    if (*at == formats::kChargeEntryEnd) ++at;
+    const std::string written = formats::FormatChargeEntry(range, kind, levels);
+    if (text.compare(start, static_cast<std::size_t>(at - begin) - start, written) != 0) {
+      throw DumpFailure("the entry at byte " + Str(start) + " is not as the compiler writes it");
+    }
+    entries.push_back({range.letter, static_cast<int32_t>(range.lowest),
+                       static_cast<int32_t>(range.highest), kind, std::move(levels)});
   }
-
- private:
-  char Next() {
-    if (at_ >= text_.size()) throw DumpFailure("an entry is cut short");
-    return text_[at_++];
-  }
-  void Expect(char ch) {
-    if (Next() != ch) throw DumpFailure("byte " + Str(at_ - 1) + " is not an entry's separator");
-  }
-  std::string Until(const char* stops) {
-    const std::size_t end = text_.find_first_of(stops, at_);
-    if (end == std::string::npos) throw DumpFailure("an entry is cut short");
-    std::string part = text_.substr(at_, end - at_);
-    at_ = end;
-    return part;
-  }
-  static int32_t Number(const std::string& digits) {
-    int64_t value = 0;
-    if (!ParseWhole(digits, 0, 999999, value)) throw DumpFailure("\"" + digits + "\" is no number");
-    return static_cast<int32_t>(value);
-  }
-
-  const std::string& text_;
-  std::size_t at_ = 0;
-};
+  return entries;
+}
 
 SourceTable MinimumCharges() {
   SourceTable t{"minimum_charges.csv", {}, {".MCH"}};
@@ -103,7 +81,7 @@ SourceTable MinimumCharges() {
   t.dump = [](const TariffFiles& files, SourceTexts& texts) {
     CsvWriter csv;
     csv.Row(kChargeColumns.names);
-    for (const kit::MinimumChargeEntry& e : ChargeTextReader(files.at(".MCH")).Entries()) {
+    for (const kit::MinimumChargeEntry& e : ChargeEntries(files.at(".MCH"))) {
       Row row{std::string(1, e.letter), Str(e.lowest), Str(e.highest), std::string(1, e.kind)};
       for (const kit::MinimumChargeLevel& level : e.levels) {
         row.push_back(level.label);
@@ -162,7 +140,7 @@ SourceTable StateCodes() {
 // ---- .FAC and the Mexican factor directory ---------------------------------
 
 const Columns kFactorColumns{{"low_key", "high_key", "factor", "repeat"}, 0, 2,
-                             kit::kMaxFactorEntryData / 3};
+                             formats::kMaxFactorEntryData / formats::kFactorGroupSize};
 
 SourceTable Factors(const char* source, const char* extension, std::size_t room,
                     std::string (*write)(const std::vector<kit::FactorEntry>&,
@@ -173,10 +151,12 @@ SourceTable Factors(const char* source, const char* extension, std::size_t room,
     std::size_t count = 0;
     auto parse = [&](RowFields& f) {
       if (++count > room) f.Fail(0, "a directory holds at most " + Str(room) + " entries");
-      kit::FactorEntry e{f.Exact(0, 6), f.Exact(1, 6)};
+      kit::FactorEntry e{f.Exact(0, formats::factor_entry::kLowKey.width),
+                         f.Exact(1, formats::factor_entry::kHighKey.width)};
       for (std::size_t col = 2; col + 1 < f.Count(); col += 2) {
-        e.groups.push_back({static_cast<uint32_t>(f.Whole(col, 0, (1 << 18) - 1)),
-                            static_cast<uint32_t>(f.Whole(col + 1, 0, 63))});
+        e.groups.push_back(
+            {static_cast<uint32_t>(f.Whole(col, 0, (1 << formats::kFactorBits) - 1)),
+             static_cast<uint32_t>(f.Whole(col + 1, 0, (1 << formats::kRepeatBits) - 1))});
       }
       return e;
     };
@@ -186,23 +166,27 @@ SourceTable Factors(const char* source, const char* extension, std::size_t room,
   };
   t.dump = [=](const TariffFiles& files, SourceTexts& texts) {
     RecordReader r(files.at(extension));
-    const int last = r.I16();
+    const int last = formats::kLastEntry.I16(r.Record(formats::kLastEntry.End()));
     if (last < -1 || last >= static_cast<int>(room)) {
       throw DumpFailure("the directory's last entry " + Str(last) + " lies outside it");
     }
     CsvWriter csv;
     csv.Row(kFactorColumns.names);
     for (int k = 0; k <= last; ++k) {
-      r.Seek(2 + 16 * static_cast<std::size_t>(k));
-      Row row{r.Raw(6), r.Raw(6)};
-      const int16_t offset = r.I16();
-      const uint16_t length = r.U16();
-      if (offset < 0 || length % 3 != 0) throw DumpFailure("entry " + Str(k) + " has no groups");
-      r.Seek(static_cast<std::size_t>(offset));
-      for (int g = 0; g < length / 3; ++g) {
-        const uint32_t word = r.U24();
-        row.push_back(Str(word >> 6));
-        row.push_back(Str(word & 63));
+      r.Seek(formats::FactorEntryOffset(static_cast<std::size_t>(k)));
+      const formats::FactorEntryRecord e =
+          formats::DecodeFactorEntry(r.Record(formats::factor_entry::kSize));
+      Row row{std::string(e.lowKey), std::string(e.highKey)};
+      if (e.dataOffset < 0 || e.dataLength % formats::kFactorGroupSize != 0) {
+        throw DumpFailure("entry " + Str(k) + " has no groups");
+      }
+      r.Seek(static_cast<std::size_t>(e.dataOffset));
+      const uint8_t* data = r.Record(e.dataLength);
+      for (std::size_t g = 0; g < e.dataLength / formats::kFactorGroupSize; ++g) {
+        const formats::FactorGroupRecord group =
+            formats::DecodeFactorGroup(data + formats::kFactorGroupSize * g);
+        row.push_back(Str(group.factor));
+        row.push_back(Str(group.repeat));
       }
       csv.Row(row);
     }
@@ -214,7 +198,9 @@ SourceTable Factors(const char* source, const char* extension, std::size_t room,
 // ---- .FC1 and .FC2 ---------------------------------------------------------
 
 const Columns kGroupColumns{
-    Join({"lowest", "highest"}, Numbered("factor", 1, kit::kGroupFactorCells)), 2};
+    Join({"lowest", "highest"},
+         Numbered("factor", 1, static_cast<int>(formats::group_factors::kFactors.count))),
+    2};
 
 SourceTable GroupFactors() {
   SourceTable t{"group_factors.csv", {}, {".FC1", ".FC2"}};
@@ -245,15 +231,18 @@ SourceTable GroupFactors() {
     }
     RecordReader ranges(files.at(".FC1"));
     RecordReader factors(files.at(".FC2"));
-    const std::size_t count = ranges.Size() / 8;
-    if (factors.Size() / (4 * kit::kGroupFactorCells) != count) {
+    const std::size_t count = ranges.Size() / formats::factor_range::kSize;
+    if (factors.Size() / formats::group_factors::kSize != count) {
       throw DumpFailure(".FC1 and .FC2 hold different numbers of records");
     }
     CsvWriter csv;
     csv.Row(kGroupColumns.names);
     for (std::size_t p = 0; p < count; ++p) {
-      Row row{Str(ranges.I32()), Str(ranges.I32())};
-      for (int32_t v : factors.I32s(kit::kGroupFactorCells)) row.push_back(Str(v));
+      const formats::FactorRangeRecord range =
+          formats::DecodeFactorRange(ranges.Record(formats::factor_range::kSize));
+      Row row{Str(range.lowest), Str(range.highest)};
+      for (int32_t v : formats::DecodeGroupFactors(factors.Record(formats::group_factors::kSize)))
+        row.push_back(Str(v));
       csv.Row(row);
     }
     texts["group_factors.csv"] = csv.Text();
@@ -334,8 +323,9 @@ SourceTable ZipAdjustmentPoints(const char* source, const char* extension) {
 void AddStructuredTables(std::vector<SourceTable>& tables) {
   tables.push_back(MinimumCharges());
   tables.push_back(StateCodes());
-  tables.push_back(Factors("factors.csv", ".FAC", kit::kFactorDirectoryEntries, kit::FactorFile));
-  tables.push_back(Factors("mexican_factors.csv", ".MXF", kit::kMexicanFactorDirectoryEntries,
+  tables.push_back(
+      Factors("factors.csv", ".FAC", formats::factor_directory::kRoom, kit::FactorFile));
+  tables.push_back(Factors("mexican_factors.csv", ".MXF", formats::mexican_factor_directory::kRoom,
                            kit::MexicanFactorFile));
   tables.push_back(GroupFactors());
   tables.push_back(ZipAdjustmentPoints("origin_adjustment_points.csv", ".FBA"));
