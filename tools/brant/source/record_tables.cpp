@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "formats/base_points.h"
+#include "formats/special_legs.h"
 #include "source/source_tables.h"
 #include "tariffkit/tariffkit.h"
 
@@ -176,6 +177,11 @@ SourceTable ZoneMinimums() {
 
 // ---- Special legs ----------------------------------------------------------
 
+// A decoded text as the source writes it, its padding spaces dropped.
+std::string Unpadded(std::string_view text) {
+  return std::string(text.substr(0, text.find_last_not_of(' ') + 1));
+}
+
 SourceTable HawaiiPoints() {
   return Table<kit::HawaiiPoint>({
       .source = "hawaii_points.csv",
@@ -204,9 +210,12 @@ SourceTable HawaiiGateways() {
         return kit::HawaiiGateway{f.Text(0, 3), f.Text(1, 3), f.Text(2, 3)};
       },
       .write = kit::HawaiiGatewayFile,
-      .recordSize = 9,
+      .recordSize = formats::hawaii_gateway::kSize,
       .decode = [](RecordReader& r) {
-        return kit::HawaiiGateway{r.Spaced(3), r.Spaced(3), r.Spaced(3)};
+        const formats::HawaiiGatewayRecord g =
+            formats::DecodeHawaiiGateway(r.Record(formats::hawaii_gateway::kSize));
+        return kit::HawaiiGateway{Unpadded(g.originCode), Unpadded(g.destinationCode),
+                                  Unpadded(g.gateway)};
       },
       .row = [](const kit::HawaiiGateway& g) { return Row{g.originCode, g.destinationCode, g.gateway}; },
       .follows = Ascending<kit::HawaiiGateway>(
@@ -224,8 +233,12 @@ SourceTable GatewayZips() {
       .columns = {{"gateway", "zip"}},
       .parse = [](RowFields& f) { return kit::GatewayZip{f.Text(0, 3), f.Text(1, 5)}; },
       .write = kit::GatewayZipFile,
-      .recordSize = 8,
-      .decode = [](RecordReader& r) { return kit::GatewayZip{r.Spaced(3), r.Spaced(5)}; },
+      .recordSize = formats::gateway_zip::kSize,
+      .decode = [](RecordReader& r) {
+        const formats::GatewayZipRecord g =
+            formats::DecodeGatewayZip(r.Record(formats::gateway_zip::kSize));
+        return kit::GatewayZip{Unpadded(g.gateway), Unpadded(g.zip)};
+      },
       .row = [](const kit::GatewayZip& g) { return Row{g.gateway, g.zip}; },
       .follows = Ascending<kit::GatewayZip>(
           [](const kit::GatewayZip& g) { return Folded(g.gateway, 3); }, 0, true),
@@ -243,11 +256,11 @@ SourceTable HawaiiTable(const char* source, const char* extension) {
         return h;
       },
       .write = kit::HawaiiTableFile,
-      .recordSize = 33,
+      .recordSize = formats::hawaii_table::kSize,
       .decode = [](RecordReader& r) {
-        kit::HawaiiRates h{r.Spaced(3), r.Spaced(2), r.I32()};
-        for (int32_t& rate : h.rates) rate = r.I32();
-        return h;
+        const formats::HawaiiTableRecord h =
+            formats::DecodeHawaiiTable(r.Record(formats::hawaii_table::kSize));
+        return kit::HawaiiRates{Unpadded(h.areaCode), Unpadded(h.rateCode), h.minimum, h.rates};
       },
       .row = [](const kit::HawaiiRates& h) {
         return WithValues({h.areaCode, h.rateCode, Str(h.minimum)},
@@ -266,8 +279,12 @@ SourceTable MexicanPoints() {
       .columns = {{"postal_code", "point"}},
       .parse = [](RowFields& f) { return kit::MexicanPoint{f.Text(0, 5), f.Text(1, 3)}; },
       .write = kit::MexicanPointFile,
-      .recordSize = 8,
-      .decode = [](RecordReader& r) { return kit::MexicanPoint{r.Spaced(5), r.Spaced(3)}; },
+      .recordSize = formats::mexican_point::kSize,
+      .decode = [](RecordReader& r) {
+        const formats::MexicanPointRecord p =
+            formats::DecodeMexicanPoint(r.Record(formats::mexican_point::kSize));
+        return kit::MexicanPoint{Unpadded(p.postalCode), Unpadded(p.point)};
+      },
       .row = [](const kit::MexicanPoint& p) { return Row{p.postalCode, p.point}; },
   });
 }
@@ -283,8 +300,9 @@ SourceTable PointRbnos(const char* source, const char* extension, std::size_t si
       },
       .write = write,
       .recordSize = size,
-      .decode = [](RecordReader& r) {
-        return kit::PointRbno{r.Spaced(3), r.Spaced(3), r.Spaced(6)};
+      .decode = [size](RecordReader& r) {
+        const formats::PointRbnoRecord p = formats::DecodePointRbno(r.Record(size));
+        return kit::PointRbno{Unpadded(p.point), Unpadded(p.zipPrefix), Unpadded(p.digits)};
       },
       .row = [](const kit::PointRbno& p) { return Row{p.point, p.zipPrefix, p.digits}; },
   });
@@ -303,11 +321,12 @@ SourceTable AlaskaPoints() {
         return kit::AlaskaRange{lowest, highest.substr(3), f.Text(2, 3), f.Flag(3)};
       },
       .write = kit::AlaskaPointFile,
-      .recordSize = 11,
+      .recordSize = formats::alaska_point::kSize,
       .decode = [](RecordReader& r) {
-        kit::AlaskaRange a{r.Spaced(5), r.Spaced(2), r.Spaced(3)};
-        a.pointFlag = r.Char();
-        return a;
+        const formats::AlaskaPointRecord a =
+            formats::DecodeAlaskaPoint(r.Record(formats::alaska_point::kSize));
+        return kit::AlaskaRange{Unpadded(a.lowest), Unpadded(a.highestLastDigits),
+                                Unpadded(a.point), a.pointFlag};
       },
       .row = [](const kit::AlaskaRange& a) {
         return Row{a.lowest, a.lowest.substr(0, 3) + a.highestLastDigits, a.point,
@@ -568,12 +587,14 @@ void AddRecordTables(std::vector<SourceTable>& tables, bool wide) {
   tables.push_back(HawaiiTable("hawaii_table3.csv", ".HIP"));
   tables.push_back(HawaiiTable("hawaii_table4.csv", ".HIW"));
   tables.push_back(MexicanPoints());
-  tables.push_back(PointRbnos("mexican_rbnos.csv", ".MMX", 12, kit::MexicanRbnoFile));
+  tables.push_back(PointRbnos("mexican_rbnos.csv", ".MMX", formats::mexican_rbno::kSize,
+                              kit::MexicanRbnoFile));
   const std::vector<std::string> legValues = Join({"minimum"}, Numbered("cell", 4, 165));
   tables.push_back(KeyedRates("mexican_rates.csv", ".RMX", legValues, kit::kLegRateRecordSize,
                               kit::LegRateFile));
   tables.push_back(AlaskaPoints());
-  tables.push_back(PointRbnos("alaska_rbnos.csv", ".AKM", 13, kit::AlaskaRbnoFile));
+  tables.push_back(PointRbnos("alaska_rbnos.csv", ".AKM", formats::alaska_rbno::kSize,
+                              kit::AlaskaRbnoFile));
   tables.push_back(KeyedRates("alaska_rates.csv", ".AKR", legValues, kit::kLegRateRecordSize,
                               kit::LegRateFile));
   tables.push_back(PostalAdjustmentPoints("origin_postal_adjustment_points.csv", ".FCA"));
