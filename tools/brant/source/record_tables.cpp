@@ -1,6 +1,7 @@
 // Tables whose lines are the records of one tariff file, one for one.
 #include <cstdio>
 
+#include "formats/adjustments.h"
 #include "formats/base_points.h"
 #include "formats/special_legs.h"
 #include "source/source_tables.h"
@@ -176,11 +177,6 @@ SourceTable ZoneMinimums() {
 }
 
 // ---- Special legs ----------------------------------------------------------
-
-// A decoded text as the source writes it, its padding spaces dropped.
-std::string Unpadded(std::string_view text) {
-  return std::string(text.substr(0, text.find_last_not_of(' ') + 1));
-}
 
 SourceTable HawaiiPoints() {
   return Table<kit::HawaiiPoint>({
@@ -471,11 +467,11 @@ SourceTable Adjustments() {
                                f.Values(2, false)};
       },
       .write = kit::AdjustmentFile,
-      .recordSize = 669,
+      .recordSize = formats::adjustment::kSize,
       .decode = [](RecordReader& r) {
-        const int32_t number = r.I32();
-        const char mode = r.Char();
-        return kit::Adjustment{number, mode, r.I32s(kit::kAdjustmentValues)};
+        const formats::AdjustmentRecord a =
+            formats::DecodeAdjustment(r.Record(formats::adjustment::kSize));
+        return kit::Adjustment{a.number, a.mode, {a.values.begin(), a.values.end()}};
       },
       .row = [](const kit::Adjustment& a) {
         return WithValues({Str(a.number), std::string(1, a.mode)}, a.values);
@@ -494,18 +490,15 @@ SourceTable PostalAdjustmentPoints(const char* source, const char* extension) {
         return kit::PostalAdjustmentRange{f.Text(0, 3), f.Text(1, 3), f.Text(2, 5)};
       },
       .write = kit::PostalAdjustmentPointFile,
-      .recordSize = 18,
+      .recordSize = formats::postal_adjustment_range::kSize,
       .decode = [](RecordReader& r) {
-        kit::PostalAdjustmentRange p;
-        p.lowest = r.Spaced(3);
-        r.Raw(2);
-        p.highest = r.Spaced(3);
-        r.Raw(3);
-        p.point = r.Spaced(5);
-        return p;
+        const formats::PostalAdjustmentRangeRecord p = formats::DecodePostalAdjustmentRange(
+            r.Record(formats::postal_adjustment_range::kSize));
+        return kit::PostalAdjustmentRange{Unpadded(p.lowest), Unpadded(p.highest),
+                                          Unpadded(p.point)};
       },
       .row = [](const kit::PostalAdjustmentRange& p) { return Row{p.lowest, p.highest, p.point}; },
-      .trailer = 1,
+      .trailer = formats::postal_adjustment_range::kTrailer.size(),
   });
 }
 
@@ -518,10 +511,12 @@ SourceTable LaneAdjustments() {
         return kit::LaneAdjustment{f.Text(0, 5), f.Text(1, 5), f.Text(2, 6)};
       },
       .write = kit::LaneAdjustmentFile,
-      .recordSize = 17,
+      .recordSize = formats::lane_adjustment::kSize,
       .decode = [](RecordReader& r) {
-        r.Raw(1);
-        return kit::LaneAdjustment{r.Spaced(5), r.Spaced(5), r.Spaced(6)};
+        const formats::LaneAdjustmentRecord l =
+            formats::DecodeLaneAdjustment(r.Record(formats::lane_adjustment::kSize));
+        return kit::LaneAdjustment{Unpadded(l.originPoint), Unpadded(l.destinationPoint),
+                                   Unpadded(l.number)};
       },
       .row = [](const kit::LaneAdjustment& l) {
         return Row{l.originPoint, l.destinationPoint, l.number};
