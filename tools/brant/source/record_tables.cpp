@@ -4,6 +4,7 @@
 #include "formats/adjustments.h"
 #include "formats/base_points.h"
 #include "formats/special_legs.h"
+#include "formats/transit.h"
 #include "source/source_tables.h"
 #include "tariffkit/tariffkit.h"
 
@@ -538,10 +539,12 @@ SourceTable TransitDays() {
         return kit::TerminalDays{f.Text(0, 4), f.Text(1, 4), static_cast<int>(f.Whole(2, 0, 99))};
       },
       .write = kit::TerminalDaysFile,
-      .recordSize = 10,
+      .recordSize = formats::terminal_days::kSize,
       .decode = [](RecordReader& r) {
-        kit::TerminalDays t{r.Spaced(4), r.Spaced(4)};
-        const std::string days = r.Raw(2);
+        const formats::TerminalDaysRecord record =
+            formats::DecodeTerminalDays(r.Record(formats::terminal_days::kSize));
+        kit::TerminalDays t{Unpadded(record.originTerminal), Unpadded(record.destinationTerminal)};
+        const std::string days(record.days);
         int64_t value = 0;
         if (days[0] == '-' || !ParseWhole(days, 0, 99, value)) {
           throw DumpFailure("transit days are not two digits");
