@@ -2,8 +2,10 @@
 // and that point with the other end's ZIP prefix gives the RBNO digits. The
 // four files are small and read from their start.
 #include <cstring>
+#include <string_view>
 
 #include "context/status_codes.h"
+#include "formats/special_legs.h"
 #include "platform/file_io.h"
 #include "ratebase/rating_state.h"
 #include "ratebase/special_legs.h"
@@ -11,13 +13,11 @@
 namespace brant {
 namespace {
 
-constexpr std::size_t kBmxRecord = 8;   // postal code 5, Mexican point 3
-constexpr std::size_t kMmxRecord = 12;  // Mexican point 3, ZIP prefix 3, RBNO digits 6
-constexpr std::size_t kAkbRecord = 11;  // lowest ZIP 5, highest's last digits 2, point 3, flag 1
-constexpr std::size_t kAkmRecord = 13;  // Alaskan point 3, ZIP prefix 3, RBNO digits 6, unused 1
-constexpr std::size_t kPointWidth = 3;
-constexpr std::size_t kZipWidth = 5;
-constexpr std::size_t kPairWidth = 2 * kPointWidth;
+namespace point_rbno = formats::mexican_rbno;  // .AKM records begin the same way
+constexpr std::size_t kPointWidth = point_rbno::kPoint.width;
+constexpr std::size_t kZipWidth = formats::mexican_point::kPostalCode.width;
+constexpr std::size_t kPairWidth = point_rbno::kKeyWidth;
+static_assert(formats::alaska_point::kLowest.width == kZipWidth);
 
 // The records of an open file; -1 when it holds more than these files'
 // record counter could count.
@@ -51,13 +51,13 @@ bool ReadLegFile(RateContext& c, const char* extension, std::size_t recordSize,
 // The pair key of the point files: the special point, then the other end's
 // ZIP prefix.
 void PairKey(char* key, const char* specialPoint, const char* otherPoint) {
-  std::memcpy(key, specialPoint, kPointWidth);
-  std::memcpy(key + kPointWidth, otherPoint, kPointWidth);
+  std::memcpy(key + point_rbno::kPoint.offset, specialPoint, point_rbno::kPoint.width);
+  std::memcpy(key + point_rbno::kZipPrefix.offset, otherPoint, point_rbno::kZipPrefix.width);
 }
 
-void SetRbno(RateContext& c, char letter, const uint8_t* digits) {
+void SetRbno(RateContext& c, char letter, std::string_view digits) {
   c.rbno[0] = letter;
-  std::memcpy(c.rbno + 1, digits, 6);
+  std::memcpy(c.rbno + 1, digits.data(), digits.size());
 }
 
 }  // namespace
@@ -76,13 +76,15 @@ int32_t LookupMexicanPoint(RateContext& c) {
   char* point = c.origMexicanPoint != 0 ? state.origPoint : state.destPoint;
   bool matched = false;
   auto visit = [&](const uint8_t* r, int64_t) {
-    if (std::memcmp(r, key, kZipWidth) == 0) {  // a later match replaces an earlier one
-      std::memcpy(point, r + kZipWidth, kPointWidth);
+    // A later match replaces an earlier one.
+    const formats::MexicanPointRecord p = formats::DecodeMexicanPoint(r);
+    if (p.postalCode == std::string_view(key, sizeof key)) {
+      std::memcpy(point, p.point.data(), p.point.size());
       matched = true;
     }
     return true;
   };
-  if (!ReadLegFile(c, ".BMX", kBmxRecord, kBseOpen, kBseRead, visit)) return 0;
+  if (!ReadLegFile(c, ".BMX", formats::mexican_point::kSize, kBseOpen, kBseRead, visit)) return 0;
   return matched ? 1 : 0;
 }
 
@@ -98,11 +100,11 @@ int32_t LookupMexicanRbno(RateContext& c) {
   auto visit = [&](const uint8_t* r, int64_t at) {
     if (std::memcmp(r, key, kPairWidth) == 0) {  // a later match replaces an earlier one
       state.matrixResult = static_cast<int32_t>(at);
-      SetRbno(c, 'M', r + kPairWidth);
+      SetRbno(c, 'M', formats::DecodePointRbno(r).digits);
     }
     return true;
   };
-  if (!ReadLegFile(c, ".MMX", kMmxRecord, kMatrixOpen, kMmxRead, visit)) return 0;
+  if (!ReadLegFile(c, ".MMX", formats::mexican_rbno::kSize, kMatrixOpen, kMmxRead, visit)) return 0;
   return state.matrixResult >= 0 ? 1 : 0;
 }
 
@@ -121,18 +123,18 @@ int32_t LookupAlaskaPoint(RateContext& c) {
   char* point = alaskanOrigin ? state.origPoint : state.destPoint;
   bool matched = false;
   auto visit = [&](const uint8_t* r, int64_t) {
-    // The highest ZIP shares the lowest's first three digits.
+    const formats::AlaskaPointRecord range = formats::DecodeAlaskaPoint(r);
     char highest[kZipWidth];
-    std::memcpy(highest, r, 3);
-    std::memcpy(highest + 3, r + kZipWidth, 2);
-    if (std::memcmp(r, key, kZipWidth) <= 0 && std::memcmp(key, highest, kZipWidth) <= 0) {
-      std::memcpy(point, r + 7, kPointWidth);
-      c.alaskaPointFlag = static_cast<char>(r[10]);
+    formats::HighestAlaskaZip(range, highest);
+    if (std::memcmp(range.lowest.data(), key, kZipWidth) <= 0 &&
+        std::memcmp(key, highest, kZipWidth) <= 0) {
+      std::memcpy(point, range.point.data(), range.point.size());
+      c.alaskaPointFlag = range.pointFlag;
       matched = true;
     }
     return true;
   };
-  if (!ReadLegFile(c, ".AKB", kAkbRecord, kAkbOpen, kAkbRead, visit)) return 0;
+  if (!ReadLegFile(c, ".AKB", formats::alaska_point::kSize, kAkbOpen, kAkbRead, visit)) return 0;
   return matched ? 1 : 0;
 }
 
@@ -148,10 +150,10 @@ int32_t LookupAlaskaRbno(RateContext& c) {
   auto visit = [&](const uint8_t* r, int64_t at) {
     if (std::memcmp(r, key, kPairWidth) != 0) return true;
     state.matrixResult = static_cast<int32_t>(at);  // the first match is taken
-    SetRbno(c, 'K', r + kPairWidth);
+    SetRbno(c, 'K', formats::DecodePointRbno(r).digits);
     return false;
   };
-  if (!ReadLegFile(c, ".AKM", kAkmRecord, kAkmOpen, kAkmRead, visit)) return 0;
+  if (!ReadLegFile(c, ".AKM", formats::alaska_rbno::kSize, kAkmOpen, kAkmRead, visit)) return 0;
   return state.matrixResult >= 0 ? 1 : 0;
 }
 

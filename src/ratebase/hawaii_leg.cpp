@@ -1,10 +1,13 @@
 // The Hawaiian leg: the mainland gateway that stands in for the Hawaiian
 // end, and the charges of the four Hawaiian tables priced by weight.
+#include <algorithm>
 #include <cstddef>
 #include <cstring>
+#include <string_view>
 
 #include "context/byte_coding.h"
 #include "formats/host_records.h"
+#include "formats/special_legs.h"
 #include "platform/file_io.h"
 #include "ratebase/rating_state.h"
 #include "ratebase/special_legs.h"
@@ -12,12 +15,9 @@
 namespace brant {
 namespace {
 
-constexpr std::size_t kGatewayRecord = 9;     // .HIM: origin code, destination code, gateway
-constexpr std::size_t kGatewayZipRecord = 8;  // .HIF: gateway, ZIP
-constexpr std::size_t kTableRecord = 33;      // area code, rate code, minimum, six rates
-constexpr std::size_t kTableKeyWidth = 5;
-constexpr std::size_t kTableValuesAt = 5;
-constexpr std::size_t kPointWidth = 3;
+constexpr std::size_t kPointWidth = formats::hawaii_gateway::kOriginCode.width;
+static_assert(HawaiiTableValues{}.size() == 1 + formats::hawaii_table::kRates.count,
+              "a table's values are its minimum and its rates");
 
 const char* TableExtension(int32_t table) {
   switch (table) {
@@ -89,45 +89,50 @@ int32_t LookupHawaiiGateway(RateContext& c) {
   } else {
     std::memcpy(state.destPoint, "MEX", kPointWidth);
   }
-  char key[2 * kPointWidth];
-  std::memcpy(key, state.origPoint, kPointWidth);
-  std::memcpy(key + kPointWidth, state.destPoint, kPointWidth);
+  namespace layout = formats::hawaii_gateway;
+  char key[layout::kKeyWidth];
+  std::memcpy(key + layout::kOriginCode.offset, state.origPoint, layout::kOriginCode.width);
+  std::memcpy(key + layout::kDestinationCode.offset, state.destPoint,
+              layout::kDestinationCode.width);
 
   std::memset(c.hawaiiGatewayCode, 0, sizeof c.hawaiiGatewayCode);
-  uint8_t record[kGatewayRecord];
+  uint8_t record[layout::kSize];
   ScopedDescriptor file(Openfile(&c, ".HIM"));
-  if (FindSortedRecord(file.get(), kGatewayRecord, 0, key, sizeof key, record) < 0) {
+  if (FindSortedRecord(file.get(), sizeof record, 0, key, sizeof key, record) < 0) {
     c.errorCode = BRANT_INVALID_ZIP_COMBINATION;
     return 0;
   }
-  std::memcpy(c.hawaiiGatewayCode, record + 6, 3);
+  const std::string_view gateway = formats::DecodeHawaiiGateway(record).gateway;
+  std::memcpy(c.hawaiiGatewayCode, gateway.data(), gateway.size());
   return 1;
 }
 
 int32_t LookupGatewayZip(RateContext& c) {
-  char key[3];
+  namespace layout = formats::gateway_zip;
+  char key[layout::kKeyWidth];
   CopyLeading(key, sizeof key, c.hawaiiGatewayCode);
-  uint8_t record[kGatewayZipRecord];
+  uint8_t record[layout::kSize];
   ScopedDescriptor file(Openfile(&c, ".HIF"));
-  if (FindSortedRecord(file.get(), kGatewayZipRecord, 0, key, sizeof key, record) < 0) return 0;
-  std::memcpy(c.hawaiiGatewayZip, record + 3, 5);
+  if (FindSortedRecord(file.get(), sizeof record, 0, key, sizeof key, record) < 0) return 0;
+  const std::string_view zip = formats::DecodeGatewayZip(record).zip;
+  std::memcpy(c.hawaiiGatewayZip, zip.data(), zip.size());
   return 1;
 }
 
 int32_t LookupHawaiiTable(RateContext& c, int32_t table) {
   const char* extension = TableExtension(table);
   if (extension == nullptr) return 0;
-  char key[kTableKeyWidth];
-  CopyLeading(key, 3, c.hawaiiAreaCode);
-  CopyLeading(key + 3, 2, c.hawaiiRateCode);
-  uint8_t record[kTableRecord];
+  namespace layout = formats::hawaii_table;
+  char key[layout::kKeyWidth];
+  CopyLeading(key + layout::kAreaCode.offset, layout::kAreaCode.width, c.hawaiiAreaCode);
+  CopyLeading(key + layout::kRateCode.offset, layout::kRateCode.width, c.hawaiiRateCode);
+  uint8_t record[layout::kSize];
   ScopedDescriptor file(Openfile(&c, extension));
-  if (FindSortedRecord(file.get(), kTableRecord, 0, key, sizeof key, record) < 0) return 0;
-  auto* field = reinterpret_cast<uint8_t*>(&c) + TableOffset(table);
-  for (std::size_t i = 0; i < HawaiiTableValues{}.size(); ++i) {
-    const int32_t value = LoadI32(record + kTableValuesAt + 4 * i);
-    std::memcpy(field + 4 * i, &value, sizeof value);
-  }
+  if (FindSortedRecord(file.get(), sizeof record, 0, key, sizeof key, record) < 0) return 0;
+  const formats::HawaiiTableRecord found = formats::DecodeHawaiiTable(record);
+  HawaiiTableValues values{found.minimum};
+  std::copy(found.rates.begin(), found.rates.end(), values.begin() + 1);
+  std::memcpy(reinterpret_cast<uint8_t*>(&c) + TableOffset(table), values.data(), sizeof values);
   return 1;
 }
 

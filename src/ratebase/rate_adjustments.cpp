@@ -6,6 +6,7 @@
 
 #include "context/byte_coding.h"
 #include "context/numbers.h"
+#include "formats/adjustments.h"
 #include "formats/host_records.h"
 #include "context/text.h"
 #include "platform/file_io.h"
@@ -15,23 +16,23 @@
 namespace brant {
 namespace {
 
-constexpr std::size_t kAdfRecord = 669;  // number i32, mode, 166 values i32
-constexpr std::size_t kAdfValuesAt = 5;
-constexpr std::size_t kAdjustedCells = 166;
+namespace adf = formats::adjustment;
+namespace zip_points = formats::zip_adjustment_points;
+namespace postal_range = formats::postal_adjustment_range;
+namespace lane = formats::lane_adjustment;
+
+constexpr std::size_t kAdjustedCells = adf::kValues.count;  // one value per rate cell
+static_assert(sizeof RateContext::baseRates / sizeof RateContext::baseRates[0] >= kAdjustedCells);
 constexpr std::size_t kMinimumCells = 4;
-constexpr std::size_t kNumberWidth = 6;
+constexpr std::size_t kNumberWidth = lane::kNumber.width;
 constexpr std::size_t kNumberRoom = 100;
 
-constexpr std::size_t kPointCountWidth = 5;  // .FBA/.TBA: P as text, then records of 5P + 3
-constexpr int64_t kMaxPointsPerRecord = static_cast<int64_t>(kAdjustmentPointRoom);
-constexpr std::size_t kPostalRangeRecord = 18;  // .FCA/.TCA, one extra byte at the end
-constexpr std::size_t kPrefixWidth = 3;
-constexpr std::size_t kRangePointAt = 11;
-
-constexpr std::size_t kLaneRecord = 17;  // .LMA: 1 unread, origin 5, destination 5, number 6
-constexpr std::size_t kLaneKeyAt = 1;
-constexpr std::size_t kLaneKeyWidth = 2 * kAdjustmentPointWidth;
-constexpr std::size_t kLaneNumberAt = 11;
+constexpr int64_t kMaxPointsPerRecord = zip_points::kMostPointsPerRecord;
+static_assert(zip_points::kMostPointsPerRecord <= kAdjustmentPointRoom);
+constexpr std::size_t kPrefixWidth = postal_range::kLowest.width;
+static_assert(postal_range::kPoint.width == kAdjustmentPointWidth &&
+              lane::kOriginPoint.width == kAdjustmentPointWidth &&
+              lane::kDestinationPoint.width == kAdjustmentPointWidth);
 
 using AdjustmentNumbers = char[kNumberRoom][kNumberWidth];
 
@@ -66,7 +67,7 @@ bool CollectLaneAdjustments(RateContext& c) {
   if (!LookupEndPoints(c, destination, c.destZip, 2)) return false;
   for (std::size_t o = 0; o < kAdjustmentPointRoom && origin[o][0] != '\0'; ++o) {
     for (std::size_t d = 0; d < kAdjustmentPointRoom && destination[d][0] != '\0'; ++d) {
-      char key[kLaneKeyWidth];
+      char key[lane::kKeyWidth];
       std::memcpy(key, origin[o], kAdjustmentPointWidth);
       std::memcpy(key + kAdjustmentPointWidth, destination[d], kAdjustmentPointWidth);
       LookupLaneAdjustments(c, {key, sizeof key});
@@ -120,10 +121,10 @@ int32_t TruncatedCell(double v) {
 // Cells 0 to 165 each take their own value; on wide records the four
 // minimum cells all take value 0.
 void ApplyAdjustmentRecord(RateContext& c, const uint8_t* record, bool wide) {
-  const bool percentage = record[4] == '1';
+  const bool percentage = adf::kMode.Char(record) == adf::kPercentage;
   for (std::size_t cell = 0; cell < kAdjustedCells; ++cell) {
     const std::size_t valueAt = (wide && cell < kMinimumCells) ? 0 : cell;
-    const double v = LoadI32(record + kAdfValuesAt + 4 * valueAt);
+    const double v = adf::kValues.I32(record, valueAt);
     const double x = c.baseRates[cell];
     if (percentage) {
       c.baseRates[cell] = TruncatedCell((x * v + 5000.0) / 10000.0);
@@ -136,9 +137,10 @@ void ApplyAdjustmentRecord(RateContext& c, const uint8_t* record, bool wide) {
 // Applies the first record whose number, written with six digits, is the
 // code; false when a read came short.
 bool ApplyAdjustmentNumber(RateContext& c, int fd, int64_t records, const char* code, bool wide) {
-  return ScanRecords(fd, kAdfRecord, records, [&](const uint8_t* r, int64_t) {
+  return ScanRecords(fd, adf::kSize, records, [&](const uint8_t* r, int64_t) {
     char number[16];
-    const std::size_t length = FormatWholeText(number, sizeof number, LoadI32(r), 6, true);
+    const std::size_t length =
+        FormatWholeText(number, sizeof number, adf::kNumber.I32(r), kNumberWidth, true);
     if (length != kNumberWidth || std::memcmp(number, code, kNumberWidth) != 0) {
       return true;
     }
@@ -160,7 +162,7 @@ int32_t ApplyAdjustments(RateContext& c) {
     return 0;
   }
   const int64_t size = FileSize(file.get());
-  const int64_t records = size < 0 ? 0 : size / static_cast<int64_t>(kAdfRecord);
+  const int64_t records = size < 0 ? 0 : size / static_cast<int64_t>(adf::kSize);
   for (std::size_t i = 0; i < count; ++i) {
     if (!ApplyAdjustmentNumber(c, file.get(), records, numbers[i], wide)) {
       c.errorCode = kAdfRead;
@@ -174,9 +176,9 @@ int32_t LookupZipAdjustmentPoints(RateContext& c, AdjustmentPoints& points,
                                   std::string_view postalCode, int32_t direction) {
   ScopedDescriptor file(OpenPointFile(c, direction, ".FBA", ".TBA"));
   if (!file.ok()) return 0;
-  char countText[kPointCountWidth] = {};
-  ReadFullyAt(file.get(), 0, countText, sizeof countText);
-  const int64_t perRecord = ReadFixedNumber(countText, kPointCountWidth);
+  char countText[zip_points::kPointsPerRecord.width] = {};
+  ReadFullyAt(file.get(), zip_points::kPointsPerRecord.offset, countText, sizeof countText);
+  const int64_t perRecord = ReadFixedNumber(countText, sizeof countText);
   std::memset(points, 0, sizeof points);
   // A record of more points than the list holds cannot be taken.
   if (perRecord > kMaxPointsPerRecord) {
@@ -186,17 +188,19 @@ int32_t LookupZipAdjustmentPoints(RateContext& c, AdjustmentPoints& points,
   if (perRecord <= 0) return 0;
   // Records lie at ZIP x (5P + 3); one beyond the file holds no points, and
   // what a partial one lacks reads as NUL.
-  const int64_t recordSize = 5 * perRecord + 3;
+  const auto recordSize =
+      static_cast<int64_t>(zip_points::RecordSize(static_cast<std::size_t>(perRecord)));
   const int64_t zip = ParseLeadingInteger(postalCode);
   const int64_t size = FileSize(file.get());
-  uint8_t record[5 * kAdjustmentPointRoom + 3] = {};
+  uint8_t record[zip_points::RecordSize(zip_points::kMostPointsPerRecord)] = {};
   if (zip >= 0 && size >= 0 && zip <= size / recordSize) {
     ReadFullyAt(file.get(), zip * recordSize, record, static_cast<std::size_t>(recordSize));
   }
-  for (int64_t i = 0; i < perRecord; ++i) {
-    const uint8_t* code = record + i * kAdjustmentPointWidth;
+  const formats::Field codes = zip_points::Points(static_cast<std::size_t>(perRecord));
+  for (std::size_t i = 0; i < codes.count; ++i) {
+    const uint8_t* code = record + codes.At(i);
     if (EndsPoints(code)) break;
-    std::memcpy(points[i], code, kAdjustmentPointWidth);
+    std::memcpy(points[i], code, codes.width);
   }
   return points[0][0] != '\0' ? 1 : 0;
 }
@@ -209,12 +213,16 @@ int32_t LookupPostalAdjustmentPoints(RateContext& c, AdjustmentPoints& points,
   char prefix[kPrefixWidth];
   PutFixedText(prefix, sizeof prefix, postalCode);
   const int64_t size = FileSize(file.get());
-  const int64_t records = size < 1 ? 0 : (size - 1) / static_cast<int64_t>(kPostalRangeRecord);
+  const auto trailer = static_cast<int64_t>(postal_range::kTrailer.size());
+  const int64_t records =
+      size < trailer ? 0 : (size - trailer) / static_cast<int64_t>(postal_range::kSize);
   std::size_t found = 0;
   // A short read just ends the ranges; more matches than the list holds stop it.
-  ScanRecords(file.get(), kPostalRangeRecord, records, [&](const uint8_t* r, int64_t) {
-    if (std::memcmp(r, prefix, kPrefixWidth) <= 0 && std::memcmp(prefix, r + 5, kPrefixWidth) <= 0) {
-      std::memcpy(points[found++], r + kRangePointAt, kAdjustmentPointWidth);
+  ScanRecords(file.get(), postal_range::kSize, records, [&](const uint8_t* r, int64_t) {
+    const formats::PostalAdjustmentRangeRecord range = formats::DecodePostalAdjustmentRange(r);
+    if (std::memcmp(range.lowest.data(), prefix, kPrefixWidth) <= 0 &&
+        std::memcmp(prefix, range.highest.data(), kPrefixWidth) <= 0) {
+      std::memcpy(points[found++], range.point.data(), range.point.size());
     }
     return found < kAdjustmentPointRoom;
   });
@@ -222,28 +230,29 @@ int32_t LookupPostalAdjustmentPoints(RateContext& c, AdjustmentPoints& points,
 }
 
 int32_t LookupLaneAdjustments(RateContext& c, std::string_view laneKey) {
-  char key[kLaneKeyWidth];
+  char key[lane::kKeyWidth];
   PutFixedText(key, sizeof key, laneKey);
   ScopedDescriptor file(Openfile(&c, ".LMA"));
   if (!file.ok()) {
     c.errorCode = kLaneFileOpen;
     return 0;
   }
-  uint8_t record[kLaneRecord];
-  int64_t at = FindSortedRecord(file.get(), kLaneRecord, kLaneKeyAt, key, sizeof key, record);
+  uint8_t record[lane::kSize];
+  int64_t at = FindSortedRecord(file.get(), lane::kSize, lane::kKeyAt, key, sizeof key, record);
   if (at < 0) return 0;
   auto hasKey = [&](int64_t i) {
-    return ReadFullyAt(file.get(), i * static_cast<int64_t>(kLaneRecord), record, kLaneRecord) ==
-               kLaneRecord &&
-           CompareKeyIgnoringCase(reinterpret_cast<const char*>(record) + kLaneKeyAt, key,
-                                  kLaneKeyWidth) == 0;
+    return ReadFullyAt(file.get(), i * static_cast<int64_t>(lane::kSize), record, lane::kSize) ==
+               lane::kSize &&
+           CompareKeyIgnoringCase(reinterpret_cast<const char*>(record) + lane::kKeyAt, key,
+                                  lane::kKeyWidth) == 0;
   };
   // The search may land on any record of the key: go back to its first.
   while (at > 0 && hasKey(at - 1)) --at;
   int32_t& count = Rating().laneAdjustmentCount;
   for (; hasKey(at); ++at) {
     if (count < 0 || count >= kLaneAdjustmentRoom) break;  // the list is full
-    std::memcpy(c.laneAdjustmentCodes[count++], record + kLaneNumberAt, kNumberWidth);
+    const std::string_view number = formats::DecodeLaneAdjustment(record).number;
+    std::memcpy(c.laneAdjustmentCodes[count++], number.data(), number.size());
   }
   return 1;
 }

@@ -13,6 +13,7 @@
 
 #include "context/byte_coding.h"
 #include "context/status_codes.h"
+#include "formats/adjustments.h"
 #include "platform/file_io.h"
 #include "platform/sorted_records.h"
 
@@ -50,7 +51,7 @@ int32_t LookupAlaskaRbno(RateContext& context);    // .AKM
 // ---- Rate adjustments -------------------------------------------------------
 
 inline constexpr std::size_t kAdjustmentPointRoom = 100;
-inline constexpr std::size_t kAdjustmentPointWidth = 5;
+inline constexpr std::size_t kAdjustmentPointWidth = formats::zip_adjustment_points::kPointWidth;
 // A list of adjustment points; an entry whose first byte is 0 ends it.
 using AdjustmentPoints = char[kAdjustmentPointRoom][kAdjustmentPointWidth];
 // laneAdjustmentCodes keeps its last entry empty, so that the list always

@@ -1,10 +1,12 @@
 // The two finishing steps of a rate base resolution: the transit days of
 // the terminal pair, and the zone minimums of the ZIP pair and RBNO.
 #include <cstring>
+#include <string_view>
 
 #include "context/byte_coding.h"
 #include "context/numbers.h"
 #include "context/text.h"
+#include "formats/transit.h"
 #include "platform/file_io.h"
 #include "ratebase/rating_state.h"
 #include "ratebase/special_legs.h"
@@ -12,8 +14,6 @@
 namespace brant {
 namespace {
 
-constexpr std::size_t kSrvRecord = 10;  // origin terminal 4, destination terminal 4, days 2
-constexpr std::size_t kTerminalWidth = 4;
 constexpr std::size_t kZmcRecord = 40;
 constexpr std::size_t kZipWidth = 5;
 constexpr std::size_t kRbnoWidth = 6;  // letter and first five digits
@@ -24,19 +24,22 @@ constexpr std::size_t kMinimumCells = 4;
 enum class TerminalPair { kFound, kNotFound, kNoFile };
 
 TerminalPair FindTerminalPair(RateContext& c) {
-  char key[2 * kTerminalWidth];
-  CopyLeading(key, kTerminalWidth, c.origTerminal);
-  CopyLeading(key + kTerminalWidth, kTerminalWidth, c.destTerminal);
+  namespace layout = formats::terminal_days;
+  char key[layout::kKeyWidth];
+  CopyLeading(key + layout::kOriginTerminal.offset, layout::kOriginTerminal.width, c.origTerminal);
+  CopyLeading(key + layout::kDestinationTerminal.offset, layout::kDestinationTerminal.width,
+              c.destTerminal);
   ScopedDescriptor file(Openfile(&c, ".SRV"));
   if (!file.ok()) {
     c.errorCode = kSrvOpen;
     return TerminalPair::kNoFile;
   }
-  uint8_t record[kSrvRecord];
-  if (FindSortedRecord(file.get(), kSrvRecord, 0, key, sizeof key, record) < 0) {
+  uint8_t record[layout::kSize];
+  if (FindSortedRecord(file.get(), sizeof record, 0, key, sizeof key, record) < 0) {
     return TerminalPair::kNotFound;
   }
-  Rating().transitDayCount = ReadFixedNumber(reinterpret_cast<const char*>(record + 8), 2);
+  const std::string_view days = formats::DecodeTerminalDays(record).days;
+  Rating().transitDayCount = ReadFixedNumber(days.data(), static_cast<int32_t>(days.size()));
   return TerminalPair::kFound;
 }
 

@@ -1,81 +1,89 @@
 #include "tariffkit/special_leg_files.h"
 
+#include "formats/special_legs.h"
 #include "tariffkit/record_image.h"
 
 namespace brant::tariffkit {
 namespace {
 
-void AppendPointRbno(std::string& out, const PointRbno& r) {
-  AppendPadded(out, r.point, 3, "point");
-  AppendPadded(out, r.zipPrefix, 3, "ZIP prefix");
-  AppendPadded(out, r.digits, 6, "RBNO digits");
+// Encodes each given record into a file of `size`-byte records.
+template <typename Given, typename Encode>
+std::string RecordFile(const std::vector<Given>& given, std::size_t size, Encode encode) {
+  std::string out;
+  for (const Given& g : given) {
+    std::string record = ZeroRecord(size);
+    encode(g, Image(record));
+    out += record;
+  }
+  return out;
+}
+
+formats::PointRbnoRecord CheckedPointRbno(const PointRbno& r) {
+  RequireFits(r.point, formats::mexican_rbno::kPoint.width, "point");
+  RequireFits(r.zipPrefix, formats::mexican_rbno::kZipPrefix.width, "ZIP prefix");
+  RequireFits(r.digits, formats::mexican_rbno::kDigits.width, "RBNO digits");
+  return {r.point, r.zipPrefix, r.digits};
 }
 
 }  // namespace
 
 std::string HawaiiGatewayFile(const std::vector<HawaiiGateway>& gateways) {
-  std::string out;
-  for (const HawaiiGateway& g : gateways) {
-    AppendPadded(out, g.originCode, 3, "origin-side code");
-    AppendPadded(out, g.destinationCode, 3, "destination-side code");
-    AppendPadded(out, g.gateway, 3, "gateway code");
-  }
-  return out;
+  namespace layout = formats::hawaii_gateway;
+  return RecordFile(gateways, layout::kSize, [](const HawaiiGateway& g, uint8_t* record) {
+    RequireFits(g.originCode, layout::kOriginCode.width, "origin-side code");
+    RequireFits(g.destinationCode, layout::kDestinationCode.width, "destination-side code");
+    RequireFits(g.gateway, layout::kGateway.width, "gateway code");
+    formats::EncodeHawaiiGateway({g.originCode, g.destinationCode, g.gateway}, record);
+  });
 }
 
 std::string GatewayZipFile(const std::vector<GatewayZip>& zips) {
-  std::string out;
-  for (const GatewayZip& z : zips) {
-    AppendPadded(out, z.gateway, 3, "gateway code");
-    AppendPadded(out, z.zip, 5, "gateway ZIP");
-  }
-  return out;
+  namespace layout = formats::gateway_zip;
+  return RecordFile(zips, layout::kSize, [](const GatewayZip& z, uint8_t* record) {
+    RequireFits(z.gateway, layout::kGateway.width, "gateway code");
+    RequireFits(z.zip, layout::kZip.width, "gateway ZIP");
+    formats::EncodeGatewayZip({z.gateway, z.zip}, record);
+  });
 }
 
 std::string HawaiiTableFile(const std::vector<HawaiiRates>& records) {
-  std::string out;
-  for (const HawaiiRates& r : records) {
-    AppendPadded(out, r.areaCode, 3, "Hawaiian area code");
-    AppendPadded(out, r.rateCode, 2, "Hawaiian rate code");
-    AppendI32(out, r.minimum);
-    for (int32_t rate : r.rates) AppendI32(out, rate);
-  }
-  return out;
+  namespace layout = formats::hawaii_table;
+  return RecordFile(records, layout::kSize, [](const HawaiiRates& r, uint8_t* record) {
+    RequireFits(r.areaCode, layout::kAreaCode.width, "Hawaiian area code");
+    RequireFits(r.rateCode, layout::kRateCode.width, "Hawaiian rate code");
+    formats::EncodeHawaiiTable({r.areaCode, r.rateCode, r.minimum, r.rates}, record);
+  });
 }
 
 std::string MexicanPointFile(const std::vector<MexicanPoint>& points) {
-  std::string out;
-  for (const MexicanPoint& p : points) {
-    AppendPadded(out, p.postalCode, 5, "Mexican postal code");
-    AppendPadded(out, p.point, 3, "Mexican point");
-  }
-  return out;
+  namespace layout = formats::mexican_point;
+  return RecordFile(points, layout::kSize, [](const MexicanPoint& p, uint8_t* record) {
+    RequireFits(p.postalCode, layout::kPostalCode.width, "Mexican postal code");
+    RequireFits(p.point, layout::kPoint.width, "Mexican point");
+    formats::EncodeMexicanPoint({p.postalCode, p.point}, record);
+  });
 }
 
 std::string MexicanRbnoFile(const std::vector<PointRbno>& records) {
-  std::string out;
-  for (const PointRbno& r : records) AppendPointRbno(out, r);
-  return out;
+  return RecordFile(records, formats::mexican_rbno::kSize, [](const PointRbno& r, uint8_t* record) {
+    formats::EncodeMexicanRbno(CheckedPointRbno(r), record);
+  });
 }
 
 std::string AlaskaRbnoFile(const std::vector<PointRbno>& records) {
-  std::string out;
-  for (const PointRbno& r : records) {
-    AppendPointRbno(out, r);
-    out += ' ';
-  }
-  return out;
+  return RecordFile(records, formats::alaska_rbno::kSize, [](const PointRbno& r, uint8_t* record) {
+    formats::EncodeAlaskaRbno(CheckedPointRbno(r), record);
+  });
 }
 
 std::string AlaskaPointFile(const std::vector<AlaskaRange>& ranges) {
-  std::string out;
-  for (const AlaskaRange& r : ranges) {
-    AppendPadded(out, r.lowest, 5, "lowest Alaskan ZIP");
-    AppendPadded(out, r.highestLastDigits, 2, "highest ZIP's last digits");
-    AppendPadded(out, r.point, 3, "Alaskan point");
-    out += r.pointFlag;
-  }
-  return out;
+  namespace layout = formats::alaska_point;
+  return RecordFile(ranges, layout::kSize, [](const AlaskaRange& r, uint8_t* record) {
+    RequireFits(r.lowest, layout::kLowest.width, "lowest Alaskan ZIP");
+    RequireFits(r.highestLastDigits, layout::kHighestLastDigits.width, "highest ZIP's last digits");
+    RequireFits(r.point, layout::kPoint.width, "Alaskan point");
+    formats::EncodeAlaskaPoint({r.lowest, r.highestLastDigits, r.point, r.pointFlag}, record);
+  });
 }
 
 }  // namespace brant::tariffkit

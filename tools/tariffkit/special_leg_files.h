@@ -1,9 +1,10 @@
 // The files of the special legs: the Hawaiian gateways (.HIM), their
 // mainland ZIPs (.HIF) and the four Hawaiian rate tables (.HID, .HIO, .HIP,
 // .HIW); the Mexican points and RBNOs (.BMX, .MMX); the Alaskan points and
-// RBNOs (.AKB, .AKM). Texts are space-padded to their width. The Hawaiian
-// files are searched by halving, so give their records ascending by key;
-// the others are read from the start, in the order given.
+// RBNOs (.AKB, .AKM), laid out as formats/special_legs.h says. Texts are
+// space-padded to their width. The Hawaiian files are searched by halving,
+// so give their records ascending by key; the others are read from the
+// start, in the order given.
 #pragma once
 
 #include <array>
@@ -13,8 +14,8 @@
 
 namespace brant::tariffkit {
 
-// .HIM: 9-byte records {origin-side code 3, destination-side code 3,
-// gateway 3}; a side's code is a three-digit ZIP prefix or "MEX".
+// .HIM: the gateway of a pair of codes, each a three-digit ZIP prefix or
+// "MEX".
 struct HawaiiGateway {
   std::string originCode{};
   std::string destinationCode{};
@@ -22,15 +23,15 @@ struct HawaiiGateway {
 };
 std::string HawaiiGatewayFile(const std::vector<HawaiiGateway>& gateways);
 
-// .HIF: 8-byte records {gateway 3, mainland ZIP 5}.
+// .HIF: a gateway's mainland ZIP.
 struct GatewayZip {
   std::string gateway{};
   std::string zip{};
 };
 std::string GatewayZipFile(const std::vector<GatewayZip>& zips);
 
-// One Hawaiian table: 33-byte records {area code 3, rate code 2, minimum
-// i32, six bracket rates i32}, in cents.
+// One Hawaiian table's record: the minimum and six bracket rates of an area
+// code and rate code, in cents.
 struct HawaiiRates {
   std::string areaCode{};
   std::string rateCode{};
@@ -39,7 +40,7 @@ struct HawaiiRates {
 };
 std::string HawaiiTableFile(const std::vector<HawaiiRates>& records);
 
-// .BMX: 8-byte records {Mexican postal code 5, Mexican point 3}.
+// .BMX: the point of a Mexican postal code.
 struct MexicanPoint {
   std::string postalCode{};
   std::string point{};
@@ -52,13 +53,12 @@ struct PointRbno {
   std::string zipPrefix{};
   std::string digits{};
 };
-// .MMX: 12-byte records {point 3, ZIP prefix 3, RBNO digits 6}.
+// .MMX, and .AKM whose records end in one unused byte.
 std::string MexicanRbnoFile(const std::vector<PointRbno>& records);
-// .AKM: 13-byte records, the same and one unused byte.
 std::string AlaskaRbnoFile(const std::vector<PointRbno>& records);
 
-// .AKB: 11-byte records {lowest ZIP 5, last two digits of the highest ZIP 2
-// (its first three are the lowest's), Alaskan point 3, point flag 1}.
+// .AKB: a range of Alaskan ZIPs, its highest given by its last two digits
+// (its first three are the lowest's), and the range's point and flag.
 struct AlaskaRange {
   std::string lowest{};
   std::string highestLastDigits{};

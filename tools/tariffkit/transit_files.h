@@ -1,7 +1,6 @@
-// The transit days between two terminals (.SRV): 10-byte records {origin
-// terminal 4, destination terminal 4, days as 2 decimal digits}. The lookup
-// halves over the 8 terminal characters without regard to case, so give
-// them ascending.
+// The transit days between two terminals (.SRV), laid out as
+// formats/transit.h says. The lookup halves over the two terminals without
+// regard to case, so give them ascending.
 #pragma once
 
 #include <string>

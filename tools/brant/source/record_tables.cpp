@@ -1,8 +1,11 @@
 // Tables whose lines are the records of one tariff file, one for one.
 #include <cstdio>
 
+#include "formats/adjustments.h"
 #include "formats/base_points.h"
 #include "formats/rate_records.h"
+#include "formats/special_legs.h"
+#include "formats/transit.h"
 #include "source/source_tables.h"
 #include "tariffkit/tariffkit.h"
 
@@ -205,9 +208,12 @@ SourceTable HawaiiGateways() {
         return kit::HawaiiGateway{f.Text(0, 3), f.Text(1, 3), f.Text(2, 3)};
       },
       .write = kit::HawaiiGatewayFile,
-      .recordSize = 9,
+      .recordSize = formats::hawaii_gateway::kSize,
       .decode = [](RecordReader& r) {
-        return kit::HawaiiGateway{r.Spaced(3), r.Spaced(3), r.Spaced(3)};
+        const formats::HawaiiGatewayRecord g =
+            formats::DecodeHawaiiGateway(r.Record(formats::hawaii_gateway::kSize));
+        return kit::HawaiiGateway{Unpadded(g.originCode), Unpadded(g.destinationCode),
+                                  Unpadded(g.gateway)};
       },
       .row = [](const kit::HawaiiGateway& g) { return Row{g.originCode, g.destinationCode, g.gateway}; },
       .follows = Ascending<kit::HawaiiGateway>(
@@ -225,8 +231,12 @@ SourceTable GatewayZips() {
       .columns = {{"gateway", "zip"}},
       .parse = [](RowFields& f) { return kit::GatewayZip{f.Text(0, 3), f.Text(1, 5)}; },
       .write = kit::GatewayZipFile,
-      .recordSize = 8,
-      .decode = [](RecordReader& r) { return kit::GatewayZip{r.Spaced(3), r.Spaced(5)}; },
+      .recordSize = formats::gateway_zip::kSize,
+      .decode = [](RecordReader& r) {
+        const formats::GatewayZipRecord g =
+            formats::DecodeGatewayZip(r.Record(formats::gateway_zip::kSize));
+        return kit::GatewayZip{Unpadded(g.gateway), Unpadded(g.zip)};
+      },
       .row = [](const kit::GatewayZip& g) { return Row{g.gateway, g.zip}; },
       .follows = Ascending<kit::GatewayZip>(
           [](const kit::GatewayZip& g) { return Folded(g.gateway, 3); }, 0, true),
@@ -244,11 +254,11 @@ SourceTable HawaiiTable(const char* source, const char* extension) {
         return h;
       },
       .write = kit::HawaiiTableFile,
-      .recordSize = 33,
+      .recordSize = formats::hawaii_table::kSize,
       .decode = [](RecordReader& r) {
-        kit::HawaiiRates h{r.Spaced(3), r.Spaced(2), r.I32()};
-        for (int32_t& rate : h.rates) rate = r.I32();
-        return h;
+        const formats::HawaiiTableRecord h =
+            formats::DecodeHawaiiTable(r.Record(formats::hawaii_table::kSize));
+        return kit::HawaiiRates{Unpadded(h.areaCode), Unpadded(h.rateCode), h.minimum, h.rates};
       },
       .row = [](const kit::HawaiiRates& h) {
         return WithValues({h.areaCode, h.rateCode, Str(h.minimum)},
@@ -267,8 +277,12 @@ SourceTable MexicanPoints() {
       .columns = {{"postal_code", "point"}},
       .parse = [](RowFields& f) { return kit::MexicanPoint{f.Text(0, 5), f.Text(1, 3)}; },
       .write = kit::MexicanPointFile,
-      .recordSize = 8,
-      .decode = [](RecordReader& r) { return kit::MexicanPoint{r.Spaced(5), r.Spaced(3)}; },
+      .recordSize = formats::mexican_point::kSize,
+      .decode = [](RecordReader& r) {
+        const formats::MexicanPointRecord p =
+            formats::DecodeMexicanPoint(r.Record(formats::mexican_point::kSize));
+        return kit::MexicanPoint{Unpadded(p.postalCode), Unpadded(p.point)};
+      },
       .row = [](const kit::MexicanPoint& p) { return Row{p.postalCode, p.point}; },
   });
 }
@@ -284,8 +298,9 @@ SourceTable PointRbnos(const char* source, const char* extension, std::size_t si
       },
       .write = write,
       .recordSize = size,
-      .decode = [](RecordReader& r) {
-        return kit::PointRbno{r.Spaced(3), r.Spaced(3), r.Spaced(6)};
+      .decode = [size](RecordReader& r) {
+        const formats::PointRbnoRecord p = formats::DecodePointRbno(r.Record(size));
+        return kit::PointRbno{Unpadded(p.point), Unpadded(p.zipPrefix), Unpadded(p.digits)};
       },
       .row = [](const kit::PointRbno& p) { return Row{p.point, p.zipPrefix, p.digits}; },
   });
@@ -304,11 +319,12 @@ SourceTable AlaskaPoints() {
         return kit::AlaskaRange{lowest, highest.substr(3), f.Text(2, 3), f.Flag(3)};
       },
       .write = kit::AlaskaPointFile,
-      .recordSize = 11,
+      .recordSize = formats::alaska_point::kSize,
       .decode = [](RecordReader& r) {
-        kit::AlaskaRange a{r.Spaced(5), r.Spaced(2), r.Spaced(3)};
-        a.pointFlag = r.Char();
-        return a;
+        const formats::AlaskaPointRecord a =
+            formats::DecodeAlaskaPoint(r.Record(formats::alaska_point::kSize));
+        return kit::AlaskaRange{Unpadded(a.lowest), Unpadded(a.highestLastDigits),
+                                Unpadded(a.point), a.pointFlag};
       },
       .row = [](const kit::AlaskaRange& a) {
         return Row{a.lowest, a.lowest.substr(0, 3) + a.highestLastDigits, a.point,
@@ -455,11 +471,11 @@ SourceTable Adjustments() {
                                f.Values(2, false)};
       },
       .write = kit::AdjustmentFile,
-      .recordSize = 669,
+      .recordSize = formats::adjustment::kSize,
       .decode = [](RecordReader& r) {
-        const int32_t number = r.I32();
-        const char mode = r.Char();
-        return kit::Adjustment{number, mode, r.I32s(kit::kAdjustmentValues)};
+        const formats::AdjustmentRecord a =
+            formats::DecodeAdjustment(r.Record(formats::adjustment::kSize));
+        return kit::Adjustment{a.number, a.mode, {a.values.begin(), a.values.end()}};
       },
       .row = [](const kit::Adjustment& a) {
         return WithValues({Str(a.number), std::string(1, a.mode)}, a.values);
@@ -478,18 +494,15 @@ SourceTable PostalAdjustmentPoints(const char* source, const char* extension) {
         return kit::PostalAdjustmentRange{f.Text(0, 3), f.Text(1, 3), f.Text(2, 5)};
       },
       .write = kit::PostalAdjustmentPointFile,
-      .recordSize = 18,
+      .recordSize = formats::postal_adjustment_range::kSize,
       .decode = [](RecordReader& r) {
-        kit::PostalAdjustmentRange p;
-        p.lowest = r.Spaced(3);
-        r.Raw(2);
-        p.highest = r.Spaced(3);
-        r.Raw(3);
-        p.point = r.Spaced(5);
-        return p;
+        const formats::PostalAdjustmentRangeRecord p = formats::DecodePostalAdjustmentRange(
+            r.Record(formats::postal_adjustment_range::kSize));
+        return kit::PostalAdjustmentRange{Unpadded(p.lowest), Unpadded(p.highest),
+                                          Unpadded(p.point)};
       },
       .row = [](const kit::PostalAdjustmentRange& p) { return Row{p.lowest, p.highest, p.point}; },
-      .trailer = 1,
+      .trailer = formats::postal_adjustment_range::kTrailer.size(),
   });
 }
 
@@ -502,10 +515,12 @@ SourceTable LaneAdjustments() {
         return kit::LaneAdjustment{f.Text(0, 5), f.Text(1, 5), f.Text(2, 6)};
       },
       .write = kit::LaneAdjustmentFile,
-      .recordSize = 17,
+      .recordSize = formats::lane_adjustment::kSize,
       .decode = [](RecordReader& r) {
-        r.Raw(1);
-        return kit::LaneAdjustment{r.Spaced(5), r.Spaced(5), r.Spaced(6)};
+        const formats::LaneAdjustmentRecord l =
+            formats::DecodeLaneAdjustment(r.Record(formats::lane_adjustment::kSize));
+        return kit::LaneAdjustment{Unpadded(l.originPoint), Unpadded(l.destinationPoint),
+                                   Unpadded(l.number)};
       },
       .row = [](const kit::LaneAdjustment& l) {
         return Row{l.originPoint, l.destinationPoint, l.number};
@@ -527,10 +542,12 @@ SourceTable TransitDays() {
         return kit::TerminalDays{f.Text(0, 4), f.Text(1, 4), static_cast<int>(f.Whole(2, 0, 99))};
       },
       .write = kit::TerminalDaysFile,
-      .recordSize = 10,
+      .recordSize = formats::terminal_days::kSize,
       .decode = [](RecordReader& r) {
-        kit::TerminalDays t{r.Spaced(4), r.Spaced(4)};
-        const std::string days = r.Raw(2);
+        const formats::TerminalDaysRecord record =
+            formats::DecodeTerminalDays(r.Record(formats::terminal_days::kSize));
+        kit::TerminalDays t{Unpadded(record.originTerminal), Unpadded(record.destinationTerminal)};
+        const std::string days(record.days);
         int64_t value = 0;
         if (days[0] == '-' || !ParseWhole(days, 0, 99, value)) {
           throw DumpFailure("transit days are not two digits");
@@ -572,12 +589,14 @@ void AddRecordTables(std::vector<SourceTable>& tables, bool wide) {
   tables.push_back(HawaiiTable("hawaii_table3.csv", ".HIP"));
   tables.push_back(HawaiiTable("hawaii_table4.csv", ".HIW"));
   tables.push_back(MexicanPoints());
-  tables.push_back(PointRbnos("mexican_rbnos.csv", ".MMX", 12, kit::MexicanRbnoFile));
+  tables.push_back(PointRbnos("mexican_rbnos.csv", ".MMX", formats::mexican_rbno::kSize,
+                              kit::MexicanRbnoFile));
   const std::vector<std::string> legValues = Join({"minimum"}, Numbered("cell", 4, 165));
   tables.push_back(KeyedRates("mexican_rates.csv", ".RMX", legValues, formats::leg_rate::kSize,
                               formats::leg_rate::kValues, kit::LegRateFile));
   tables.push_back(AlaskaPoints());
-  tables.push_back(PointRbnos("alaska_rbnos.csv", ".AKM", 13, kit::AlaskaRbnoFile));
+  tables.push_back(PointRbnos("alaska_rbnos.csv", ".AKM", formats::alaska_rbno::kSize,
+                              kit::AlaskaRbnoFile));
   tables.push_back(KeyedRates("alaska_rates.csv", ".AKR", legValues, formats::leg_rate::kSize,
                               formats::leg_rate::kValues, kit::LegRateFile));
   tables.push_back(PostalAdjustmentPoints("origin_postal_adjustment_points.csv", ".FCA"));

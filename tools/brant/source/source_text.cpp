@@ -300,6 +300,10 @@ std::string PadKey(const std::string& text, std::size_t width) {
   return key;
 }
 
+std::string Unpadded(std::string_view text) {
+  return std::string(text.substr(0, text.find_last_not_of(' ') + 1));
+}
+
 std::string FoldCase(std::string text) {
   for (char& ch : text) {
     if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');

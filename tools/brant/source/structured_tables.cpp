@@ -3,6 +3,7 @@
 // factor files and the ZIP-addressed adjustment points.
 #include <map>
 
+#include "formats/adjustments.h"
 #include "formats/factors.h"
 #include "formats/minimum_charges.h"
 #include "source/source_tables.h"
@@ -256,7 +257,7 @@ SourceTable GroupFactors() {
 bool PointsHeader(const CsvTable& table, std::vector<SourceError>& errors, Columns& columns) {
   const std::size_t points = table.header.empty() ? 0 : table.header.size() - 1;
   columns = {Join({"zip"}, Numbered("point", 1, static_cast<int>(points))), 2};
-  if (points < 1 || points > 100) {
+  if (points < 1 || points > formats::zip_adjustment_points::kMostPointsPerRecord) {
     errors.push_back({table.file, table.headerLine, 1,
                       "the header is zip and then point1 to pointP, 1 to 100 points"});
     return false;
@@ -294,21 +295,27 @@ SourceTable ZipAdjustmentPoints(const char* source, const char* extension) {
   };
   // Every ZIP with a point, and the last record, which sets the file's end.
   t.dump = [=](const TariffFiles& files, SourceTexts& texts) {
+    namespace layout = formats::zip_adjustment_points;
     RecordReader r(files.at(extension));
     int64_t points = 0;
-    std::string count = r.Raw(5);
+    const uint8_t* start = r.Record(layout::kPointsPerRecord.End());
+    std::string count(layout::kPointsPerRecord.Bytes(start));
     count.erase(0, count.find_first_not_of(' '));
-    if (!ParseWhole(count, 1, 100, points)) throw DumpFailure("the points per record are not 1 to 100");
-    const std::size_t size = 5 * static_cast<std::size_t>(points) + 3;
+    if (!ParseWhole(count, 1, layout::kMostPointsPerRecord, points)) {
+      throw DumpFailure("the points per record are not 1 to 100");
+    }
+    const formats::Field codes = layout::Points(static_cast<std::size_t>(points));
+    const std::size_t size = layout::RecordSize(codes.count);
     const std::size_t records = r.Size() / size;
     CsvWriter csv;
     csv.Row(Join({"zip"}, Numbered("point", 1, static_cast<int>(points))));
     for (std::size_t zip = 1; zip < records; ++zip) {
       r.Seek(zip * size);
+      const uint8_t* record = r.Record(size);
       Row row{Str(static_cast<int64_t>(zip))};
       bool any = false;
-      for (int64_t i = 0; i < points; ++i) {
-        row.push_back(r.Spaced(5));
+      for (std::size_t i = 0; i < codes.count; ++i) {
+        row.push_back(Unpadded(codes.Bytes(record, i)));
         any = any || !row.back().empty();
       }
       if (any || zip + 1 == records) csv.Row(row);
