@@ -3,6 +3,7 @@
 #include "context/status_codes.h"
 #include "files/loaders.h"
 #include "files/record_access.h"
+#include "formats/tariff_tables.h"
 #include "platform/file_io.h"
 
 namespace brant {
@@ -10,7 +11,7 @@ namespace {
 
 constexpr int64_t kSccRecord = 8;
 constexpr int64_t kZp6Record = 12;
-constexpr int64_t kZmcRecord = 40;
+constexpr int64_t kZmcRecord = formats::zone_minimum::kSize;
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 
 #include "context/byte_coding.h"
 #include "formats/host_records.h"
+#include "formats/tariff_tables.h"
 #include "context/text.h"
 #include "platform/file_io.h"
 #include "platform/sorted_records.h"
@@ -108,15 +109,16 @@ uint32_t StateOf(RateContext& c, std::string_view code, const End& out) {
     c.errorCode = 0;
     return 0;
   }
-  const char* record = c.stateCodeTable[row];
-  std::memcpy(out.state, record, 2);
-  *out.intrastate = record[2];
-  *out.direction = record[3];
-  *out.pointFlag1 = record[4];
-  *out.pointFlag2 = record[5];
-  *out.pointFlag3 = record[6];
-  *out.region = record[7];
-  return JudgeState(c, record);
+  const formats::StateCodeRecord record =
+      formats::DecodeStateCode(reinterpret_cast<const uint8_t*>(c.stateCodeTable[row]));
+  std::memcpy(out.state, record.state.data(), record.state.size());
+  *out.intrastate = record.intrastate;
+  *out.direction = record.direction;
+  *out.pointFlag1 = record.pointFlag1;
+  *out.pointFlag2 = record.pointFlag2;
+  *out.pointFlag3 = record.pointFlag3;
+  *out.region = record.region;
+  return JudgeState(c, record.state.data());
 }
 
 // Searches the Hawaiian point file by halving; a file that cannot be opened

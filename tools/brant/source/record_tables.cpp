@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "formats/base_points.h"
+#include "formats/tariff_tables.h"
 #include "source/source_tables.h"
 #include "tariffkit/tariffkit.h"
 
@@ -159,12 +160,14 @@ SourceTable ZoneMinimums() {
                                 f.Exact(4, 6), f.Exact(5, 6), f.Amount(6), f.Amount(7)};
       },
       .write = kit::ZoneMinimumFile,
-      .recordSize = 40,
+      .recordSize = formats::zone_minimum::kSize,
       .decode = [](RecordReader& r) {
-        kit::ZoneMinimum z{r.Raw(5), r.Raw(5), r.Raw(5), r.Raw(5), r.Raw(6), r.Raw(6)};
-        z.minimumCharge = r.F32();
-        z.zoneCharge = r.F32();
-        return z;
+        const formats::ZoneMinimumRecord z =
+            formats::DecodeZoneMinimum(r.Record(formats::zone_minimum::kSize));
+        return kit::ZoneMinimum{std::string(z.firstEndLowest),  std::string(z.firstEndHighest),
+                                std::string(z.secondEndLowest), std::string(z.secondEndHighest),
+                                std::string(z.rbnoLowest),      std::string(z.rbnoHighest),
+                                z.minimumCharge,                z.zoneCharge};
       },
       .row = [](const kit::ZoneMinimum& z) {
         return Row{z.firstEndLowest,   z.firstEndHighest, z.secondEndLowest,

@@ -300,6 +300,12 @@ std::string PadKey(const std::string& text, std::size_t width) {
   return key;
 }
 
+std::string Unpadded(std::string_view field, char pad) {
+  std::string text(field);
+  text.erase(text.find_last_not_of(pad) + 1);
+  return text;
+}
+
 std::string FoldCase(std::string text) {
   for (char& ch : text) {
     if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');

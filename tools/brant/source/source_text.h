@@ -137,6 +137,9 @@ class RecordReader {
 std::string PadKey(const std::string& text, std::size_t width);
 std::string FoldCase(std::string text);
 
+// A decoded field's text without the spaces (or NULs) that pad it.
+std::string Unpadded(std::string_view field, char pad = ' ');
+
 // Decimal texts of numbers and a run of column names ("cell4".."cell165").
 std::string Str(int64_t value);
 std::vector<std::string> Numbered(const std::string& stem, int first, int last);
