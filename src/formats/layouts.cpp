@@ -2,15 +2,16 @@
 
 #include "formats/base_points.h"
 #include "formats/host_records.h"
+#include "formats/postal.h"
 #include "formats/tariff_tables.h"
 
 namespace brant::formats {
 
 std::span<const RecordLayout> DocumentedLayouts() {
   static constexpr RecordLayout kLayouts[] = {
-      settings::kLayout,       weight_break::kLayout, state_code::kLayout,
-      zone_minimum::kLayout,   defaults::kLayout,     discounts::kLayout,
-      discounts::kBlockLayout, profile::kLayout,      base_point::kLayout,
+      settings::kLayout,     weight_break::kLayout, state_code::kLayout, postal_range::kLayout,
+      zone_minimum::kLayout, defaults::kLayout,     discounts::kLayout,  discounts::kBlockLayout,
+      profile::kLayout,      base_point::kLayout,
   };
   return kLayouts;
 }

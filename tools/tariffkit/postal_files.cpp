@@ -1,12 +1,11 @@
 #include "tariffkit/postal_files.h"
 
+#include "formats/postal.h"
 #include "formats/tariff_tables.h"
 #include "tariffkit/record_image.h"
 
 namespace brant::tariffkit {
 namespace {
-
-constexpr std::size_t kZp6RecordSize = 12;
 
 // Bounds compared byte for byte must have their full width: a padded bound
 // would compare differently from the text the reader sees.
@@ -18,17 +17,21 @@ void RequireExact(const std::string& text, const formats::Field& field, const ch
 }  // namespace
 
 std::string PostalRangeFile(const std::vector<PostalRange>& ranges) {
+  namespace layout = formats::postal_range;
   std::string out;
   for (const PostalRange& r : ranges) {
-    AppendPadded(out, r.province, 2, "province code");
-    AppendPadded(out, r.lowest, 3, "lowest postal prefix");
-    AppendPadded(out, r.highest, 3, "highest postal prefix");
+    RequireFits(r.province, layout::kProvince.width, "province code");
+    RequireFits(r.lowest, layout::kLowest.width, "lowest postal prefix");
+    RequireFits(r.highest, layout::kHighest.width, "highest postal prefix");
+    std::string record = ZeroRecord(layout::kSize);
+    formats::EncodePostalRange({r.province, r.lowest, r.highest}, Image(record));
+    out += record;
   }
   return out;
 }
 
 std::string Zp6File(const std::vector<std::string>& records) {
-  return OpaqueRecords(records, kZp6RecordSize, ".ZP6");
+  return OpaqueRecords(records, formats::zip_table::kSize, ".ZP6");
 }
 
 std::string ZoneMinimumFile(const std::vector<ZoneMinimum>& records) {

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "formats/base_points.h"
+#include "formats/postal.h"
 #include "formats/tariff_tables.h"
 #include "source/source_tables.h"
 #include "tariffkit/tariffkit.h"
@@ -120,9 +121,11 @@ SourceTable PostalRanges() {
       .columns = {{"province", "lowest", "highest"}},
       .parse = [](RowFields& f) { return kit::PostalRange{f.Text(0, 2), f.Text(1, 3), f.Text(2, 3)}; },
       .write = kit::PostalRangeFile,
-      .recordSize = 8,
+      .recordSize = formats::postal_range::kSize,
       .decode = [](RecordReader& r) {
-        return kit::PostalRange{r.Spaced(2), r.Spaced(3), r.Spaced(3)};
+        const formats::PostalRangeRecord p =
+            formats::DecodePostalRange(r.Record(formats::postal_range::kSize));
+        return kit::PostalRange{Unpadded(p.province), Unpadded(p.lowest), Unpadded(p.highest)};
       },
       .row = [](const kit::PostalRange& p) { return Row{p.province, p.lowest, p.highest}; },
       .follows = [](RowFields& f, const kit::PostalRange& before, const kit::PostalRange& r,
@@ -560,7 +563,8 @@ void AddRecordTables(std::vector<SourceTable>& tables, bool wide) {
   tables.push_back(BasePoints("canadian_base_points.csv", ".BSC"));
   tables.push_back(PointMatrix());
   tables.push_back(PostalRanges());
-  tables.push_back(HostRecords("zp6_records.csv", ".ZP6", 12, kit::Zp6File));
+  tables.push_back(
+      HostRecords("zp6_records.csv", ".ZP6", formats::zip_table::kSize, kit::Zp6File));
   tables.push_back(ZoneMinimums());
   tables.push_back(HostRecords("coz_records.csv", ".COZ", 6, kit::CozFile));
   tables.push_back(HawaiiPoints());
