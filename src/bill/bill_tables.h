@@ -12,6 +12,7 @@
 #include "context/byte_coding.h"
 #include "context/numbers.h"
 #include "formats/host_records.h"
+#include "formats/tariff_tables.h"
 #include "context/text.h"
 
 namespace brant {
@@ -52,12 +53,11 @@ inline int32_t LineWeight(const RateContext& c, int32_t line) {
   return FieldNumber(c.lineWeight[line]);
 }
 
-// The lowest weight of break b: the 8-character number at byte 13 of its
-// .WGT record.
+// The lowest weight of break b, from its .WGT record.
 inline int32_t BreakLowestWeight(const RateContext& c, int32_t b) {
-  constexpr std::size_t kLowestAt = 13;
-  constexpr std::size_t kWidth = 8;
-  return static_cast<int32_t>(ParseLeadingInteger({c.wgtRecords[b] + kLowestAt, kWidth}));
+  constexpr formats::Field kLowest = formats::weight_break::kMinimum;
+  return static_cast<int32_t>(
+      ParseLeadingInteger({c.wgtRecords[b] + kLowest.offset, kLowest.width}));
 }
 
 // The user's break number A (weightBreakStart).

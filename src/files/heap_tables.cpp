@@ -3,14 +3,16 @@
 #include "context/status_codes.h"
 #include "files/loaders.h"
 #include "files/record_access.h"
+#include "formats/postal.h"
+#include "formats/tariff_tables.h"
 #include "platform/file_io.h"
 
 namespace brant {
 namespace {
 
-constexpr int64_t kSccRecord = 8;
-constexpr int64_t kZp6Record = 12;
-constexpr int64_t kZmcRecord = 40;
+constexpr int64_t kSccRecord = formats::postal_range::kSize;
+constexpr int64_t kZp6Record = formats::zip_table::kSize;
+constexpr int64_t kZmcRecord = formats::zone_minimum::kSize;
 
 }  // namespace
 

@@ -9,6 +9,7 @@
 #include "context/status_codes.h"
 #include "files/loaders.h"
 #include "files/record_access.h"
+#include "formats/matrix.h"
 #include "platform/file_io.h"
 
 namespace brant {
@@ -19,7 +20,7 @@ namespace {
 constexpr std::size_t kFacEntries = formats::factor_directory::kRoom;
 static_assert(sizeof(RateContext::facDirectory) == formats::factor_directory::kSize);
 
-constexpr std::size_t kZf1MaxRows = BRANT_ZF1_ROWS;
+constexpr std::size_t kZf1MaxRows = formats::zf1::kMaxRows;
 
 // The directory must name only entries it has room for, and no entry may
 // hold more factor data than a lookup reads.
@@ -78,8 +79,8 @@ int32_t LoadBseHeader(RateContext& context) {
     context.errorCode = kBseOpen;
     return 0;
   }
-  if (ReadFully(context.bseHandle, context.bseHeader, sizeof context.bseHeader) !=
-      sizeof context.bseHeader) {
+  constexpr std::size_t kHeaderSize = formats::base_zip_header::kSize;
+  if (ReadFully(context.bseHandle, context.bseHeader, kHeaderSize) != kHeaderSize) {
     context.bseHandle = CloseHandle(context.bseHandle);
     context.errorCode = kBseRead;
     return 0;
@@ -100,20 +101,25 @@ int32_t LoadZf1Tables(RateContext& context) {
     context.errorCode = kZf1Read;
     return 0;
   };
-  uint8_t count[2];
-  if (ReadFully(context.zf1Handle, count, sizeof count) != sizeof count) return fail();
-  std::size_t rows = LoadU16(count);
+  // The count and table 1, as they lie at the start of the file.
+  namespace zf1 = formats::zf1;
+  uint8_t head[zf1::kCount.width + zf1::RowStarts(kZf1MaxRows).width * kZf1MaxRows];
+  if (ReadFully(context.zf1Handle, head, zf1::kCount.width) != zf1::kCount.width) return fail();
+  std::size_t rows = zf1::kCount.U16(head);
   if (rows > kZf1MaxRows) return fail();  // more rows than the tables hold
 
-  uint8_t starts[2 * kZf1MaxRows];
-  if (ReadFully(context.zf1Handle, starts, 2 * rows) != 2 * rows) return fail();
-  if (ReadFullyAt(context.zf1Handle, 2 + 6 * static_cast<int64_t>(rows), context.zf1KeyTable,
-                  3 * rows) != 3 * rows) {
+  const formats::Field starts = zf1::RowStarts(rows);
+  const std::size_t startBytes = starts.width * rows;
+  if (ReadFully(context.zf1Handle, head + starts.offset, startBytes) != startBytes) return fail();
+  const formats::Field keys = zf1::Keys(rows);
+  const std::size_t keyBytes = keys.width * rows;
+  if (ReadFullyAt(context.zf1Handle, static_cast<int64_t>(keys.offset), context.zf1KeyTable,
+                  keyBytes) != keyBytes) {
     return fail();
   }
-  for (std::size_t i = 0; i < rows; ++i) context.zf1RowStarts[i] = LoadI16(&starts[2 * i]);
+  for (std::size_t i = 0; i < rows; ++i) context.zf1RowStarts[i] = starts.I16(head, i);
   context.zf1Count = static_cast<int32_t>(rows);
-  context.zf1DataStart = static_cast<int32_t>(9 * rows + 2);
+  context.zf1DataStart = static_cast<int32_t>(zf1::RecordsStart(rows));
   int64_t size = FileSize(context.zf1Handle);
   context.zf1FileSize = size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(size);
   return 1;

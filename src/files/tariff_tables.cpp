@@ -6,6 +6,7 @@
 
 #include "context/byte_coding.h"
 #include "formats/host_records.h"
+#include "formats/tariff_tables.h"
 #include "context/status_codes.h"
 #include "context/text.h"
 #include "files/loaders.h"
@@ -15,8 +16,8 @@
 namespace brant {
 namespace {
 
-constexpr std::size_t kClassCodeWidth = 5;
-constexpr std::size_t kStateCodeBytes = BRANT_STATE_CODE_RECORDS * BRANT_STATE_CODE_RECORD_SIZE;
+constexpr std::size_t kClassCodeWidth = formats::class_code::kCode.width;
+constexpr std::size_t kStateCodeBytes = formats::state_code::kRecords * formats::state_code::kSize;
 
 int32_t Fail(RateContext& context, Status status) {
   context.errorCode = status;
@@ -52,13 +53,14 @@ int32_t LoadAccessorials(RateContext& context) {
   ScopedDescriptor file(Openfile(&context, ".ACC"));
   if (!file.ok()) return Fail(context, kAccOpen);
   constexpr std::size_t kRoom = sizeof context.accTable;
-  uint8_t extra[BRANT_ACC_RECORD_SIZE];
+  constexpr std::size_t kRecord = formats::accessorial::kSize;
+  uint8_t extra[kRecord];
   std::size_t got = ReadFully(file.get(), context.accTable, kRoom);
-  if (got < BRANT_ACC_RECORD_SIZE) return Fail(context, kAccRead);
+  if (got < kRecord) return Fail(context, kAccRead);
   if (got == kRoom && ReadFully(file.get(), extra, sizeof extra) == sizeof extra) {
     return Fail(context, kAccRead);
   }
-  context.accCount = static_cast<int32_t>(got / BRANT_ACC_RECORD_SIZE);
+  context.accCount = static_cast<int32_t>(got / kRecord);
   return 1;
 }
 
@@ -84,11 +86,13 @@ int32_t LoadMchTable(RateContext& context) {
 int32_t LoadClasses(RateContext& context) {
   ScopedDescriptor file(Openfile(&context, ".CLS"));
   if (!file.ok()) return Fail(context, kClsOpen);
-  char codes[BRANT_CLASS_SLOTS * kClassCodeWidth];
-  std::size_t whole = ReadFully(file.get(), codes, sizeof codes) / kClassCodeWidth;
+  constexpr std::size_t kRecord = formats::class_code::kSize;
+  uint8_t codes[formats::class_code::kMaxCodes * kRecord];
+  std::size_t whole = ReadFully(file.get(), codes, sizeof codes) / kRecord;
   for (std::size_t slot = 0; slot < whole; ++slot) {
     char* out = context.classTable[slot];
-    std::memcpy(out, codes + slot * kClassCodeWidth, kClassCodeWidth);
+    const std::string_view code = formats::class_code::kCode.Bytes(codes + slot * kRecord);
+    std::memcpy(out, code.data(), kClassCodeWidth);
     out[kClassCodeWidth] = '\0';
     std::replace(out, out + kClassCodeWidth, ' ', '\0');
   }

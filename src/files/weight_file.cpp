@@ -7,6 +7,7 @@
 
 #include "context/byte_coding.h"
 #include "formats/host_records.h"
+#include "formats/tariff_tables.h"
 #include "context/status_codes.h"
 #include "context/text.h"
 #include "platform/file_io.h"
@@ -14,14 +15,10 @@
 namespace brant {
 namespace {
 
-constexpr std::size_t kLabelWidth = 5;
-constexpr std::size_t kMaxAt = 5;
-constexpr std::size_t kMinAt = 13;
-constexpr std::size_t kNumberWidth = 8;
-constexpr int32_t kNoUpperBound = 9999999;
+namespace layout = formats::weight_break;
 
-int32_t WeightNumber(const char* record, std::size_t at) {
-  return static_cast<int32_t>(ParseLeadingInteger({record + at, kNumberWidth}));
+int32_t WeightNumber(std::string_view text) {
+  return static_cast<int32_t>(ParseLeadingInteger(text));
 }
 
 // The user's defaults may keep only breaks start .. start + span - 1: the
@@ -33,7 +30,7 @@ void CutToUserBreaks(RateContext& context) {
   int64_t end = start + span;
   // A cut that would name a break before the first one is no cut at all.
   if (start >= context.weightRecordCount || end >= context.weightBreakCount || end < 1) return;
-  context.weightMax[end - 1] = kNoUpperBound;
+  context.weightMax[end - 1] = layout::kNoUpperBound;
   PutFixedText(context.weightLabels[end], sizeof context.weightLabels[end], "XXX");
   context.weightBreakCount = static_cast<int32_t>(end);
 }
@@ -51,20 +48,21 @@ extern "C" int32_t ReadWgtFile(RateContext* context) {
     return 0;
   }
   // All records in one read; each lands in its slot as if read one by one.
-  char records[BRANT_WGT_RECORDS][BRANT_WGT_RECORD_SIZE];
+  uint8_t records[layout::kMaxRecords][layout::kSize];
   std::size_t got = ReadFully(file.get(), records, sizeof records);
   c.weightRecordCount = 0;
-  for (std::size_t i = 0; i < BRANT_WGT_RECORDS; ++i) {
-    std::size_t start = i * BRANT_WGT_RECORD_SIZE;
-    std::size_t n = got > start ? std::min<std::size_t>(BRANT_WGT_RECORD_SIZE, got - start) : 0;
+  for (std::size_t i = 0; i < layout::kMaxRecords; ++i) {
+    std::size_t start = i * layout::kSize;
+    std::size_t n = got > start ? std::min<std::size_t>(layout::kSize, got - start) : 0;
     std::memcpy(c.wgtRecords[i], records[i], n);
-    if (n < BRANT_WGT_RECORD_SIZE) {
+    if (n < layout::kSize) {
       c.errorCode = kWgtRead;
       break;
     }
-    std::memcpy(c.weightLabels[i], records[i], kLabelWidth);
-    c.weightMax[i] = WeightNumber(records[i], kMaxAt);
-    c.weightMin[i] = WeightNumber(records[i], kMinAt);
+    const formats::WeightBreakRecord record = formats::DecodeWeightBreak(records[i]);
+    std::memcpy(c.weightLabels[i], record.label.data(), record.label.size());
+    c.weightMax[i] = WeightNumber(record.maximum);
+    c.weightMin[i] = WeightNumber(record.minimum);
     ++c.weightRecordCount;
   }
   c.weightBreakCount = c.weightRecordCount;

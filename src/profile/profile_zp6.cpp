@@ -6,13 +6,14 @@
 #include "context/status_codes.h"
 #include "files/file_names.h"
 #include "files/record_access.h"
+#include "formats/postal.h"
 #include "platform/file_open.h"
 #include "profile/profile.h"
 
 namespace brant {
 namespace {
 
-constexpr int64_t kZp6Record = 12;
+constexpr int64_t kZp6Record = formats::zip_table::kSize;
 
 bool ProfileWantsZp6(const RateContext& c) {
   return !settings::domesticOnly.IsYes(c) && profile::profileUseZipDiscounts.Get(c) != 0 &&

@@ -7,6 +7,7 @@
 #include "context/byte_coding.h"
 #include "context/status_codes.h"
 #include "context/text.h"
+#include "formats/matrix.h"
 #include "platform/sorted_records.h"
 #include "ratebase/lookup_files.h"
 #include "ratebase/lookups.h"
@@ -15,13 +16,10 @@
 namespace brant {
 namespace {
 
-
-constexpr int32_t kRowCells = 2800;
-constexpr std::size_t kMaxRowBytes = 2000;
-constexpr uint32_t kRowOffsetMask = (1u << 21) - 1;
-constexpr int kRowLengthShift = 21;
-constexpr std::size_t kBasisRecordSize = 10;
-constexpr std::size_t kRbnoWidth = 7;
+constexpr int32_t kRowCells = formats::matrix_row::kCells;
+constexpr std::size_t kMaxRowBytes = formats::matrix_row::kMaxBytes;
+constexpr std::size_t kBasisRecordSize = formats::rate_basis::kSize;
+constexpr std::size_t kRbnoWidth = formats::rate_basis::kRbno.width;
 
 // The rows the loaded tables hold; a count past their room names rows that
 // are not there.
@@ -30,36 +28,19 @@ int32_t MatrixRowCount(const RateContext& context) {
   return std::clamp<int32_t>(count, 0, BRANT_ZF1_ROWS);
 }
 
-// Decodes a stored row into `cells` from column `start`: a word with bit 0
-// clear is one cell (the word shifted right by 1), one with bit 0 set a run
-// of (word >> 2) empty cells. False when the row passes the last column.
-bool DecodeMatrixRow(const uint8_t* row, std::size_t length, int32_t start,
-                     uint16_t (&cells)[kRowCells]) {
-  int32_t at = start;
-  for (std::size_t i = 0; i + 2 <= length; i += 2) {
-    const uint16_t word = LoadU16(row + i);
-    if (word & 1) {
-      at += word >> 2;  // the cells are zero already
-      if (at > kRowCells) return false;
-    } else {
-      if (at >= kRowCells) return false;
-      cells[at++] = static_cast<uint16_t>(word >> 1);
-    }
-  }
-  return true;
-}
-
 // The cell at column `column` of row `row` (0 for an empty one); false with
 // the status when the row cannot be read. The row directory lies in .ZF1,
 // the row itself in .MX1, which is open only while the row is read.
 bool ReadMatrixCell(RateContext& context, int32_t row, int32_t column, int32_t& cell) {
-  uint8_t place[4];
-  const int64_t directoryAt = 2 + 2 * int64_t{MatrixRowCount(context)} + 4 * int64_t{row};
-  if (ReadFullyAt(context.zf1Handle, directoryAt, place, sizeof place) != sizeof place) {
+  const formats::Field directory =
+      formats::zf1::RowPlaces(static_cast<std::size_t>(MatrixRowCount(context)));
+  uint8_t word[4];
+  const auto directoryAt = static_cast<int64_t>(directory.At(static_cast<std::size_t>(row)));
+  if (ReadFullyAt(context.zf1Handle, directoryAt, word, sizeof word) != sizeof word) {
     return FailWith(context, kZf1Read);
   }
-  const uint32_t word = LoadU32(place);
-  const std::size_t length = word >> kRowLengthShift;
+  const formats::MatrixRowPlace place = formats::DecodeRowPlace(LoadU32(word));
+  const std::size_t length = place.length;
   if (length > kMaxRowBytes) return FailWith(context, kZf1Read);
 
   context.mx1Handle = Openfile(&context, ".MX1");
@@ -69,16 +50,20 @@ bool ReadMatrixCell(RateContext& context, int32_t row, int32_t column, int32_t& 
     return FailWith(context, kMatrixOpen);
   }
   uint8_t bytes[kMaxRowBytes] = {};
-  const std::size_t got = ReadFullyAt(context.mx1Handle, word & kRowOffsetMask, bytes, length);
+  const std::size_t got = ReadFullyAt(context.mx1Handle, place.offset, bytes, length);
   context.mx1Handle = CloseHandle(context.mx1Handle);
   // A row the directory places past the end of .MX1 is not the row.
   if (got != length) return FailWith(context, kZf1Read);
 
   const int16_t start = context.zf1RowStarts[row];
-  uint16_t cells[kRowCells] = {};
-  if (!DecodeMatrixRow(bytes, length, start >= 0 ? start : row, cells)) {
-    return FailWith(context, kZf1Read);
-  }
+  uint16_t cells[kRowCells] = {};  // empty cells stay zero
+  const bool whole = formats::DecodeMatrixRow(
+      bytes, length, formats::RowStartColumn(start, row), kRowCells,
+      [&cells](int64_t at, uint16_t value) {
+        cells[at] = value;
+        return true;
+      });
+  if (!whole) return FailWith(context, kZf1Read);
   // Columns left of the diagonal never carry a rate basis, even where the
   // stored row covers them.
   if (start >= 0 && start < row) {
@@ -125,34 +110,30 @@ int32_t LookupMatrixRbno(RateContext& context) {
 
 namespace {
 
-// Where each kind's block keys lie in the .BSE header, and how many fit.
-struct BaseZipKind {
-  std::size_t keysAt;
-  int64_t keyRoom;
-};
-constexpr BaseZipKind kBaseZipKinds[3] = {{24, 50}, {224, 150}, {824, 50}};
-constexpr int64_t kBaseBlockBytes = 900;
-constexpr std::size_t kBaseRecordSize = 9;
-constexpr uint32_t kLowestZipMask = (1u << 17) - 1;
-constexpr int kHighestDigitsShift = 17;
+constexpr int64_t kBaseBlockBytes = formats::base_zip_header::kBlockSize;
+constexpr std::size_t kBaseRecordSize = formats::base_zip_range::kSize;
 
 }  // namespace
 
 int32_t LookupBaseZip(RateContext& context, int32_t kind, int32_t zip) {
-  if (kind < 0 || kind > 2) return FailWith(context, kZipCombination);
-  const BaseZipKind& place = kBaseZipKinds[kind];
-  const int64_t offset = LoadU32(context.bseHeader + 8 * kind);
-  const int64_t length = LoadI32(context.bseHeader + 8 * kind + 4);
+  if (kind < 0 || kind >= static_cast<int32_t>(formats::base_zip_header::kKinds)) {
+    return FailWith(context, kZipCombination);
+  }
+  const formats::Field& keys = formats::base_zip_header::kKindKeys[kind];
+  const auto keyRoom = static_cast<int64_t>(keys.count);
+  const formats::BaseZipKind place = formats::DecodeBaseZipKind(context.bseHeader, kind);
+  const int64_t offset = place.offset;
+  const int64_t length = place.length;
   // The kind's records lie in the file, in no more blocks than it has keys.
   const int64_t fileSize = FileSize(context.bseHandle);
-  if (length < 0 || length > place.keyRoom * kBaseBlockBytes || offset + length > fileSize) {
+  if (length < 0 || length > keyRoom * kBaseBlockBytes || offset + length > fileSize) {
     return FailWith(context, kBseRead);
   }
   // A last block of no bytes (a length of whole blocks) never holds a ZIP,
   // so the keys beyond the kind's room are never needed.
-  const int64_t blocks = std::min(length / kBaseBlockBytes + 1, place.keyRoom);
+  const int64_t blocks = std::min(length / kBaseBlockBytes + 1, keyRoom);
   int64_t block = 0;
-  while (block < blocks && LoadI32(context.bseHeader + place.keysAt + 4 * block) < zip) ++block;
+  while (block < blocks && keys.I32(context.bseHeader, block) < zip) ++block;
   if (block == blocks) return 0;
 
   const std::size_t bytes = static_cast<std::size_t>(
@@ -162,16 +143,12 @@ int32_t LookupBaseZip(RateContext& context, int32_t kind, int32_t zip) {
     return FailWith(context, kBseRead);
   }
   for (std::size_t at = 0; at + kBaseRecordSize <= bytes; at += kBaseRecordSize) {
-    const uint32_t bounds = LoadU24(records + at);
-    // The highest ZIP shares the lowest's hundred-block.
-    const int32_t lowest = static_cast<int32_t>(bounds & kLowestZipMask);
-    const int32_t highest =
-        lowest / 100 * 100 + static_cast<int32_t>(bounds >> kHighestDigitsShift);
-    if (zip < lowest || zip > highest) continue;
+    const formats::BaseZipRangeRecord range = formats::DecodeBaseZipRange(records + at);
+    if (zip < range.lowest || zip > range.highest) continue;
     RatingState& state = Rating();
-    state.rbnoAdjustment = static_cast<int32_t>(static_cast<uint32_t>(state.rbnoAdjustment) +
-                                                LoadU24(records + at + 6));
-    PutZeroPadded(state.foundBaseZip, sizeof state.foundBaseZip, LoadU24(records + at + 3), 5);
+    state.rbnoAdjustment =
+        static_cast<int32_t>(static_cast<uint32_t>(state.rbnoAdjustment) + range.adjustment);
+    PutZeroPadded(state.foundBaseZip, sizeof state.foundBaseZip, range.baseZip, 5);
     return 1;
   }
   return 0;

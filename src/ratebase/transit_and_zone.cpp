@@ -6,6 +6,7 @@
 #include "context/byte_coding.h"
 #include "context/numbers.h"
 #include "context/text.h"
+#include "formats/tariff_tables.h"
 #include "formats/transit.h"
 #include "platform/file_io.h"
 #include "ratebase/rating_state.h"
@@ -14,11 +15,9 @@
 namespace brant {
 namespace {
 
-constexpr std::size_t kZmcRecord = 40;
-constexpr std::size_t kZipWidth = 5;
-constexpr std::size_t kRbnoWidth = 6;  // letter and first five digits
-constexpr std::size_t kMinimumAt = 32;
-constexpr std::size_t kZoneChargeAt = 36;
+namespace zmc = formats::zone_minimum;
+constexpr std::size_t kZipWidth = zmc::kFirstEndLowest.width;
+constexpr std::size_t kRbnoWidth = zmc::kRbnoLowest.width;  // letter and first five digits
 constexpr std::size_t kMinimumCells = 4;
 
 enum class TerminalPair { kFound, kNotFound, kNoFile };
@@ -43,9 +42,10 @@ TerminalPair FindTerminalPair(RateContext& c) {
   return TerminalPair::kFound;
 }
 
-// Lowest and highest bound of `width` bytes each, side by side; bounds included.
-bool Within(const uint8_t* bounds, const char* value, std::size_t width) {
-  return std::memcmp(bounds, value, width) <= 0 && std::memcmp(value, bounds + width, width) <= 0;
+// Bounds included; the value is as wide as its bounds.
+bool Within(std::string_view lowest, std::string_view highest, const char* value) {
+  return std::memcmp(lowest.data(), value, lowest.size()) <= 0 &&
+         std::memcmp(value, highest.data(), highest.size()) <= 0;
 }
 
 int32_t TruncatedCents(float amount) {
@@ -100,16 +100,19 @@ void ApplyZoneMinimum(RateContext& c) {
   CopyLeading(rbno, kRbnoWidth, c.rbno);
 
   bool matched = false;
-  ScanRecords(file.get(), kZmcRecord, c.zmcCount, [&](const uint8_t* r, int64_t) {
-    std::memcpy(c.zmcRecord, r, kZmcRecord);
-    matched = Within(r, lower, kZipWidth) && Within(r + 2 * kZipWidth, higher, kZipWidth) &&
-              Within(r + 4 * kZipWidth, rbno, kRbnoWidth);
+  ScanRecords(file.get(), zmc::kSize, c.zmcCount, [&](const uint8_t* r, int64_t) {
+    std::memcpy(c.zmcRecord, r, zmc::kSize);
+    const formats::ZoneMinimumRecord z = formats::DecodeZoneMinimum(r);
+    matched = Within(z.firstEndLowest, z.firstEndHighest, lower) &&
+              Within(z.secondEndLowest, z.secondEndHighest, higher) &&
+              Within(z.rbnoLowest, z.rbnoHighest, rbno);
     return !matched;
   });
   if (!matched) return;
-  const float zoneCharge = LoadF32(c.zmcRecord + kZoneChargeAt);
+  const formats::ZoneMinimumRecord found = formats::DecodeZoneMinimum(c.zmcRecord);
+  const float zoneCharge = found.zoneCharge;
   if (zoneCharge != 0.0f) c.zoneCharge = zoneCharge / 100.0f;
-  const float minimum = LoadF32(c.zmcRecord + kMinimumAt);
+  const float minimum = found.minimumCharge;
   if (minimum > 0.0f) {
     c.zoneMinimum = minimum;
     const int32_t cents = TruncatedCents(minimum);

@@ -9,6 +9,8 @@
 
 #include "context/byte_coding.h"
 #include "formats/host_records.h"
+#include "formats/postal.h"
+#include "formats/tariff_tables.h"
 #include "context/text.h"
 #include "platform/file_io.h"
 #include "platform/sorted_records.h"
@@ -18,8 +20,8 @@ namespace {
 
 constexpr int32_t kOutOfScope = 103;
 constexpr int32_t kPostalCodeTooShort = 107;
-constexpr std::size_t kPrefixWidth = 3;
-constexpr std::size_t kSccRecord = 8;
+constexpr std::size_t kPrefixWidth = formats::postal_range::kLowest.width;
+constexpr std::size_t kSccRecord = formats::postal_range::kSize;
 constexpr std::size_t kHibRecord = 13;
 constexpr std::size_t kHibKeyWidth = 5;
 
@@ -76,9 +78,10 @@ int32_t FindPostalRange(const RateContext& c, std::string_view code) {
   PrefixKey(code, key);
   // A row's range lies before the key when its highest prefix is below it.
   return HalvingSearch(c.sccCount, [&](int32_t at) {
-    const uint8_t* row = c.sccTable + static_cast<std::size_t>(at) * kSccRecord;
-    if (std::memcmp(row + 5, key, kPrefixWidth) < 0) return -1;
-    return std::memcmp(row + 2, key, kPrefixWidth) > 0 ? 1 : 0;
+    const formats::PostalRangeRecord range =
+        formats::DecodePostalRange(c.sccTable + static_cast<std::size_t>(at) * kSccRecord);
+    if (std::memcmp(range.highest.data(), key, kPrefixWidth) < 0) return -1;
+    return std::memcmp(range.lowest.data(), key, kPrefixWidth) > 0 ? 1 : 0;
   });
 }
 
@@ -88,7 +91,9 @@ uint32_t PostalState(RateContext& c, std::string_view code, char* state) {
     c.errorCode = 0;
     return 0;
   }
-  std::memcpy(state, c.sccTable + static_cast<std::size_t>(row) * kSccRecord, 2);
+  const formats::PostalRangeRecord range =
+      formats::DecodePostalRange(c.sccTable + static_cast<std::size_t>(row) * kSccRecord);
+  std::memcpy(state, range.province.data(), range.province.size());
   return JudgeState(c, state);
 }
 
@@ -120,15 +125,16 @@ uint32_t StateOf(RateContext& c, std::string_view code, const End& out) {
     c.errorCode = 0;
     return 0;
   }
-  const char* record = c.stateCodeTable[row];
-  std::memcpy(out.state, record, 2);
-  *out.intrastate = record[2];
-  *out.direction = record[3];
-  *out.pointFlag1 = record[4];
-  *out.pointFlag2 = record[5];
-  *out.pointFlag3 = record[6];
-  *out.region = record[7];
-  return JudgeState(c, record);
+  const formats::StateCodeRecord record =
+      formats::DecodeStateCode(reinterpret_cast<const uint8_t*>(c.stateCodeTable[row]));
+  std::memcpy(out.state, record.state.data(), record.state.size());
+  *out.intrastate = record.intrastate;
+  *out.direction = record.direction;
+  *out.pointFlag1 = record.pointFlag1;
+  *out.pointFlag2 = record.pointFlag2;
+  *out.pointFlag3 = record.pointFlag3;
+  *out.region = record.region;
+  return JudgeState(c, record.state.data());
 }
 
 // Searches the Hawaiian point file by halving; a file that cannot be opened

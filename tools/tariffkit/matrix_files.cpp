@@ -1,34 +1,29 @@
 #include "tariffkit/matrix_files.h"
 
-#include <brantfunc/brantfunc.h>
+#include <iterator>
 
-#include <array>
-
+#include "formats/matrix.h"
 #include "tariffkit/record_image.h"
 
 namespace brant::tariffkit {
 namespace {
 
-constexpr std::size_t kMaxRowCells = 2800;
-constexpr std::size_t kMaxRowBytes = 2000;
-constexpr uint32_t kMaxCellValue = 0x7FFF;
-constexpr uint32_t kMaxRunLength = 0x3FFF;  // what the 14 upper bits of a word can count
-constexpr int kRowOffsetBits = 21;
-constexpr int kRowLengthBits = 11;
-constexpr std::size_t kMaxZf1Rows = BRANT_ZF1_ROWS;
+namespace row = formats::matrix_row;
+constexpr std::size_t kMaxRowCells = row::kCells;
+constexpr std::size_t kMaxZf1Rows = formats::zf1::kMaxRows;
 
 void AppendEmptyRun(std::string& out, uint32_t length) {
   while (length > 0) {
-    uint32_t part = length < kMaxRunLength ? length : kMaxRunLength;
-    AppendU16(out, static_cast<uint16_t>((part << 2) | 1));
+    uint32_t part = length < row::kMaxRunLength ? length : row::kMaxRunLength;
+    AppendU16(out, row::EmptyRunWord(part));
     length -= part;
   }
 }
 
 uint32_t RowPlaceWord(const RowPlace& place) {
-  RequireBits(place.offset, kRowOffsetBits, ".MX1 row offset");
-  RequireBits(place.length, kRowLengthBits, ".MX1 row length");
-  return place.offset | (place.length << kRowOffsetBits);
+  RequireBits(place.offset, formats::kRowOffsetBits, ".MX1 row offset");
+  RequireBits(place.length, formats::kRowLengthBits, ".MX1 row length");
+  return formats::EncodeRowPlace({place.offset, place.length});
 }
 
 // Without a declared count the three tables describe the same rows, and
@@ -42,40 +37,37 @@ void RequireConsistentTables(const Zf1Tables& t) {
   }
 }
 
-// Bits 0 to 16 the lowest ZIP, bits 17 to 23 the last two digits of the
-// highest, which shares the lowest's hundred-block.
+// The record packs the lowest ZIP into 17 bits and keeps only the last two
+// digits of the highest, which must share the lowest's hundred-block.
 void AppendBaseZipRecord(std::string& out, const BaseZipRange& r) {
-  RequireBits(r.lowest, 17, "lowest ZIP of a base range");
+  namespace layout = formats::base_zip_range;
+  RequireBits(r.lowest, layout::kLowestZipBits, "lowest ZIP of a base range");
   Require(r.highest >= r.lowest && r.highest / 100 == r.lowest / 100,
           "base range " + std::to_string(r.lowest) + "-" + std::to_string(r.highest) +
               " leaves its hundred-block");
-  RequireBits(r.baseZip, 24, "base ZIP");
-  RequireBits(r.adjustment, 24, "RBNO adjustment");
-  AppendU24(out, static_cast<uint32_t>(r.lowest) | (static_cast<uint32_t>(r.highest % 100) << 17));
-  AppendU24(out, static_cast<uint32_t>(r.baseZip));
-  AppendU24(out, static_cast<uint32_t>(r.adjustment));
+  RequireBits(r.baseZip, static_cast<int>(8 * layout::kBaseZip.width), "base ZIP");
+  RequireBits(r.adjustment, static_cast<int>(8 * layout::kAdjustment.width), "RBNO adjustment");
+  std::string record = ZeroRecord(layout::kSize);
+  formats::EncodeBaseZipRange({r.lowest, r.highest, static_cast<uint32_t>(r.baseZip),
+                               static_cast<uint32_t>(r.adjustment)},
+                              Image(record));
+  out += record;
 }
 
-// Header layout of each kind: where its block keys start and how many fit.
-struct BaseKindPlace {
-  std::size_t keysAt;
-  std::size_t keyRoom;
-};
-constexpr std::array<BaseKindPlace, 3> kBaseKinds = {{{24, 50}, {224, 150}, {824, 50}}};
-constexpr std::size_t kRecordsPerBlock = kBaseBlockSize / kBaseRecordSize;
+constexpr std::size_t kRecordsPerBlock = formats::base_zip_range::kPerBlock;
 
 // A block's key is the highest ZIP that any of its records covers.
-void PutBlockKeys(std::string& header, const BaseKindPlace& place,
+void PutBlockKeys(std::string& header, const formats::Field& keys,
                   const std::vector<BaseZipRange>& ranges) {
   std::size_t blocks = (ranges.size() + kRecordsPerBlock - 1) / kRecordsPerBlock;
-  Require(blocks <= place.keyRoom, ".BSE kind has more blocks than its header has keys");
+  Require(blocks <= keys.count, ".BSE kind has more blocks than its header has keys");
   for (std::size_t b = 0; b < blocks; ++b) {
     int32_t key = 0;
     for (std::size_t i = b * kRecordsPerBlock; i < ranges.size() && i < (b + 1) * kRecordsPerBlock;
          ++i) {
       if (ranges[i].highest > key) key = ranges[i].highest;
     }
-    StoreI32(&header[place.keysAt + 4 * b], key);
+    keys.PutI32(Image(header), key, b);
   }
 }
 
@@ -90,13 +82,13 @@ std::string EncodeMatrixRow(const std::vector<uint16_t>& cells) {
       ++emptyRun;
       continue;
     }
-    Require(cell <= kMaxCellValue, "matrix cell " + std::to_string(cell) + " above 32767");
+    Require(cell <= row::kMaxCellValue, "matrix cell " + std::to_string(cell) + " above 32767");
     AppendEmptyRun(out, emptyRun);
     emptyRun = 0;
-    AppendU16(out, static_cast<uint16_t>(cell << 1));
+    AppendU16(out, row::CellWord(cell));
   }
   AppendEmptyRun(out, emptyRun);
-  Require(out.size() <= kMaxRowBytes, "an encoded matrix row holds at most 2000 bytes");
+  Require(out.size() <= row::kMaxBytes, "an encoded matrix row holds at most 2000 bytes");
   return out;
 }
 
@@ -121,21 +113,24 @@ std::string Zf1File(const Zf1Tables& t) {
     AppendU24(out, key);
   }
   for (const std::string& record : t.basisRecords) {
-    AppendPadded(out, record, kBasisRecordSize, "rate basis record");
+    AppendPadded(out, record, formats::rate_basis::kText.width, "rate basis record");
   }
   return out;
 }
 
 std::string BaseZipFile(const BaseZipKinds& kinds) {
+  namespace layout = formats::base_zip_header;
   const std::vector<BaseZipRange>* byKind[] = {&kinds.kind0, &kinds.kind1, &kinds.kind2};
-  std::string header = ZeroRecord(kBaseHeaderSize);
+  static_assert(std::size(byKind) == layout::kKinds);
+  std::string header = ZeroRecord(layout::kSize);
   std::string records;
-  for (std::size_t k = 0; k < kBaseKinds.size(); ++k) {
+  for (std::size_t k = 0; k < layout::kKinds; ++k) {
     std::string kindRecords;
     for (const BaseZipRange& range : *byKind[k]) AppendBaseZipRecord(kindRecords, range);
-    StoreU32(&header[8 * k], static_cast<uint32_t>(kBaseHeaderSize + records.size()));
-    StoreI32(&header[8 * k + 4], static_cast<int32_t>(kindRecords.size()));
-    PutBlockKeys(header, kBaseKinds[k], *byKind[k]);
+    formats::EncodeBaseZipKind({static_cast<uint32_t>(layout::kSize + records.size()),
+                                static_cast<int32_t>(kindRecords.size())},
+                               k, Image(header));
+    PutBlockKeys(header, layout::kKindKeys[k], *byKind[k]);
     records += kindRecords;
   }
   return header + records;

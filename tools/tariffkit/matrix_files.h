@@ -45,7 +45,6 @@ struct Zf1Tables {
   // their lengths agree or that the keys ascend.
   std::optional<uint16_t> declaredCount{};
 };
-inline constexpr std::size_t kBasisRecordSize = 10;
 std::string Zf1File(const Zf1Tables& tables);
 
 // A search key: kind 1 or 2 with 100 x a three-digit ZIP prefix, kinds 3
@@ -69,9 +68,6 @@ struct BaseZipKinds {
   std::vector<BaseZipRange> kind1{};  // territory F
   std::vector<BaseZipRange> kind2{};  // territory I
 };
-inline constexpr std::size_t kBaseHeaderSize = 1024;
-inline constexpr std::size_t kBaseRecordSize = 9;
-inline constexpr std::size_t kBaseBlockSize = 900;
 std::string BaseZipFile(const BaseZipKinds& kinds);
 
 }  // namespace brant::tariffkit

@@ -1,48 +1,55 @@
 #include "tariffkit/postal_files.h"
 
+#include "formats/postal.h"
+#include "formats/tariff_tables.h"
 #include "tariffkit/record_image.h"
 
 namespace brant::tariffkit {
 namespace {
 
-constexpr std::size_t kZp6RecordSize = 12;
-
 // Bounds compared byte for byte must have their full width: a padded bound
 // would compare differently from the text the reader sees.
-void AppendExact(std::string& out, const std::string& text, std::size_t width,
-                 const char* field) {
-  Require(text.size() == width,
-          std::string(field) + " \"" + text + "\" is not " + std::to_string(width) + " characters");
-  out += text;
+void RequireExact(const std::string& text, const formats::Field& field, const char* what) {
+  Require(text.size() == field.width, std::string(what) + " \"" + text + "\" is not " +
+                                          std::to_string(field.width) + " characters");
 }
 
 }  // namespace
 
 std::string PostalRangeFile(const std::vector<PostalRange>& ranges) {
+  namespace layout = formats::postal_range;
   std::string out;
   for (const PostalRange& r : ranges) {
-    AppendPadded(out, r.province, 2, "province code");
-    AppendPadded(out, r.lowest, 3, "lowest postal prefix");
-    AppendPadded(out, r.highest, 3, "highest postal prefix");
+    RequireFits(r.province, layout::kProvince.width, "province code");
+    RequireFits(r.lowest, layout::kLowest.width, "lowest postal prefix");
+    RequireFits(r.highest, layout::kHighest.width, "highest postal prefix");
+    std::string record = ZeroRecord(layout::kSize);
+    formats::EncodePostalRange({r.province, r.lowest, r.highest}, Image(record));
+    out += record;
   }
   return out;
 }
 
 std::string Zp6File(const std::vector<std::string>& records) {
-  return OpaqueRecords(records, kZp6RecordSize, ".ZP6");
+  return OpaqueRecords(records, formats::zip_table::kSize, ".ZP6");
 }
 
 std::string ZoneMinimumFile(const std::vector<ZoneMinimum>& records) {
+  namespace layout = formats::zone_minimum;
   std::string out;
   for (const ZoneMinimum& z : records) {
-    AppendExact(out, z.firstEndLowest, 5, "zone ZIP");
-    AppendExact(out, z.firstEndHighest, 5, "zone ZIP");
-    AppendExact(out, z.secondEndLowest, 5, "zone ZIP");
-    AppendExact(out, z.secondEndHighest, 5, "zone ZIP");
-    AppendExact(out, z.rbnoLowest, 6, "zone RBNO bound");
-    AppendExact(out, z.rbnoHighest, 6, "zone RBNO bound");
-    AppendF32(out, z.minimumCharge);
-    AppendF32(out, z.zoneCharge);
+    RequireExact(z.firstEndLowest, layout::kFirstEndLowest, "zone ZIP");
+    RequireExact(z.firstEndHighest, layout::kFirstEndHighest, "zone ZIP");
+    RequireExact(z.secondEndLowest, layout::kSecondEndLowest, "zone ZIP");
+    RequireExact(z.secondEndHighest, layout::kSecondEndHighest, "zone ZIP");
+    RequireExact(z.rbnoLowest, layout::kRbnoLowest, "zone RBNO bound");
+    RequireExact(z.rbnoHighest, layout::kRbnoHighest, "zone RBNO bound");
+    std::string record = ZeroRecord(layout::kSize);
+    formats::EncodeZoneMinimum({z.firstEndLowest, z.firstEndHighest, z.secondEndLowest,
+                                z.secondEndHighest, z.rbnoLowest, z.rbnoHighest,
+                                z.minimumCharge, z.zoneCharge},
+                               Image(record));
+    out += record;
   }
   return out;
 }

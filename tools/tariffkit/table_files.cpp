@@ -1,21 +1,16 @@
 #include "tariffkit/table_files.h"
 
-#include <brantfunc/brantfunc.h>
-
 #include <cstdio>
 
 #include "formats/minimum_charges.h"
+#include "formats/tariff_tables.h"
 #include "tariffkit/record_image.h"
 
 namespace brant::tariffkit {
 namespace {
 
-constexpr std::size_t kClassCodeSize = 5;
-constexpr std::size_t kWeightLabelSize = 5;
-constexpr std::size_t kWeightNumberSize = 8;
 constexpr int32_t kLargestWeightText = 99999999;
-constexpr std::size_t kWeightRecords = BRANT_WGT_RECORDS;
-constexpr int kStatePrefixes = BRANT_STATE_CODE_RECORDS;
+constexpr int kStatePrefixes = formats::state_code::kRecords;
 
 // The .MCH grammar has no escapes: a separator inside a text would end it.
 void RequirePlainMchText(const std::string& text, const char* field) {
@@ -35,30 +30,27 @@ std::string MchEntryText(const MinimumChargeEntry& e) {
 
 // Right-aligned as the reader's atol expects it: leading blanks, digits,
 // and nothing after them in the field.
-void AppendWeightNumber(std::string& out, int32_t weight) {
+std::string WeightText(int32_t weight) {
   Require(weight >= 0 && weight <= kLargestWeightText,
           "weight " + std::to_string(weight) + " does not fit 8 digits");
-  char text[kWeightNumberSize + 1];
+  char text[formats::weight_break::kMaximum.width + 1];
   std::snprintf(text, sizeof text, "%8ld", static_cast<long>(weight));
-  out.append(text, kWeightNumberSize);
+  return text;
 }
 
 std::string StateCodeRecord(const StateCodeRow& row) {
-  std::string record;
-  AppendPadded(record, row.state, 2, "state code");
-  record += row.intrastate;
-  record += row.direction;
-  record += row.pointFlag1;
-  record += row.pointFlag2;
-  record += row.pointFlag3;
-  record += row.region;
+  RequireFits(row.state, formats::state_code::kState.width, "state code");
+  std::string record = ZeroRecord(formats::state_code::kSize);
+  formats::EncodeStateCode({row.state, row.intrastate, row.direction, row.pointFlag1,
+                            row.pointFlag2, row.pointFlag3, row.region},
+                           Image(record));
   return record;
 }
 
 }  // namespace
 
 std::string AccessorialFile(const std::vector<std::string>& records) {
-  return OpaqueRecords(records, BRANT_ACC_RECORD_SIZE, ".ACC");
+  return OpaqueRecords(records, formats::accessorial::kSize, ".ACC");
 }
 
 std::string MinimumChargeFile(const std::vector<MinimumChargeEntry>& entries) {
@@ -69,17 +61,22 @@ std::string MinimumChargeFile(const std::vector<MinimumChargeEntry>& entries) {
 
 std::string ClassFile(const std::vector<std::string>& codes) {
   std::string out;
-  for (const std::string& code : codes) AppendPadded(out, code, kClassCodeSize, "class code");
+  for (const std::string& code : codes) {
+    AppendPadded(out, code, formats::class_code::kCode.width, "class code");
+  }
   return out;
 }
 
 std::string WeightFile(const std::vector<WeightBreak>& breaks) {
-  Require(breaks.size() <= kWeightRecords, "a .WGT file holds at most 9 weight breaks");
+  Require(breaks.size() <= formats::weight_break::kMaxRecords,
+          "a .WGT file holds at most 9 weight breaks");
   std::string out;
   for (const WeightBreak& b : breaks) {
-    AppendFixed(out, b.label, kWeightLabelSize, "weight break label");
-    AppendWeightNumber(out, b.maximum);
-    AppendWeightNumber(out, b.minimum);
+    RequireFits(b.label, formats::weight_break::kLabel.width, "weight break label");
+    std::string record = ZeroRecord(formats::weight_break::kSize);
+    formats::EncodeWeightBreak({b.label, WeightText(b.maximum), WeightText(b.minimum)},
+                               Image(record));
+    out += record;
   }
   return out;
 }
@@ -94,7 +91,7 @@ std::string StateCodeFile(const std::vector<StateCodeRow>& rows) {
             "ZIP prefix " + std::to_string(row.prefix) + " is not 1 to 999");
     Require(!listed[row.prefix], "ZIP prefix " + std::to_string(row.prefix) + " listed twice");
     listed[row.prefix] = true;
-    file.replace((row.prefix - 1) * BRANT_STATE_CODE_RECORD_SIZE, BRANT_STATE_CODE_RECORD_SIZE,
+    file.replace((row.prefix - 1) * formats::state_code::kSize, formats::state_code::kSize,
                  StateCodeRecord(row));
   }
   return file;

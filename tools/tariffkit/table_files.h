@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/tariff_tables.h"
+
 namespace brant::tariffkit {
 
 // .ACC: 124-byte records whose content is the host's; each text starts a
@@ -40,7 +42,7 @@ struct WeightBreak {
   int32_t minimum = 0;
   int32_t maximum = 0;
 };
-inline constexpr int32_t kNoUpperWeight = 9999999;
+inline constexpr int32_t kNoUpperWeight = formats::weight_break::kNoUpperBound;
 std::string WeightFile(const std::vector<WeightBreak>& breaks);
 
 // .SC: 999 records of 8 bytes, record k for the ZIP prefix k + 1. Prefixes

@@ -7,6 +7,7 @@
 #include <toml++/toml.h>
 
 #include "formats/host_records.h"
+#include "formats/tariff_tables.h"
 #include "tariffkit/tariffkit.h"
 
 namespace brant::tool {
@@ -115,9 +116,10 @@ class ManifestReader {
     }
     std::map<std::string, const toml::node*> seen;  // as the library reads a code: padded
     for (const toml::node& code : *list) {
-      const std::string* text = Text(code, "a class code", 5);
+      const std::size_t width = formats::class_code::kCode.width;
+      const std::string* text = Text(code, "a class code", width);
       if (text == nullptr) continue;
-      const auto [first, fresh] = seen.emplace(PadKey(*text, 5), &code);
+      const auto [first, fresh] = seen.emplace(PadKey(*text, width), &code);
       if (!fresh) {
         Fail(code, "class " + Quote(*text) + " is already given at " + Place(*first->second));
       }
@@ -148,7 +150,9 @@ class ManifestReader {
     }
     for (auto&& [key, value] : *table) {
       if (key == "label") {
-        if (const std::string* text = Text(value, "label", 5)) b.label = *text;
+        if (const std::string* text = Text(value, "label", formats::weight_break::kLabel.width)) {
+          b.label = *text;
+        }
       } else if (key == "minimum") {
         b.minimum = Weight(value, "minimum");
       } else if (key == "maximum") {
@@ -179,7 +183,9 @@ class ManifestReader {
       }
     }
     if (breaks.empty()) Fail(node, "weight_breaks needs at least one weight break");
-    if (breaks.size() > 9) Fail(node, "a tariff has at most 9 weight breaks");
+    if (breaks.size() > formats::weight_break::kMaxRecords) {
+      Fail(node, "a tariff has at most 9 weight breaks");
+    }
     return breaks;
   }
 
@@ -206,8 +212,8 @@ std::string Quote(const std::string& text) {
   return out + '"';
 }
 
-int32_t WeightNumber(RecordReader& r) {
-  std::string text = r.Raw(8);
+int32_t WeightNumber(std::string_view field) {
+  std::string text(field);
   text.erase(0, text.find_first_not_of(' '));
   int64_t value = 0;
   if (!ParseWhole(text, 0, kLargestWeight, value)) throw DumpFailure("a weight is not 8 digits");
@@ -298,17 +304,22 @@ Manifest DumpManifest(const TariffFiles& files) {
   s.useFacTables = settings::useFacTables.Get(bytes);
   s.wideRteRecords = settings::wideRteRecords.Get(bytes);
   if (const auto cls = files.find(".CLS"); cls != files.end()) {
+    namespace layout = formats::class_code;
     RecordReader r(cls->second);
     m.classes.emplace();
-    for (std::size_t i = 0; i < r.Size() / 5; ++i) m.classes->push_back(r.Spaced(5));
+    for (std::size_t i = 0; i < r.Size() / layout::kSize; ++i) {
+      m.classes->push_back(Unpadded(layout::kCode.Bytes(r.Record(layout::kSize))));
+    }
   }
   if (const auto wgt = files.find(".WGT"); wgt != files.end()) {
+    namespace layout = formats::weight_break;
     RecordReader r(wgt->second);
     m.weights.emplace();
-    for (std::size_t i = 0; i < r.Size() / 21; ++i) {
-      kit::WeightBreak b{r.Nulled(5)};
-      b.maximum = WeightNumber(r);
-      b.minimum = WeightNumber(r);
+    for (std::size_t i = 0; i < r.Size() / layout::kSize; ++i) {
+      const formats::WeightBreakRecord w = formats::DecodeWeightBreak(r.Record(layout::kSize));
+      kit::WeightBreak b{Unpadded(w.label, '\0')};
+      b.maximum = WeightNumber(w.maximum);
+      b.minimum = WeightNumber(w.minimum);
       m.weights->push_back(b);
     }
   }

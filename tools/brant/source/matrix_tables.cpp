@@ -2,6 +2,7 @@
 // its keys.
 #include <cstring>
 
+#include "formats/matrix.h"
 #include "source/source_tables.h"
 #include "tariffkit/tariffkit.h"
 
@@ -40,24 +41,25 @@ SourceTable BaseZips() {
     }
   };
   t.dump = [](const TariffFiles& files, SourceTexts& texts) {
+    namespace header = formats::base_zip_header;
+    constexpr auto kRecordSize = static_cast<int32_t>(formats::base_zip_range::kSize);
     RecordReader r(files.at(".BSE"));
     CsvWriter csv;
     csv.Row(kBaseColumns.names);
-    for (std::size_t k = 0; k < 3; ++k) {
-      r.Seek(8 * k);
-      const uint32_t offset = r.U32();
-      const int32_t length = r.I32();
-      if (length < 0 || length % kit::kBaseRecordSize != 0) {
+    for (std::size_t k = 0; k < header::kKinds; ++k) {
+      // The header need only reach as far as this kind's length.
+      r.Seek(0);
+      const std::size_t reach = header::kKindLength.At(k) + header::kKindLength.width;
+      const formats::BaseZipKind kind = formats::DecodeBaseZipKind(r.Record(reach), k);
+      if (kind.length < 0 || kind.length % kRecordSize != 0) {
         throw DumpFailure("territory " + std::string(1, kTerritories[k]) + " has no whole records");
       }
-      r.Seek(offset);
-      for (int32_t i = 0; i < length / static_cast<int32_t>(kit::kBaseRecordSize); ++i) {
-        const uint32_t range = r.U24();
-        const uint32_t lowest = range & 0x1FFFF;
-        const uint32_t highest = lowest / 100 * 100 + (range >> 17);
-        const uint32_t base = r.U24();
-        csv.Row({std::string(1, kTerritories[k]), Str(lowest), Str(highest), Str(base),
-                 Str(r.U24())});
+      r.Seek(kind.offset);
+      for (int32_t i = 0; i < kind.length / kRecordSize; ++i) {
+        const formats::BaseZipRangeRecord range =
+            formats::DecodeBaseZipRange(r.Record(formats::base_zip_range::kSize));
+        csv.Row({std::string(1, kTerritories[k]), Str(range.lowest), Str(range.highest),
+                 Str(range.baseZip), Str(range.adjustment)});
       }
     }
     texts["base_zips.csv"] = csv.Text();

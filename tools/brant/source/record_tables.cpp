@@ -3,8 +3,10 @@
 
 #include "formats/adjustments.h"
 #include "formats/base_points.h"
+#include "formats/postal.h"
 #include "formats/rate_records.h"
 #include "formats/special_legs.h"
+#include "formats/tariff_tables.h"
 #include "formats/transit.h"
 #include "source/source_tables.h"
 #include "tariffkit/tariffkit.h"
@@ -123,9 +125,11 @@ SourceTable PostalRanges() {
       .columns = {{"province", "lowest", "highest"}},
       .parse = [](RowFields& f) { return kit::PostalRange{f.Text(0, 2), f.Text(1, 3), f.Text(2, 3)}; },
       .write = kit::PostalRangeFile,
-      .recordSize = 8,
+      .recordSize = formats::postal_range::kSize,
       .decode = [](RecordReader& r) {
-        return kit::PostalRange{r.Spaced(2), r.Spaced(3), r.Spaced(3)};
+        const formats::PostalRangeRecord p =
+            formats::DecodePostalRange(r.Record(formats::postal_range::kSize));
+        return kit::PostalRange{Unpadded(p.province), Unpadded(p.lowest), Unpadded(p.highest)};
       },
       .row = [](const kit::PostalRange& p) { return Row{p.province, p.lowest, p.highest}; },
       .follows = [](RowFields& f, const kit::PostalRange& before, const kit::PostalRange& r,
@@ -163,12 +167,14 @@ SourceTable ZoneMinimums() {
                                 f.Exact(4, 6), f.Exact(5, 6), f.Amount(6), f.Amount(7)};
       },
       .write = kit::ZoneMinimumFile,
-      .recordSize = 40,
+      .recordSize = formats::zone_minimum::kSize,
       .decode = [](RecordReader& r) {
-        kit::ZoneMinimum z{r.Raw(5), r.Raw(5), r.Raw(5), r.Raw(5), r.Raw(6), r.Raw(6)};
-        z.minimumCharge = r.F32();
-        z.zoneCharge = r.F32();
-        return z;
+        const formats::ZoneMinimumRecord z =
+            formats::DecodeZoneMinimum(r.Record(formats::zone_minimum::kSize));
+        return kit::ZoneMinimum{std::string(z.firstEndLowest),  std::string(z.firstEndHighest),
+                                std::string(z.secondEndLowest), std::string(z.secondEndHighest),
+                                std::string(z.rbnoLowest),      std::string(z.rbnoHighest),
+                                z.minimumCharge,                z.zoneCharge};
       },
       .row = [](const kit::ZoneMinimum& z) {
         return Row{z.firstEndLowest,   z.firstEndHighest, z.secondEndLowest,
@@ -578,7 +584,8 @@ void AddRecordTables(std::vector<SourceTable>& tables, bool wide) {
   tables.push_back(BasePoints("canadian_base_points.csv", ".BSC"));
   tables.push_back(PointMatrix());
   tables.push_back(PostalRanges());
-  tables.push_back(HostRecords("zp6_records.csv", ".ZP6", 12, kit::Zp6File));
+  tables.push_back(
+      HostRecords("zp6_records.csv", ".ZP6", formats::zip_table::kSize, kit::Zp6File));
   tables.push_back(ZoneMinimums());
   tables.push_back(HostRecords("coz_records.csv", ".COZ", 6, kit::CozFile));
   tables.push_back(HawaiiPoints());

@@ -300,8 +300,10 @@ std::string PadKey(const std::string& text, std::size_t width) {
   return key;
 }
 
-std::string Unpadded(std::string_view text) {
-  return std::string(text.substr(0, text.find_last_not_of(' ') + 1));
+std::string Unpadded(std::string_view field, char pad) {
+  std::string text(field);
+  text.erase(text.find_last_not_of(pad) + 1);
+  return text;
 }
 
 std::string FoldCase(std::string text) {

@@ -136,9 +136,8 @@ class RecordReader {
 // folded form compares letters without regard to case.
 std::string PadKey(const std::string& text, std::size_t width);
 std::string FoldCase(std::string text);
-// A space-padded text decoded from a record, as the source writes it: its
-// padding dropped.
-std::string Unpadded(std::string_view text);
+// A decoded field's text without the spaces (or NULs) that pad it.
+std::string Unpadded(std::string_view field, char pad = ' ');
 
 // Decimal texts of numbers and a run of column names ("cell4".."cell165").
 std::string Str(int64_t value);

@@ -6,6 +6,7 @@
 #include "formats/adjustments.h"
 #include "formats/factors.h"
 #include "formats/minimum_charges.h"
+#include "formats/tariff_tables.h"
 #include "source/source_tables.h"
 #include "tariffkit/tariffkit.h"
 
@@ -121,16 +122,21 @@ SourceTable StateCodes() {
   };
   // Prefixes that hold the kit's record of an unknown prefix are left out.
   t.dump = [](const TariffFiles& files, SourceTexts& texts) {
-    const std::string unknown = kit::StateCodeFile({}).substr(0, 8);
+    namespace layout = formats::state_code;
+    const std::string unknown = kit::StateCodeFile({}).substr(0, layout::kSize);
     const std::string& bytes = files.at(".SC");
     RecordReader r(bytes);
     CsvWriter csv;
     csv.Row(kStateColumns.names);
-    for (int prefix = 1; prefix <= 999; ++prefix) {
-      r.Seek(static_cast<std::size_t>(prefix - 1) * 8);
-      if (bytes.compare(r.At(), 8, unknown) == 0) continue;
-      Row row{Str(prefix), r.Spaced(2)};
-      for (int i = 0; i < 6; ++i) row.push_back(std::string(1, r.Char()));
+    for (int prefix = 1; prefix <= static_cast<int>(layout::kRecords); ++prefix) {
+      r.Seek(static_cast<std::size_t>(prefix - 1) * layout::kSize);
+      if (bytes.compare(r.At(), layout::kSize, unknown) == 0) continue;
+      const formats::StateCodeRecord s = formats::DecodeStateCode(r.Record(layout::kSize));
+      Row row{Str(prefix), Unpadded(s.state)};
+      for (char flag : {s.intrastate, s.direction, s.pointFlag1, s.pointFlag2, s.pointFlag3,
+                        s.region}) {
+        row.push_back(std::string(1, flag));
+      }
       csv.Row(row);
     }
     texts["state_codes.csv"] = csv.Text();

@@ -5,8 +5,10 @@
 // this form and compiles back to its own bytes.
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <map>
 
+#include "formats/matrix.h"
 #include "source/source_tables.h"
 #include "tariffkit/tariffkit.h"
 
@@ -16,8 +18,10 @@ namespace {
 namespace kit = tariffkit;
 using ZonePair = std::pair<std::size_t, std::size_t>;  // lower zone number first
 
-constexpr std::size_t kMaxKeys = 2800;      // the cells a stored row holds
-constexpr std::size_t kMaxRecords = 32767;  // a cell holds a record's number plus 1, in 15 bits
+constexpr std::size_t kMaxKeys = formats::matrix_row::kCells;  // the cells a stored row holds
+// A cell holds a record's number plus 1, in 15 bits.
+constexpr std::size_t kMaxRecords = formats::matrix_row::kMaxCellValue;
+constexpr std::size_t kBasisRecordSize = formats::rate_basis::kSize;
 constexpr std::size_t kZoneWidth = 16;
 const Columns kZoneColumns{{"zone", "first", "last"}};
 const Columns kLanesByText{{"origin_zone", "destination_zone", "rate_basis"}};
@@ -121,7 +125,7 @@ bool ReadLanes(const CsvTable& table, const Zones& z, bool byRecord, std::size_t
   };
   auto parse = [&](RowFields& f) {
     const std::size_t a = zone(f, 0), b = zone(f, 1);
-    const std::string value = f.Text(2, byRecord ? 5 : kit::kBasisRecordSize);
+    const std::string value = f.Text(2, byRecord ? 5 : kBasisRecordSize);
     if (!f.Ok()) return 0;
     const ZonePair pair = std::minmax(a, b);
     if (const auto [at, fresh] = lineOf.emplace(pair, f.Line()); !fresh) {
@@ -194,7 +198,7 @@ void CompileZoneMatrix(const SourceSet& set, std::vector<SourceError>& errors, T
   std::vector<std::string> records;
   if (byRecord && !ReadLines<std::string>(
                       list->second, kRecordColumns, errors,
-                      [](RowFields& f) { return f.Text(0, kit::kBasisRecordSize); }, records)) {
+                      [](RowFields& f) { return f.Text(0, kBasisRecordSize); }, records)) {
     return;
   }
   Zones z;
@@ -215,40 +219,48 @@ struct StoredMatrix {
 };
 
 StoredMatrix ReadStoredMatrix(const std::string& zf1Bytes, const std::string& mx1) {
-  RecordReader zf1(zf1Bytes);
+  namespace zf1 = formats::zf1;
+  RecordReader reader(zf1Bytes);
+  // The file from its start, as far as `end`; reading past the file throws.
+  auto upTo = [&reader](std::size_t end) {
+    reader.Seek(0);
+    return reader.Record(end);
+  };
   StoredMatrix m;
-  const std::size_t n = zf1.U16();
+  const std::size_t n = zf1::kCount.U16(upTo(zf1::kCount.width));
   if (n > kMaxKeys) throw DumpFailure("the matrix has more keys than a row holds cells");
+  const formats::Field starts = zf1::RowStarts(n), places = zf1::RowPlaces(n),
+                       keys = zf1::Keys(n);
   for (std::size_t r = 0; r < n; ++r) {
-    if (zf1.I16() != -1) throw DumpFailure("row " + Str(r) + " does not start at its diagonal");
+    if (starts.I16(upTo(starts.At(r) + starts.width), r) != -1) {
+      throw DumpFailure("row " + Str(r) + " does not start at its diagonal");
+    }
   }
-  std::vector<uint32_t> places;
-  for (std::size_t r = 0; r < n; ++r) places.push_back(zf1.U32());
-  for (std::size_t r = 0; r < n; ++r) m.keys.push_back(zf1.U24());
-  const std::size_t recordCount = (zf1.Size() - zf1.At()) / kit::kBasisRecordSize;
+  const uint8_t* tables = upTo(zf1::RecordsStart(n));
+  for (std::size_t r = 0; r < n; ++r) m.keys.push_back(keys.U24(tables, r));
+  const std::size_t recordCount = (reader.Size() - reader.At()) / kBasisRecordSize;
   for (std::size_t i = 0; i < recordCount; ++i) {
-    m.records.push_back(zf1.Spaced(kit::kBasisRecordSize));
+    m.records.push_back(
+        Unpadded(formats::rate_basis::kText.Bytes(reader.Record(kBasisRecordSize))));
   }
   m.cells.assign(n * n, 0);
   for (std::size_t r = 0; r < n; ++r) {
-    const std::size_t offset = places[r] & 0x1FFFFF, length = places[r] >> 21;
+    const formats::MatrixRowPlace place = formats::DecodeRowPlace(places.U32(tables, r));
+    const std::size_t offset = place.offset, length = place.length;
     if (offset > mx1.size() || length > mx1.size() - offset || length % 2 != 0) {
       throw DumpFailure("row " + Str(r) + " does not lie within .MX1");
     }
-    RecordReader row(std::string_view(mx1).substr(offset, length));
-    for (std::size_t column = r; row.At() < row.Size();) {
-      const uint16_t word = row.U16();
-      if (word & 1) {
-        column += word >> 2;
-        continue;
-      }
-      const uint16_t value = word >> 1;
-      if (value == 0 || value > recordCount || column >= n) {
-        throw DumpFailure("row " + Str(r) + " holds a cell that names no rate basis record");
-      }
-      m.cells[r * n + column] = m.cells[column * n + r] = value;
-      ++column;
-    }
+    // Only the cells are bounded: a run of empty cells may end anywhere.
+    formats::DecodeMatrixRow(
+        reinterpret_cast<const uint8_t*>(mx1.data()) + offset, length, static_cast<int64_t>(r),
+        std::numeric_limits<int64_t>::max(), [&](int64_t at, uint16_t value) {
+          const auto column = static_cast<std::size_t>(at);
+          if (value == 0 || value > recordCount || column >= n) {
+            throw DumpFailure("row " + Str(r) + " holds a cell that names no rate basis record");
+          }
+          m.cells[r * n + column] = m.cells[column * n + r] = value;
+          return true;
+        });
   }
   return m;
 }
