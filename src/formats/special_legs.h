@@ -14,6 +14,40 @@
 
 namespace brant::formats {
 
+// ---- .HIB ------------------------------------------------------------------
+
+// A Hawaiian ZIP's point, sorted by the ZIP (letters compared without case).
+namespace hawaii_point {
+inline constexpr std::size_t kSize = 13;
+inline constexpr Field kZip{0, 5, Kind::kChars};
+inline constexpr Field kAreaCode{5, 3, Kind::kChars};
+inline constexpr Field kRateCode{8, 2, Kind::kChars};
+inline constexpr Field kTerminal{10, 3, Kind::kChars};
+inline constexpr Field kFields[] = {kZip, kAreaCode, kRateCode, kTerminal};
+static_assert(FitsRecord(kFields, kSize));
+}  // namespace hawaii_point
+
+struct HawaiiPointRecord {
+  std::string_view zip;
+  std::string_view areaCode;
+  std::string_view rateCode;
+  std::string_view terminal;
+};
+
+inline HawaiiPointRecord DecodeHawaiiPoint(const uint8_t* record) {
+  using namespace hawaii_point;
+  return {kZip.Bytes(record), kAreaCode.Bytes(record), kRateCode.Bytes(record),
+          kTerminal.Bytes(record)};
+}
+
+inline void EncodeHawaiiPoint(const HawaiiPointRecord& p, uint8_t* record) {
+  using namespace hawaii_point;
+  kZip.PutPadded(record, p.zip);
+  kAreaCode.PutPadded(record, p.areaCode);
+  kRateCode.PutPadded(record, p.rateCode);
+  kTerminal.PutPadded(record, p.terminal);
+}
+
 // ---- .HIM ------------------------------------------------------------------
 
 // Sorted by the two codes; a code is a three-digit ZIP prefix or "MEX".

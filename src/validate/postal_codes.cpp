@@ -10,6 +10,7 @@
 #include "context/byte_coding.h"
 #include "formats/host_records.h"
 #include "formats/postal.h"
+#include "formats/special_legs.h"
 #include "formats/tariff_tables.h"
 #include "context/text.h"
 #include "platform/file_io.h"
@@ -22,8 +23,6 @@ constexpr int32_t kOutOfScope = 103;
 constexpr int32_t kPostalCodeTooShort = 107;
 constexpr std::size_t kPrefixWidth = formats::postal_range::kLowest.width;
 constexpr std::size_t kSccRecord = formats::postal_range::kSize;
-constexpr std::size_t kHibRecord = 13;
-constexpr std::size_t kHibKeyWidth = 5;
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 char At(std::string_view text, std::size_t i) { return i < text.size() ? text[i] : '\0'; }
@@ -145,13 +144,17 @@ uint32_t HawaiiPoint(RateContext& c, std::string_view zip) {
   std::memset(c.hawaiiTerminal, 0, sizeof c.hawaiiTerminal);
   ScopedDescriptor file(Openfile(&c, ".HIB"));
   if (!file.ok()) return 0;
-  char key[kHibKeyWidth];
-  for (std::size_t i = 0; i < kHibKeyWidth; ++i) key[i] = At(zip, i);
-  uint8_t record[kHibRecord];
-  if (FindSortedRecord(file.get(), kHibRecord, 0, key, kHibKeyWidth, record) < 0) return 0;
-  std::memcpy(c.hawaiiAreaCode, record + 5, 3);
-  std::memcpy(c.hawaiiRateCode, record + 8, 2);
-  std::memcpy(c.hawaiiTerminal, record + 10, 3);
+  namespace hib = formats::hawaii_point;
+  char key[hib::kZip.width];
+  for (std::size_t i = 0; i < sizeof key; ++i) key[i] = At(zip, i);
+  uint8_t record[hib::kSize];
+  if (FindSortedRecord(file.get(), hib::kSize, hib::kZip.offset, key, sizeof key, record) < 0) {
+    return 0;
+  }
+  const formats::HawaiiPointRecord point = formats::DecodeHawaiiPoint(record);
+  std::memcpy(c.hawaiiAreaCode, point.areaCode.data(), point.areaCode.size());
+  std::memcpy(c.hawaiiRateCode, point.rateCode.data(), point.rateCode.size());
+  std::memcpy(c.hawaiiTerminal, point.terminal.data(), point.terminal.size());
   return 1;
 }
 

@@ -1,6 +1,7 @@
 #include "tariffkit/postal_files.h"
 
 #include "formats/postal.h"
+#include "formats/special_legs.h"
 #include "formats/tariff_tables.h"
 #include "tariffkit/record_image.h"
 
@@ -55,12 +56,16 @@ std::string ZoneMinimumFile(const std::vector<ZoneMinimum>& records) {
 }
 
 std::string HawaiiPointFile(const std::vector<HawaiiPoint>& points) {
+  namespace hib = formats::hawaii_point;
   std::string out;
   for (const HawaiiPoint& p : points) {
-    AppendPadded(out, p.zip, 5, "Hawaiian ZIP");
-    AppendPadded(out, p.areaCode, 3, "Hawaiian area code");
-    AppendPadded(out, p.rateCode, 2, "Hawaiian rate code");
-    AppendPadded(out, p.terminal, 3, "Hawaiian terminal");
+    RequireFits(p.zip, hib::kZip.width, "Hawaiian ZIP");
+    RequireFits(p.areaCode, hib::kAreaCode.width, "Hawaiian area code");
+    RequireFits(p.rateCode, hib::kRateCode.width, "Hawaiian rate code");
+    RequireFits(p.terminal, hib::kTerminal.width, "Hawaiian terminal");
+    std::string record = ZeroRecord(hib::kSize);
+    formats::EncodeHawaiiPoint({p.zip, p.areaCode, p.rateCode, p.terminal}, Image(record));
+    out += record;
   }
   return out;
 }

@@ -49,8 +49,6 @@ inline void AppendU16(std::string& out, uint16_t v) { AppendWith<2>(out, StoreU1
 inline void AppendI16(std::string& out, int16_t v) { AppendWith<2>(out, StoreI16, v); }
 inline void AppendU24(std::string& out, uint32_t v) { AppendWith<3>(out, StoreU24, v); }
 inline void AppendU32(std::string& out, uint32_t v) { AppendWith<4>(out, StoreU32, v); }
-inline void AppendI32(std::string& out, int32_t v) { AppendWith<4>(out, StoreI32, v); }
-inline void AppendF32(std::string& out, float v) { AppendWith<4>(out, StoreF32, v); }
 
 // A text in a field of `width` bytes, padded with spaces (the tariff files'
 // own texts) or with NULs (records whose rest is the host's).

@@ -151,7 +151,9 @@ SourceTable HostRecords(const char* source, const char* extension, std::size_t s
       .parse = [size](RowFields& f) { return f.Text(0, size); },
       .write = write,
       .recordSize = size,
-      .decode = [size](RecordReader& r) { return r.Nulled(size); },
+      .decode = [size](RecordReader& r) {
+        return Unpadded({reinterpret_cast<const char*>(r.Record(size)), size}, '\0');
+      },
       .row = [](const std::string& record) { return Row{record}; },
   });
 }
@@ -195,9 +197,12 @@ SourceTable HawaiiPoints() {
         return kit::HawaiiPoint{f.Text(0, 5), f.Text(1, 3), f.Text(2, 2), f.Text(3, 3)};
       },
       .write = kit::HawaiiPointFile,
-      .recordSize = 13,
+      .recordSize = formats::hawaii_point::kSize,
       .decode = [](RecordReader& r) {
-        return kit::HawaiiPoint{r.Spaced(5), r.Spaced(3), r.Spaced(2), r.Spaced(3)};
+        const formats::HawaiiPointRecord p =
+            formats::DecodeHawaiiPoint(r.Record(formats::hawaii_point::kSize));
+        return kit::HawaiiPoint{Unpadded(p.zip), Unpadded(p.areaCode), Unpadded(p.rateCode),
+                                Unpadded(p.terminal)};
       },
       .row = [](const kit::HawaiiPoint& p) { return Row{p.zip, p.areaCode, p.rateCode, p.terminal}; },
       .follows = Ascending<kit::HawaiiPoint>(

@@ -266,34 +266,6 @@ const char* RecordReader::Take(std::size_t width) {
   return p;
 }
 
-std::string RecordReader::Raw(std::size_t width) { return std::string(Take(width), width); }
-
-std::string RecordReader::Spaced(std::size_t width) {
-  std::string text = Raw(width);
-  text.erase(text.find_last_not_of(' ') + 1);
-  return text;
-}
-
-std::string RecordReader::Nulled(std::size_t width) {
-  std::string text = Raw(width);
-  text.erase(text.find_last_not_of('\0') + 1);
-  return text;
-}
-
-char RecordReader::Char() { return *Take(1); }
-uint16_t RecordReader::U16() { return LoadU16(Take(2)); }
-int16_t RecordReader::I16() { return LoadI16(Take(2)); }
-uint32_t RecordReader::U24() { return LoadU24(Take(3)); }
-uint32_t RecordReader::U32() { return LoadU32(Take(4)); }
-int32_t RecordReader::I32() { return LoadI32(Take(4)); }
-float RecordReader::F32() { return LoadF32(Take(4)); }
-
-std::vector<int32_t> RecordReader::I32s(std::size_t count) {
-  std::vector<int32_t> values;
-  for (std::size_t i = 0; i < count; ++i) values.push_back(I32());
-  return values;
-}
-
 std::string PadKey(const std::string& text, std::size_t width) {
   std::string key = text.substr(0, width);
   key.resize(width, ' ');

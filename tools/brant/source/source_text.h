@@ -100,7 +100,7 @@ struct DumpFailure : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// Reads a tariff file's fields in order; reading past its end throws.
+// Hands a tariff file's records out in order; reading past its end throws.
 class RecordReader {
  public:
   explicit RecordReader(std::string_view bytes) : bytes_(bytes) {}
@@ -109,21 +109,10 @@ class RecordReader {
   std::size_t At() const { return at_; }
   void Seek(std::size_t at);
 
-  std::string Spaced(std::size_t width);  // trailing spaces dropped
-  std::string Nulled(std::size_t width);  // trailing NULs dropped
-  std::string Raw(std::size_t width);
   // The next whole record, for a decoder of its format.
   const uint8_t* Record(std::size_t size) {
     return reinterpret_cast<const uint8_t*>(Take(size));
   }
-  char Char();
-  uint16_t U16();
-  int16_t I16();
-  uint32_t U24();
-  uint32_t U32();
-  int32_t I32();
-  float F32();
-  std::vector<int32_t> I32s(std::size_t count);
 
  private:
   const char* Take(std::size_t width);
