@@ -26,13 +26,10 @@ int32_t LoadSccTable(RateContext& context) {
     return 0;
   }
   context.sccTable = ReleaseTable(context.sccTable);
-  context.sccCount = 0;
-  WholeFile scc = LoadWholeFile(file.get());
   // A missing block has no status of its own.
-  if (!Loaded(scc, context, context.errorCode, kSccRead)) return 0;
-  context.sccTable = scc.block;
-  context.sccCount = RecordCount(scc.size, kSccRecord);
-  return 1;
+  const LoadedTable scc = LoadTable(context, file.get(), kSccRecord, context.errorCode, kSccRead);
+  context.sccTable = scc.block, context.sccCount = scc.count;
+  return scc.loaded ? 1 : 0;
 }
 
 int32_t LoadZp6Table(RateContext& context) {
@@ -42,12 +39,9 @@ int32_t LoadZp6Table(RateContext& context) {
     return 0;
   }
   context.zp6Table = ReleaseTable(context.zp6Table);
-  context.zp6Count = 0;
-  WholeFile zp6 = LoadWholeFile(file.get());
-  if (!Loaded(zp6, context, kZp6Allocation, kZp6Read)) return 0;
-  context.zp6Table = zp6.block;
-  context.zp6Count = RecordCount(zp6.size, kZp6Record);
-  return 1;
+  const LoadedTable zp6 = LoadTable(context, file.get(), kZp6Record, kZp6Allocation, kZp6Read);
+  context.zp6Table = zp6.block, context.zp6Count = zp6.count;
+  return zp6.loaded ? 1 : 0;
 }
 
 int32_t CountZmcRecords(RateContext& context) {

@@ -52,12 +52,9 @@ int32_t OpenLevelFile(RateContext* context, const char* fileName) {
     return 0;
   }
   c.lvlTable = ReleaseTable(c.lvlTable);
-  c.lvlCount = 0;
-  WholeFile level = LoadWholeFile(file.get());
-  if (!Loaded(level, c, kLvlAllocation, kLvlRead)) return 0;
-  c.lvlTable = level.block;
-  c.lvlCount = RecordCount(level.size, kLevelRecord);
-  return 1;
+  const LoadedTable level = LoadTable(c, file.get(), kLevelRecord, kLvlAllocation, kLvlRead);
+  c.lvlTable = level.block, c.lvlCount = level.count;
+  return level.loaded ? 1 : 0;
 }
 
 // An earlier .COZ table is released first; a missing file is no error.
@@ -69,11 +66,9 @@ int32_t ReadCOZFile(RateContext* context) {
   c.cozTable = ReleaseTable(c.cozTable);
   ScopedDescriptor file(Openfile(context, ".COZ"));
   if (!file.ok()) return 0;
-  WholeFile coz = LoadWholeFile(file.get());
-  if (!Loaded(coz, c, kCozAllocation, kCozRead)) return 0;
-  c.cozTable = coz.block;
-  c.cozCount = RecordCount(coz.size, kCozRecord);
-  return 1;
+  const LoadedTable coz = LoadTable(c, file.get(), kCozRecord, kCozAllocation, kCozRead);
+  c.cozTable = coz.block, c.cozCount = coz.count;
+  return coz.loaded ? 1 : 0;
 }
 
 // The first record whose name, without trailing blanks, is the wanted name.

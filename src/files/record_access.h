@@ -78,4 +78,19 @@ inline bool Loaded(const WholeFile& file, RateContext& context, int32_t noBlockS
   return file.outcome == WholeFile::kLoaded;
 }
 
+// A heap table loaded whole from an open file, with its record count; no
+// block and a count of 0 when it did not load (its status is then set).
+struct LoadedTable {
+  uint8_t* block = nullptr;
+  int32_t count = 0;
+  bool loaded = false;
+};
+
+inline LoadedTable LoadTable(RateContext& context, int fd, int64_t recordSize,
+                             int32_t noBlockStatus, int32_t shortReadStatus) {
+  const WholeFile file = LoadWholeFile(fd);
+  if (!Loaded(file, context, noBlockStatus, shortReadStatus)) return {};
+  return {file.block, RecordCount(file.size, recordSize), true};
+}
+
 }  // namespace brant

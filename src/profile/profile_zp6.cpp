@@ -39,9 +39,7 @@ extern "C" int32_t LoadProfileZP6(RateContext* context) {
     c.errorCode = kZp6Open;
     return 1;
   }
-  WholeFile zp6 = LoadWholeFile(file.get());
-  if (!Loaded(zp6, c, kZp6Allocation, kZp6Read)) return 1;
-  c.zp6Table = zp6.block;
-  c.zp6Count = RecordCount(zp6.size, kZp6Record);
+  const LoadedTable zp6 = LoadTable(c, file.get(), kZp6Record, kZp6Allocation, kZp6Read);
+  c.zp6Table = zp6.block, c.zp6Count = zp6.count;
   return 1;
 }
