@@ -174,6 +174,16 @@ BRANTFUNC_API brant_status brant_options_set_service_guide(brant_options* option
                                                            const char* library,
                                                            const char* data_dir);
 
+/* The tariff's files are read once, when it opens, and every rating reads
+   them from there: a rating opens no file. Files are held in memory while
+   their sizes together stay within `bytes` (by default
+   BRANT_DEFAULT_FILE_BUDGET); the rest are kept open and read at offsets,
+   the descriptors shared by every thread. 0 keeps every file open.
+   Changes to the files after the tariff opened are not seen: open it
+   again. BRANT_E_MISUSE for a negative budget. */
+#define BRANT_DEFAULT_FILE_BUDGET ((int64_t)256 * 1024 * 1024)
+BRANTFUNC_API brant_status brant_options_set_file_budget(brant_options* options, int64_t bytes);
+
 /* Opens the tariff NAME (1 to 8 characters) in DIRECTORY: its files are
    NAME.SET, NAME.CLS and so on. The user defaults file NAME.DEF beside
    them is read when there is one: its weight tier, rate factor and scale,

@@ -73,6 +73,7 @@ brant_status Rate(brant_tariff& tariff, const brant_shipment& shipment, brant_bi
                   brant_error* error) {
   ShipmentInput input;
   if (brant_status status = ReadShipment(shipment, input, error)) return status;
+  ReadingFileImages reading(&tariff.images);
   Lease lease(tariff);
   if (brant_status status = lease.Take(error)) return status;
   RateContext& record = lease.record();
@@ -107,6 +108,7 @@ brant_status Open(const char* directory, const char* name, const brant_options* 
   tariff->name = name;
   if (options != nullptr) tariff->options = *options;
 
+  ReadingFileImages reading(&tariff->images);
   OwnedRecord first = NewRecord();
   if (!first) return OutOfMemory(error);
   tariff->pool.Borrow();  // empty: the first record is the caller's to open
@@ -182,6 +184,12 @@ brant_status brant_options_set_engine(brant_options* options, const char* librar
   return BRANT_OK;
 }
 
+brant_status brant_options_set_file_budget(brant_options* options, int64_t bytes) {
+  if (options == nullptr || bytes < 0) return BRANT_E_MISUSE;
+  options->fileBudget = bytes;
+  return BRANT_OK;
+}
+
 brant_status brant_options_set_service_guide(brant_options* options, const char* library,
                                              const char* dataDir) {
   if (options == nullptr || library == nullptr || library[0] == '\0') return BRANT_E_MISUSE;
@@ -214,7 +222,10 @@ brant_status brant_tariff_open(const char* directory, const char* name,
 
 void brant_tariff_close(brant_tariff* tariff) {
   if (tariff == nullptr) return;
-  EndLibraries(*tariff);
+  {
+    brant::ReadingFileImages reading(&tariff->images);
+    EndLibraries(*tariff);
+  }
   delete tariff;
 }
 

@@ -63,4 +63,10 @@ RateContext* RecordPool::First() {
   return records_.empty() ? nullptr : records_.front().get();
 }
 
+void RecordPool::CloseAll() {
+  std::lock_guard guard(lock_);
+  idle_.clear();
+  records_.clear();
+}
+
 }  // namespace brant::api

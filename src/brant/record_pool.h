@@ -42,6 +42,8 @@ class RecordPool {
 
   // The first record, opened with the tariff; null before.
   RateContext* First();
+  // Closes every record; none may be lent.
+  void CloseAll();
 
  private:
   std::mutex lock_;

@@ -8,6 +8,7 @@
 
 #include "brant/error_report.h"
 #include "context/byte_coding.h"
+#include "platform/file_io.h"
 #include "platform/hooks.h"
 
 namespace brant::api {
@@ -162,12 +163,37 @@ brant_status StartGuide(brant_tariff& t, RateContext& c, brant_error* error) {
   return BRANT_OK;
 }
 
+// The tariff files a rating or a new working record opens. User files
+// (.DEF, .DIS, .PRS) are read as they stand.
+constexpr const char* kHeldExtensions[] = {
+    ".SET", ".CLS", ".WGT", ".SC",  ".SCC", ".ZP6", ".ACC", ".MCH", ".COZ", ".ZF1", ".BSE",
+    ".FAC", ".FC1", ".FC2", ".MX1", ".RTE", ".RTF", ".RMX", ".AKR", ".BSF", ".BSC", ".MTX",
+    ".HIB", ".HIM", ".HIF", ".HID", ".HIO", ".HIP", ".HIW", ".BMX", ".MMX", ".AKB", ".AKM",
+    ".FBA", ".TBA", ".FCA", ".TCA", ".LMA", ".ADF", ".SRV", ".ZMC"};
+
+// Reads the tariff's files once: in memory while they fit the budget, the
+// rest kept open. A file that cannot be opened now is one the tariff lacks.
+void HoldTariffFiles(brant_tariff& t, RateContext& c) {
+  int64_t held = 0;
+  for (const char* extension : kHeldExtensions) {
+    const int fd = Openfile(&c, extension);
+    if (fd <= 0) {
+      t.images.HoldMissing(extension);
+      continue;
+    }
+    const int64_t size = FileSize(fd);
+    const bool inMemory = size >= 0 && size <= t.options.fileBudget - held;
+    if (t.images.Hold(extension, fd, size, inMemory) && inMemory) held += size;
+  }
+}
+
 }  // namespace
 
 brant_status OpenWorkingRecord(brant_tariff& t, RateContext& c, bool first, brant_error* error) {
   PutPath(c.dataDir, t.directory);
   PutPath(c.profileDir, t.directory);
   PutPath(c.tariffName, t.name);
+  if (first) HoldTariffFiles(t, c);
   // The user defaults come first: they may cut the weight breaks.
   if (ReadDefFile(&c) == 0 && c.errorCode != kDefOpen) {
     return Fail(error, TariffFailureOf(c.errorCode), {BRANT_FIELD_TARIFF, 0, c.errorCode, t.name},
@@ -222,3 +248,8 @@ int32_t AskServiceGuide(RateContext& record) {
 }
 
 }  // namespace brant::api
+
+brant_tariff::~brant_tariff() {
+  brant::ReadingFileImages reading(&images);
+  pool.CloseAll();
+}

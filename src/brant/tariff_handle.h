@@ -5,9 +5,11 @@
 #include <brantfunc/brant.h>
 #include <brantfunc/brantfunc.h>
 
+#include <memory>
 #include <string>
 
 #include "brant/record_pool.h"
+#include "platform/file_images.h"
 
 // The options a host sets before opening a tariff.
 struct brant_options {
@@ -16,6 +18,7 @@ struct brant_options {
   std::string engineTariff;   // empty: the engine's first effective tariff
   std::string guideLibrary;   // empty: no service guide
   std::string guideDataDir;   // empty: the tariff's directory
+  int64_t fileBudget = BRANT_DEFAULT_FILE_BUDGET;  // bytes of tariff files held in memory
 };
 
 struct brant_tariff {
@@ -26,11 +29,14 @@ struct brant_tariff {
   void* guideLibrary = nullptr;
   bool engineOpen = false;        // EndTEdll is owed
   bool guideOpen = false;         // EndSGdll is owed
+  // The tariff's files, read when it opens; its records read through them.
+  brant::FileImages images;
   // A tariff engine keeps one state per process: its tariff rates through
   // one record, one shipment at a time.
   brant::api::RecordPool pool;
 
   explicit brant_tariff(std::size_t recordLimit) : pool(recordLimit) {}
+  ~brant_tariff();  // closes the records while their files are held
 };
 
 namespace brant::api {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "files/file_names.h"
+#include "platform/file_images.h"
 #include "platform/file_open.h"
 
 namespace brant {
@@ -36,6 +37,11 @@ int16_t AsHandle(int fd) {
 extern "C" int16_t Openfile(RateContext* context, const char* extension) {
   using namespace brant;
   if (context == nullptr || extension == nullptr) return -1;
+  // A tariff read through held files opens none of them.
+  if (FileImages* images = ActiveFileImages(); images && !LooksInCurrentDirectory(extension)) {
+    const int held = images->Open(extension);
+    if (held != FileImages::kNotHeld) return static_cast<int16_t>(held);
+  }
   PathText bareName = TariffFileName(*context, extension);
   PathText path = InDirectory(context->dataDir, bareName);
   if (!path.NamesFile()) return -1;

@@ -9,9 +9,14 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/file_images.h"
+
 namespace brant {
 
 std::size_t ReadFully(int fd, void* buffer, std::size_t size) {
+  if (FileImages* images = ActiveFileImages(); images && images->Owns(fd)) {
+    return images->Read(fd, buffer, size);
+  }
   auto* out = static_cast<char*>(buffer);
   std::size_t done = 0;
   while (done < size) {
@@ -24,6 +29,9 @@ std::size_t ReadFully(int fd, void* buffer, std::size_t size) {
 }
 
 std::size_t ReadFullyAt(int fd, int64_t offset, void* buffer, std::size_t size) {
+  if (FileImages* images = ActiveFileImages(); images && images->Owns(fd)) {
+    return images->ReadAt(fd, offset, buffer, size);
+  }
   if (offset < 0) return 0;
   auto* out = static_cast<char*>(buffer);
   std::size_t done = 0;
@@ -37,13 +45,18 @@ std::size_t ReadFullyAt(int fd, int64_t offset, void* buffer, std::size_t size) 
 }
 
 int64_t FileSize(int fd) {
+  if (FileImages* images = ActiveFileImages(); images && images->Owns(fd)) return images->Size(fd);
   struct stat info;
   if (fstat(fd, &info) != 0) return -1;
   return static_cast<int64_t>(info.st_size);
 }
 
 void CloseDescriptor(int fd) {
-  if (fd > 0) close(fd);
+  if (FileImages* images = ActiveFileImages(); images && images->Owns(fd)) {
+    images->Close(fd);
+  } else if (fd > 0) {
+    close(fd);
+  }
 }
 
 namespace {

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <climits>
 
+#include "platform/file_images.h"
+
 namespace brant {
 namespace {
 
@@ -42,6 +44,12 @@ int OpenExact(const PathText& path, int flags) {
     fd = open(path.c_str(), flags | O_CLOEXEC);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0) return -1;
+  // A thread reading held files owns the descriptors at the top of the range.
+  if (ActiveFileImages() != nullptr && fd >= FileImages::kFirstDescriptor) {
+    close(fd);
+    errno = EMFILE;
+    return -1;
+  }
   if (IsDirectory(fd)) {
     close(fd);
     errno = EISDIR;

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -67,10 +70,10 @@ bool Same(const Outcome& a, const Outcome& b) {
          std::strcmp(a.error.message, b.error.message) == 0;
 }
 
-brant_tariff* OpenSample() {
+brant_tariff* OpenSample(const char* dir = BRANT_SAMPLE_DIR, const brant_options* options = nullptr) {
   brant_tariff* tariff = nullptr;
   brant_error error;
-  EXPECT_EQ(brant_tariff_open(BRANT_SAMPLE_DIR, "SAMPLE", nullptr, &tariff, &error), BRANT_OK)
+  EXPECT_EQ(brant_tariff_open(dir, "SAMPLE", options, &tariff, &error), BRANT_OK)
       << error.message;
   return tariff;
 }
@@ -101,6 +104,31 @@ TEST(SharedTariff, AShipmentSeesNothingOfTheOnesBeforeIt) {
     }
   }
   brant_tariff_close(tariff);
+}
+
+// An open tariff reads its files no more: with its files gone, every lane
+// still gets its bill, whether the files were held in memory, all kept open,
+// or some of each.
+TEST(SharedTariff, RatingsOpenNoFile) {
+  const std::vector<Outcome> alone = AloneOnFreshHandles();
+  for (const int64_t budget : {BRANT_DEFAULT_FILE_BUDGET, int64_t{0}, int64_t{20000}}) {
+    brant::test_support::TempDir copy;
+    std::filesystem::copy(BRANT_SAMPLE_DIR, copy.path(),
+                          std::filesystem::copy_options::recursive);
+    brant_options* options = brant_options_create();
+    ASSERT_EQ(brant_options_set_file_budget(options, budget), BRANT_OK);
+    brant_tariff* tariff = OpenSample(copy.path().c_str(), options);
+    brant_options_destroy(options);
+    ASSERT_NE(tariff, nullptr);
+    for (const auto& entry : std::filesystem::directory_iterator(copy.path())) {
+      std::filesystem::remove(entry.path());
+    }
+    for (std::size_t i = 0; i < Lanes().size(); ++i) {
+      EXPECT_TRUE(Same(Rate(tariff, Lanes()[i]), alone[i])) << "lane " << i << ", budget " << budget;
+    }
+    brant_tariff_close(tariff);
+  }
+  EXPECT_EQ(brant_options_set_file_budget(nullptr, 0), BRANT_E_MISUSE);
 }
 
 TEST(SharedTariff, FourThreadsOnOneHandleGetTheBillsOfOneAtATime) {
