@@ -1,5 +1,6 @@
 #include "brant/record_rating.h"
 
+#include <charconv>
 #include <cstdarg>
 #include <cstddef>
 #include <cstdio>
@@ -156,8 +157,8 @@ brant_status CheckLines(RateContext& c, const ShipmentInput& in, brant_error* er
                   "line %d class %s: not a class of this tariff; it has %s", line,
                   in.classes[i], classes);
     }
-    char weight[sizeof c.lineWeight[0]] = {};
-    std::snprintf(weight, sizeof weight, "%d", in.weights[i]);
+    char weight[16] = {};
+    std::to_chars(weight, weight + sizeof weight - 1, in.weights[i]);
     if (VerWeight(&c, weight, static_cast<uint32_t>(i)) == 0) {
       int32_t lightest = 0, heaviest = 0;
       WeightRange(c, lightest, heaviest);
@@ -170,13 +171,22 @@ brant_status CheckLines(RateContext& c, const ShipmentInput& in, brant_error* er
 }
 
 // A figure in hundredths as the host's decimal text ("10.50", "200.00"),
-// the whole part padded to `width`; the input checks keep it in the field.
+// the whole part padded to `width`; the input checks keep it in the field,
+// and not below 0.
 template <std::size_t N>
 void PutHundredths(char (&field)[N], int64_t hundredths, int width) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%*lld.%02lld", width, static_cast<long long>(hundredths / 100),
-                static_cast<long long>(hundredths % 100));
-  PutTerminatedText(field, N, text);
+  char whole[24];
+  const std::size_t digits =
+      static_cast<std::size_t>(std::to_chars(whole, whole + sizeof whole, hundredths / 100).ptr - whole);
+  char text[40];
+  std::size_t n = 0;
+  for (std::size_t pad = digits; pad < static_cast<std::size_t>(width); ++pad) text[n++] = ' ';
+  std::memcpy(text + n, whole, digits);
+  n += digits;
+  text[n++] = '.';
+  text[n++] = static_cast<char>('0' + hundredths % 100 / 10);
+  text[n++] = static_cast<char>('0' + hundredths % 10);
+  PutTerminatedText(field, N, {text, n});
 }
 
 // The shipment's discount as the host's texts, every weight break taking

@@ -10,10 +10,15 @@ namespace {
 
 thread_local FileImages* activeImages = nullptr;
 
-// ".SC " and ".SC" name the same file: a file name's trailing spaces are dropped.
-std::string_view Key(std::string_view extension) {
+// An extension of up to four characters as one number, compared at once;
+// 0 for a longer one, which is never held. ".SC " and ".SC" name the same
+// file: a file name's trailing spaces are dropped.
+uint32_t Key(std::string_view extension) {
   while (!extension.empty() && extension.back() == ' ') extension.remove_suffix(1);
-  return extension;
+  if (extension.empty() || extension.size() > 4) return 0;
+  uint32_t key = 0;
+  for (char c : extension) key = key << 8 | static_cast<uint8_t>(c);
+  return key;
 }
 
 }  // namespace
@@ -25,7 +30,7 @@ FileImages::~FileImages() {
 bool FileImages::Hold(std::string_view extension, int fd, int64_t size, bool inMemory) {
   ScopedDescriptor open(fd);
   if (size < 0) return false;
-  File file{std::string(Key(extension)), {}, -1, size};
+  File file{Key(extension), {}, -1, size};
   if (inMemory) {
     file.bytes.resize(static_cast<std::size_t>(size));
     if (ReadFullyAt(fd, 0, file.bytes.data(), file.bytes.size()) != file.bytes.size()) return false;
@@ -37,13 +42,14 @@ bool FileImages::Hold(std::string_view extension, int fd, int64_t size, bool inM
 }
 
 void FileImages::HoldMissing(std::string_view extension) {
-  files_.push_back(File{std::string(Key(extension)), {}, -1, -1});
+  files_.push_back(File{Key(extension), {}, -1, -1});
 }
 
 const FileImages::File* FileImages::Find(std::string_view extension) const {
-  const std::string_view key = Key(extension);
+  const uint32_t key = Key(extension);
+  if (key == 0) return nullptr;
   for (const File& file : files_) {
-    if (file.extension == key) return &file;
+    if (file.key == key) return &file;
   }
   return nullptr;
 }

@@ -48,7 +48,7 @@ class FileImages {
 
  private:
   struct File {
-    std::string extension;
+    uint32_t key;       // the extension's
     std::string bytes;  // in memory
     int fd = -1;        // kept open, when not in memory
     int64_t size = -1;  // -1: the tariff has no such file
