@@ -60,7 +60,8 @@ int FileImages::Open(std::string_view extension) {
   if (file->size < 0) return -1;
   for (int i = 0; i < kSlots; ++i) {
     bool idle = false;
-    if (slots_[i].used.compare_exchange_strong(idle, true, std::memory_order_acquire)) {
+    if (!slots_[i].used.load(std::memory_order_relaxed) &&
+        slots_[i].used.compare_exchange_strong(idle, true, std::memory_order_acquire)) {
       slots_[i].file = file;
       slots_[i].position = 0;
       return kFirstDescriptor + i;
