@@ -200,8 +200,8 @@ class ChunkRing {
 
   // The chunk to fill next, once `write` has taken what it held.
   Chunk& NextToFill(const std::function<void(Chunk&)>& write) {
+    if (filled_count_ - written_count_ == chunks_.size()) WriteOldest(write);
     Chunk& chunk = chunks_[filled_count_ % chunks_.size()];
-    if (chunk.state != Chunk::kFree) WriteOldest(write);
     chunk.count = 0;
     return chunk;
   }
@@ -230,8 +230,8 @@ class ChunkRing {
     {
       std::unique_lock lock(mutex_);
       rated_.wait(lock, [&] { return chunk.state == Chunk::kRated; });
+      chunk.state = Chunk::kFree;
     }
-    chunk.state = Chunk::kFree;
     if (chunk.failed) throw std::bad_alloc();
     write(chunk);
     ++written_count_;
