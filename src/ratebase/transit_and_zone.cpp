@@ -43,9 +43,20 @@ TerminalPair FindTerminalPair(RateContext& c) {
 }
 
 // Bounds included; the value is as wide as its bounds.
+// memcmp's order, compared here: a record's fields are a few bytes each and
+// most differ at the first, which a call into the C library would outweigh.
+int CompareBytes(const char* a, const char* b, std::size_t n) {
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) {
+      return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[i]) ? -1 : 1;
+    }
+  }
+  return 0;
+}
+
 bool Within(std::string_view lowest, std::string_view highest, const char* value) {
-  return std::memcmp(lowest.data(), value, lowest.size()) <= 0 &&
-         std::memcmp(value, highest.data(), highest.size()) <= 0;
+  return CompareBytes(lowest.data(), value, lowest.size()) <= 0 &&
+         CompareBytes(value, highest.data(), highest.size()) <= 0;
 }
 
 int32_t TruncatedCents(float amount) {
