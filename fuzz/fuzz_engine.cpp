@@ -63,7 +63,8 @@ __attribute__((visibility("default"))) int32_t Engine_GetEffectiveTableSizeEx(En
   return answers.Next<int16_t>();
 }
 __attribute__((visibility("default"))) const uint8_t* Engine_GetEffectiveTableEx(EngineHandle,
-                                                                               uint8_t*, int32_t) {
+                                                                                 uint8_t*,
+                                                                                 int32_t) {
   if (answers.Next<uint8_t>() == 0) return nullptr;
   answers.Take(entry, sizeof entry);
   return entry;
@@ -73,7 +74,8 @@ __attribute__((visibility("default"))) int32_t Engine_GetTablesEx(EngineHandle, 
   answers.Take(block, 202);
   return result;
 }
-__attribute__((visibility("default"))) int32_t Engine_RateShipment2Ex(EngineHandle, uint8_t* request,
+__attribute__((visibility("default"))) int32_t Engine_RateShipment2Ex(EngineHandle,
+                                                                      uint8_t* request,
                                                                       uint8_t* resultBlock) {
   const auto rated = answers.Next<int32_t>();
   const auto flag = answers.Next<int16_t>();
@@ -83,19 +85,26 @@ __attribute__((visibility("default"))) int32_t Engine_RateShipment2Ex(EngineHand
   if (sizeWord == 960) std::memcpy(resultBlock + ENGINE_RESULT_FLAG_AT, &flag, sizeof flag);
   for (uint8_t n = answers.Next<uint8_t>(); n > 0; --n) {
     const std::size_t offset = answers.Next<uint16_t>() % ENGINE_REQUEST_SIZE;
-    const std::size_t length = std::min<std::size_t>(answers.Next<uint8_t>(), ENGINE_REQUEST_SIZE - offset);
+    const std::size_t length =
+        std::min<std::size_t>(answers.Next<uint8_t>(), ENGINE_REQUEST_SIZE - offset);
     answers.Take(request + offset, length);
   }
   return rated == 0 ? 1 : 0;
 }
 __attribute__((visibility("default"))) char* Engine_GetErrorStringEx(EngineHandle, char* text) {
   switch (answers.Next<uint8_t>() % 3) {
-    case 0: return nullptr;
-    case 1: answers.Take(text, ENGINE_ERROR_TEXT_SIZE); return text;
-    default: answers.Take(ownText, sizeof ownText - 1); return ownText;
+    case 0:
+      return nullptr;
+    case 1:
+      answers.Take(text, ENGINE_ERROR_TEXT_SIZE);
+      return text;
+    default:
+      answers.Take(ownText, sizeof ownText - 1);
+      return ownText;
   }
 }
-__attribute__((visibility("default"))) int32_t Engine_DisplayVersionEx(EngineHandle, uint8_t* block) {
+__attribute__((visibility("default"))) int32_t Engine_DisplayVersionEx(EngineHandle,
+                                                                       uint8_t* block) {
   answers.Take(block, ENGINE_VERSION_BLOCK_SIZE);
   return 1;
 }
@@ -127,7 +136,7 @@ int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   std::memcpy(c->engineTariffDate, "2024-01-15", 10);
   if (GetTEAddresses(c.get(), 0) != 0 && InitializeTEdll(c.get()) != 0) {
     SetClassesAndWeights(c.get(), 1, 0);
-    RateAsHost(*c, s);
+    Tell(s, *c, RateAsHost(*c, s));
   }
   EndTEdll(c.get());
   return 0;

@@ -44,13 +44,19 @@ std::string RatingAnswer(const std::string& status) {
   for (int32_t v : {250, 500}) Append(keys, v);
   for (int32_t v : {4000, 9000}) Append(amounts, v);
   const std::pair<uint16_t, std::string> patches[] = {
-      {3, status},        {36, "CA"},          {61, "NY"},          {90, "A1234      "},
-      {101, "000700"},    {107, "001000"},     {113, "0045.00"},    {120, "0009.50"},
-      {127, "000300"},    {133, "000028.50"},  {142, "    72.48"},  {220, "    60.52"},
-      {229, "0001.50"},   {241, "45.50"},      {276, "0009.50"},    {283, "000028.50"},
-      {306, "0019.00"},   {313, "000076.00"},  {976, rates},        {1676, classes},
-      {1796, bounds},     {1876, std::string("\2\0\3\0", 4)},        {1880, "MS"},
-      {1912, keys},       {2032, amounts},     {2154, std::string("\2\0", 2)}};
+      {3, status},        {36, "CA"},
+      {61, "NY"},         {90, "A1234      "},
+      {101, "000700"},    {107, "001000"},
+      {113, "0045.00"},   {120, "0009.50"},
+      {127, "000300"},    {133, "000028.50"},
+      {142, "    72.48"}, {220, "    60.52"},
+      {229, "0001.50"},   {241, "45.50"},
+      {276, "0009.50"},   {283, "000028.50"},
+      {306, "0019.00"},   {313, "000076.00"},
+      {976, rates},       {1676, classes},
+      {1796, bounds},     {1876, std::string("\2\0\3\0", 4)},
+      {1880, "MS"},       {1912, keys},
+      {2032, amounts},    {2154, std::string("\2\0", 2)}};
   Append<uint8_t>(a, sizeof patches / sizeof patches[0]);
   for (const auto& [offset, bytes] : patches) {
     Append(a, offset);
@@ -69,9 +75,13 @@ std::string EngineAnswers(bool asksStates, bool retry) {
   a += '\1' + std::string("CZARLITE20240115") + '\0';
   a += '\1' + std::string("Bureau  20230701") + '\0';
   std::string version(108, '\0');
-  for (const auto& [at, text] : std::initializer_list<std::pair<std::size_t, const char*>>{
-           {0, "Fuzz engine"}, {20, "7"}, {23, "Answers from the input"}, {76, "01"},
-           {79, "2024"}, {84, "A"}}) {
+  for (const auto& [at, text] :
+       std::initializer_list<std::pair<std::size_t, const char*>>{{0, "Fuzz engine"},
+                                                                  {20, "7"},
+                                                                  {23, "Answers from the input"},
+                                                                  {76, "01"},
+                                                                  {79, "2024"},
+                                                                  {84, "A"}}) {
     version.replace(at, std::strlen(text), text);
   }
   a += version;
@@ -158,7 +168,8 @@ int main(int argc, char** argv) {
         // Without a state table, a tariff whose settings ask the engine.
         kit::Settings asking = kit::DescribeSmallTariff({}).settings;
         asking.engineMode = '1';
-        Files states = {{".SET", kit::SettingsRecord(asking)}, {".SC", ""},
+        Files states = {{".SET", kit::SettingsRecord(asking)},
+                        {".SC", ""},
                         {"ENGINE", EngineAnswers(true, false)}};
         Write(dir / ("kit-" + std::to_string(n++)), JoinInput(control, states));
         continue;

@@ -6,7 +6,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   using namespace brant::fuzz;
   const Input input = SplitInput(data, size);
-  const ReplacedFiles files(input, ParseShipment(input.control).tariff, &FamilyNamed("special_legs"));
+  const ReplacedFiles files(input, ParseShipment(input.control).tariff,
+                            &FamilyNamed("special_legs"));
   OpenAndRate(input, false);
   return 0;
 }

@@ -95,7 +95,8 @@ void WriteMatrix(const std::string& dir) {
                                      .blocks = {{{"10.00", "12.50"}, "15.00", "45.00"},
                                                 {{"20.00"}, "25.00", "50.00"}}})},
   };
-  for (const auto& [extension, bytes] : extra) kit::WriteFile(dir, "MATRIX" + std::string(extension), bytes);
+  for (const auto& [extension, bytes] : extra)
+    kit::WriteFile(dir, "MATRIX" + std::string(extension), bytes);
 }
 
 // POINTS and WIDE: base points with rate adjustments, narrow and wide.
@@ -103,7 +104,8 @@ void WritePoints(const std::string& dir, const std::string& name, char wide) {
   kit::TariffContent c = kit::DescribeSmallTariff({.useFacTables = 'N', .wideRteRecords = wide});
   c.settings.useAdjustments = 'Y';
   // The US end of a Canadian shipment is looked up among the Canadian codes.
-  c.canadianBasePoints.insert(c.canadianBasePoints.begin(), {"02101", "BP0210", "BP0210", 0, 0, 0, 0});
+  c.canadianBasePoints.insert(c.canadianBasePoints.begin(),
+                              {"02101", "BP0210", "BP0210", 0, 0, 0, 0});
   kit::WriteTariff(dir, name, kit::RenderTariff(c));
   const std::vector<int32_t> tenPercent(kit::kAdjustmentValues, 11000);
   const std::vector<int32_t> fiftyCents(kit::kAdjustmentValues, 50);
@@ -112,7 +114,8 @@ void WritePoints(const std::string& dir, const std::string& name, char wide) {
       {".TBA", kit::ZipAdjustmentPointFile({1, {{2101, {"BOS01"}}}})},
       {".FCA", kit::PostalAdjustmentPointFile({{"H1A", "H9Z", "MTL01"}})},
       {".TCA", kit::PostalAdjustmentPointFile({{"H1A", "H9Z", "MTL01"}})},
-      {".LMA", kit::LaneAdjustmentFile({{"BOS01", "MTL01", "000200"}, {"MTL01", "BOS01", "000125"}})},
+      {".LMA",
+       kit::LaneAdjustmentFile({{"BOS01", "MTL01", "000200"}, {"MTL01", "BOS01", "000125"}})},
       {".ADF", kit::AdjustmentFile({{125, '1', tenPercent}, {200, 'A', fiftyCents}})},
   };
   for (const auto& [extension, bytes] : extra) kit::WriteFile(dir, name + extension, bytes);
@@ -266,29 +269,27 @@ const std::vector<Family>& Families() {
         "WIDE 02101 75001 100 300 50 700", "POINTS H2X1Y4 02101 100 450"}},
       {"matrix",
        {".BSE", ".ZF1", ".MX1", ".BSF", ".BSC", ".MTX"},
-       {"MATRIX 02101 30301 100 450", "MATRIX 10001 60601 85 2500",
-        "MATRIX 30301 75001 100 450", "MATRIX 90001 90001 100 450",
-        "POINTS 02101 90001 100 450", "POINTS H2X1Y4 02101 85 2500"}},
+       {"MATRIX 02101 30301 100 450", "MATRIX 10001 60601 85 2500", "MATRIX 30301 75001 100 450",
+        "MATRIX 90001 90001 100 450", "POINTS 02101 90001 100 450", "POINTS H2X1Y4 02101 85 2500"}},
       {"rates",
        {".RTE", ".RTF", ".RMX", ".AKR", ".FAC", ".FC1", ".FC2"},
        {"MATRIX 02101 60601 100 450 70 300", "WIDE 10001 75001 100 900",
-        "POINTS 30301 75001 100 450", "MATRIX 22000M 60601 100 450",
-        "MATRIX 99501 60601 100 450"}},
+        "POINTS 30301 75001 100 450", "MATRIX 22000M 60601 100 450", "MATRIX 99501 60601 100 450"}},
       {"special_legs",
        {".HIB", ".HIM", ".HIF", ".HID", ".HIO", ".HIP", ".HIW", ".AKB", ".AKM", ".BMX", ".MMX"},
-       {"MATRIX 90001 96813 100 400", "MATRIX 96813 60601 100 400",
-        "MATRIX 99501 60601 100 450", "MATRIX 22000M 60601 100 450",
-        "MATRIX 60601 22000M 100 450"}},
+       {"MATRIX 90001 96813 100 400", "MATRIX 96813 60601 100 400", "MATRIX 99501 60601 100 450",
+        "MATRIX 22000M 60601 100 450", "MATRIX 60601 22000M 100 450"}},
       {"adjustments",
        {".FBA", ".TBA", ".FCA", ".TCA", ".LMA", ".ADF", ".SRV", ".ZMC"},
-       {"POINTS 02101 H2X1Y4 100 450", "POINTS H2X1Y4 02101 100 450",
-        "POINTS 30301 75001 100 450", "WIDE 30301 75001 100 450",
-        "MATRIX 60601 30301 100 450 terminals=CHIT/ATLT", "MATRIX 10001 60601 100 450"}},
+       {"POINTS 02101 H2X1Y4 100 450", "POINTS H2X1Y4 02101 100 450", "POINTS 30301 75001 100 450",
+        "WIDE 30301 75001 100 450", "MATRIX 60601 30301 100 450 terminals=CHIT/ATLT",
+        "MATRIX 10001 60601 100 450"}},
       {"user_files",
        {".DEF", ".DIS", ".SET", ".MCH", kProfileFile},
-       {"MATRIX 60601 30301 100 450", "POINTS 10001 60601 85 1200",
-        "MATRIX 90001 96813 100 400"}},
-      {"engine", {"ENGINE", ".SET", ".SC"}, {"MATRIX 90210 10001 70 300 100 400", "MATRIX 60601 30301 100 450"}},
+       {"MATRIX 60601 30301 100 450", "POINTS 10001 60601 85 1200", "MATRIX 90001 96813 100 400"}},
+      {"engine",
+       {"ENGINE", ".SET", ".SC"},
+       {"MATRIX 60601 30301 70 300 100 400", "MATRIX 10001 60601 100 450"}},
       {"end_to_end",
        {},
        {"MATRIX 60601 30301 100 450\nMATRIX 02101 30301 85 1200",
@@ -312,10 +313,11 @@ const Family& FamilyNamed(std::string_view name) {
 const std::string& DataDir() { return TheKit().dataDir; }
 const std::string& ProfileDir() { return TheKit().profileDir; }
 
-std::string KitFile(const std::string& tariff, const std::string& extension) {
+const std::string& KitFile(const std::string& tariff, const std::string& extension) {
+  static const std::string none;
   const std::string name = extension == kProfileFile ? extension : tariff + extension;
   auto found = TheKit().files.find(name);
-  return found == TheKit().files.end() ? std::string() : found->second;
+  return found == TheKit().files.end() ? none : found->second;
 }
 
 std::vector<std::string> KitExtensions(const std::string& tariff) {
@@ -334,10 +336,9 @@ std::string FoldProfile(std::string_view file) {
   return folded;
 }
 
-std::string UnfoldProfile(std::string_view folded, std::string_view over) {
-  std::string file(over);
-  if (file.size() < BRANT_PROFILE_RECORD_SIZE) file.resize(BRANT_PROFILE_RECORD_SIZE, '\0');
-  file.resize(BRANT_PROFILE_RECORD_SIZE);
+void UnfoldProfile(std::string_view folded, std::string_view over, std::string& file) {
+  file.assign(over.substr(0, BRANT_PROFILE_RECORD_SIZE));
+  file.resize(BRANT_PROFILE_RECORD_SIZE, '\0');
   std::size_t at = 0;
   for (const auto& [from, to] : kProfileRegions) {
     const std::size_t n = std::min(to - from, folded.size() - at);
@@ -345,7 +346,8 @@ std::string UnfoldProfile(std::string_view folded, std::string_view over) {
     at += n;
   }
   // Bytes past the regions follow the record, as a part of a second one.
-  return folded.empty() ? std::string() : file.append(folded.substr(at));
+  if (folded.empty()) file.clear();
+  if (at < folded.size()) file.append(folded.substr(at));
 }
 
 ReplacedFiles::ReplacedFiles(const Input& input, const std::string& tariff, const Family* allowed) {
@@ -359,8 +361,15 @@ ReplacedFiles::ReplacedFiles(const Input& input, const std::string& tariff, cons
     const std::string extension(name);
     const bool profile = extension == kProfileFile;
     const std::string path = DataDir() + (profile ? extension : tariff + extension);
-    restore_.emplace_back(path, KitFile(tariff, extension));
-    WriteOrDie(path, profile ? UnfoldProfile(bytes, restore_.back().second) : bytes);
+    const std::string& kitBytes = KitFile(tariff, extension);
+    // The profile is unfolded into one buffer kept from input to input.
+    static std::string unfolded;
+    if (profile) UnfoldProfile(bytes, kitBytes, unfolded);
+    const std::string_view given = profile ? std::string_view(unfolded) : bytes;
+    // Most inputs change one file of many; the others need no writing.
+    if (given == kitBytes && TheKit().files.count(path.substr(DataDir().size())) != 0) continue;
+    restore_.emplace_back(path, &kitBytes);
+    WriteOrDie(path, given);
   }
 }
 
@@ -369,7 +378,7 @@ ReplacedFiles::~ReplacedFiles() {
   for (auto it = restore_.rbegin(); it != restore_.rend(); ++it) {
     const std::string name = fs::path(it->first).filename().string();
     if (TheKit().files.count(name) != 0) {
-      WriteOrDie(it->first, it->second);
+      WriteOrDie(it->first, *it->second);
     } else {
       unlink(it->first.c_str());
     }
@@ -377,16 +386,32 @@ ReplacedFiles::~ReplacedFiles() {
   unlink((ProfileDir() + kProfileFile).c_str());
 }
 
+// Records are half a megabyte: a few are kept and cleared for each use
+// rather than mapped afresh, which would cost more than the rating.
+constexpr int kRecordSlots = 2;
+static RateContext* recordSlots[kRecordSlots];
+static bool slotInUse[kRecordSlots];
+
 void RecordDeleter::operator()(RateContext* c) const {
   CloseAllFiles(c);
-  std::free(c);
+  for (int i = 0; i < kRecordSlots; ++i) {
+    if (recordSlots[i] == c) slotInUse[i] = false;
+  }
 }
 
 Record NewRecord(const std::string& tariff) {
-  auto* c = static_cast<RateContext*>(std::calloc(1, sizeof(RateContext)));
-  if (c == nullptr) std::abort();
-  c->zf1Handle = c->auxHandle = c->classAdjHandle = c->mx1Handle = c->facHandle =
-      c->fc1Handle = c->fc2Handle = c->rteHandle = c->bseHandle = c->altFactorHandle = -1;
+  int slot = 0;
+  while (slot < kRecordSlots && slotInUse[slot]) ++slot;
+  if (slot == kRecordSlots) std::abort();  // a target holds more records than it may
+  if (recordSlots[slot] == nullptr) {
+    recordSlots[slot] = static_cast<RateContext*>(std::malloc(sizeof(RateContext)));
+    if (recordSlots[slot] == nullptr) std::abort();
+  }
+  slotInUse[slot] = true;
+  RateContext* c = recordSlots[slot];
+  std::memset(c, 0, sizeof *c);
+  c->zf1Handle = c->auxHandle = c->classAdjHandle = c->mx1Handle = c->facHandle = c->fc1Handle =
+      c->fc2Handle = c->rteHandle = c->bseHandle = c->altFactorHandle = -1;
   Put(c->dataDir, DataDir());
   Put(c->profileDir, ProfileDir());
   Put(c->tariffName, tariff);
@@ -396,7 +421,7 @@ Record NewRecord(const std::string& tariff) {
 int32_t RateAsHost(RateContext& c, const Shipment& s) {
   std::memset(c.origZip, 0, offsetof(RateContext, classTable) - offsetof(RateContext, origZip));
   c.errorCode = 0;
-  auto end = [](const std::string& code, char (&zip)[7], char (&state)[3]) {
+  auto end = [](const std::string& code, char(&zip)[7], char(&state)[3]) {
     Put(zip, code);
     const bool mexican = !code.empty() && code.back() == 'M';
     if (mexican) Put(state, "MX");
@@ -436,11 +461,14 @@ void OpenAndRate(const Input& input, bool profiles) {
       if (GetProfileRecord(c.get()) != 0) LoadProfileSettings(c.get());
     }
   }
-  const int32_t rated = RateAsHost(*c, s);
-  if (std::getenv("BRANTFUNC_FUZZ_VERBOSE") != nullptr) {
-    std::fprintf(stderr, "%s %s-%s: %d status %d net %s\n", s.tariff.c_str(), s.origin.c_str(),
-                 s.destination.c_str(), rated, c->errorCode, c->netCharge);
-  }
+  Tell(s, *c, RateAsHost(*c, s));
+}
+
+void Tell(const Shipment& s, const RateContext& c, int32_t rated) {
+  static const bool verbose = std::getenv("BRANTFUNC_FUZZ_VERBOSE") != nullptr;
+  if (!verbose) return;
+  std::fprintf(stderr, "%s %s-%s: %d status %d net %.9s\n", s.tariff.c_str(), s.origin.c_str(),
+               s.destination.c_str(), rated, c.errorCode, c.netCharge);
 }
 
 }  // namespace brant::fuzz
@@ -479,7 +507,8 @@ int main(int argc, char** argv) {
     std::error_code error;
     if (fs::is_directory(argv[i], error)) {
       std::vector<fs::path> files;
-      for (const fs::directory_entry& e : fs::directory_iterator(argv[i])) files.push_back(e.path());
+      for (const fs::directory_entry& e : fs::directory_iterator(argv[i]))
+        files.push_back(e.path());
       std::sort(files.begin(), files.end());
       for (const fs::path& file : files) replay(file);
     } else if (fs::exists(argv[i], error)) {

@@ -34,7 +34,7 @@ inline constexpr std::string_view kFileMarker = "\n@@FILE ";
 inline constexpr const char* kProfileFile = "PROFILE.FIL";
 
 struct Input {
-  std::string_view control;  // the shipment lines
+  std::string_view control;                                          // the shipment lines
   std::vector<std::pair<std::string_view, std::string_view>> files;  // name, bytes
 };
 Input SplitInput(const uint8_t* data, std::size_t size);
@@ -68,14 +68,15 @@ const std::string& DataDir();
 const std::string& ProfileDir();
 // The kit's bytes of a tariff file ("MATRIX", ".RTE"), or of PROFILE.FIL;
 // empty when the kit writes no such file.
-std::string KitFile(const std::string& tariff, const std::string& extension);
+const std::string& KitFile(const std::string& tariff, const std::string& extension);
 std::vector<std::string> KitExtensions(const std::string& tariff);
 
 // PROFILE.FIL records are half a megabyte, mostly empty tables; an input
 // carries only the parts of the first record that readers look at first:
 // the head, the first ZIP-range entries and counts, and the tail.
 std::string FoldProfile(std::string_view file);
-std::string UnfoldProfile(std::string_view folded, std::string_view over);
+// Unfolding writes the whole file into `file`, over the record `over`.
+void UnfoldProfile(std::string_view folded, std::string_view over, std::string& file);
 
 // Puts the input's files that `allowed` names (all of them when null) in
 // place of the kit's for the tariff of the first shipment line, until the
@@ -88,13 +89,13 @@ class ReplacedFiles {
   ReplacedFiles& operator=(const ReplacedFiles&) = delete;
 
  private:
-  std::vector<std::pair<std::string, std::string>> restore_;  // path, kit bytes
+  std::vector<std::pair<std::string, const std::string*>> restore_;  // path, kit bytes
 };
 
 // A record as a host prepares one: zeroed, every handle -1, the kit's
-// directories and the tariff's name.
+// directories and the tariff's name. At most two at a time.
 struct RecordDeleter {
-  void operator()(RateContext* c) const;  // CloseAllFiles, then free
+  void operator()(RateContext* c) const;  // CloseAllFiles, and the record is free again
 };
 using Record = std::unique_ptr<RateContext, RecordDeleter>;
 Record NewRecord(const std::string& tariff);
@@ -110,5 +111,9 @@ int32_t RateAsHost(RateContext& c, const Shipment& s);
 // With `profiles`, the user's profile file is made and its first profile
 // applied before rating.
 void OpenAndRate(const Input& input, bool profiles);
+
+// With BRANTFUNC_FUZZ_VERBOSE set, tells on standard error how a shipment
+// came out, to see what the seeds reach.
+void Tell(const Shipment& s, const RateContext& c, int32_t rated);
 
 }  // namespace brant::fuzz
