@@ -4,9 +4,11 @@
 #include "fuzz_support.h"
 
 #include <dirent.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -133,12 +135,28 @@ std::string KitProfile() {
   return kit::ProfileFile({p});
 }
 
+// A target that found something stops without its destructors and leaves
+// its directory behind: those of processes no longer running are removed.
+void RemoveLeftovers(const std::string& base) {
+  std::error_code error;
+  for (const fs::directory_entry& e : fs::directory_iterator(base, error)) {
+    const std::string name = e.path().filename().string();
+    if (!name.starts_with("brantfuzz-")) continue;
+    char* end = nullptr;
+    const long pid = std::strtol(name.c_str() + 10, &end, 10);
+    if (pid > 0 && *end == '-' && kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH) {
+      fs::remove_all(e.path(), error);
+    }
+  }
+}
+
 struct Kit {
   std::string dataDir, profileDir;
   std::map<std::string, std::string> files;  // file name -> bytes
   Kit() {
     const char* base = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-    std::string pattern = std::string(base) + "/brantfuzz-XXXXXX";
+    RemoveLeftovers(base);
+    std::string pattern = std::string(base) + "/brantfuzz-" + std::to_string(getpid()) + "-XXXXXX";
     if (mkdtemp(pattern.data()) == nullptr) {
       std::perror("mkdtemp");
       std::abort();
@@ -297,7 +315,9 @@ const std::vector<Family>& Families() {
         "POINTS H2X1Y4 02101 100 450\nPOINTS 02101 H2X1Y4 100 450",
         "MATRIX 90001 96813 100 400\nMATRIX 99501 60601 100 450",
         "WIDE 30301 75001 100 450\nWIDE 02101 75001 100 300 50 700",
-        "MATRIX 22000M 60601 100 450\nMATRIX 60601 30301 100 450 terminals=CHIT/ATLT"}},
+        "MATRIX 22000M 60601 100 450\nMATRIX 60601 30301 100 450 terminals=CHIT/ATLT",
+        "POINTS 02101 H2X1Y4 100 450\nWIDE 02101 H2X1Y4 100 450",
+        "MATRIX 60601 30301 100 450\nPOINTS 30301 75001 100 450"}},
   };
   return families;
 }
