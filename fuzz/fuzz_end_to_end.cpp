@@ -10,9 +10,13 @@
 // record for the next shipment (the host here clears them between
 // shipments), and an Alaskan shipment whose .AKR lacks its record is rated
 // on rates an earlier shipment left (status 578; such a second shipment is
-// not compared; fuzz/findings/). BRANTFUNC_FUZZ_STRICT=lanes leaves the
-// lane codes, =alaska compares such shipments, =texts compares the discount
-// percentage text (below) byte for byte, =1 all three, to catch them.
+// not compared; fuzz/findings/), and a .DEF cut short is read into the
+// record in part and stays there for the next tariff, which the host here
+// avoids by clearing the user's records when it changes tariffs.
+// BRANTFUNC_FUZZ_STRICT lists what to leave or compare strictly: "lanes"
+// (the lane codes), "alaska" (such shipments), "texts" (the discount
+// percentage text byte for byte, below), "userfiles" (the user's records
+// across tariffs), or "1" for all.
 #include <cstddef>
 #include <cstdio>
 #include <cstdlib>
@@ -84,6 +88,12 @@ double PercentOf(const RateContext& c) {
   return std::strtod(text, nullptr);
 }
 
+// Whether BRANTFUNC_FUZZ_STRICT (a list such as "lanes,texts", or "1" for
+// everything) names `what`.
+bool Strict(std::string_view strict, std::string_view what) {
+  return strict == "1" || strict.find(what) != std::string_view::npos;
+}
+
 std::string_view StrictAbout() {
   const char* value = std::getenv("BRANTFUNC_FUZZ_STRICT");
   return value == nullptr ? "" : value;
@@ -105,9 +115,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   const Shipment second = ParseShipment(input.control, 1);
   const ReplacedFiles files(input, first.tariff, nullptr);
   static const std::string_view strict = StrictAbout();
-  static const bool keepLanes = strict == "1" || strict == "lanes";
-  static const bool compareAlaska = strict == "1" || strict == "alaska";
-  static const bool compareTexts = strict == "1" || strict == "texts";
+  static const bool keepLanes = Strict(strict, "lanes");
+  static const bool compareAlaska = Strict(strict, "alaska");
+  static const bool compareTexts = Strict(strict, "texts");
+  static const bool keepUserFiles = Strict(strict, "userfiles");
 
   Record fresh = NewRecord(second.tariff);
   if (!Open(*fresh, second.tariff)) return 0;
@@ -122,6 +133,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (!keepLanes) std::memset(same->laneAdjustmentCodes, 0, sizeof same->laneAdjustmentCodes);
   if (!opened || reopen || first.tariff != second.tariff) {
     CloseAllFiles(same.get());
+    if (!keepUserFiles) {
+      std::memset(same->defRecord, 0, sizeof same->defRecord);
+      std::memset(same->discFile, 0, sizeof same->discFile);
+    }
     if (!Open(*same, second.tariff)) Report("it did not open there", {}, freshOutcome);
   }
   const Outcome sameOutcome{RateAsHost(*same, second), same->errorCode};
