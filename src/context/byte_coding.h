@@ -68,11 +68,17 @@ inline std::string_view FixedText(const void* field, std::size_t width) {
   return {s, nul ? static_cast<std::size_t>(static_cast<const char*>(nul) - s) : width};
 }
 
+// The first n bytes of a text into a field. An empty string_view may have
+// no data at all, and memcpy must not be given a null pointer even for 0.
+inline void CopyTextBytes(void* field, std::string_view text, std::size_t n) {
+  if (n != 0) std::memcpy(field, text.data(), n);
+}
+
 // Copies a text into a fixed field of `width` bytes and NUL-fills the rest;
 // a text that does not fit is cut to the field (no terminator then).
 inline void PutFixedText(void* field, std::size_t width, std::string_view text) {
   std::size_t n = text.size() < width ? text.size() : width;
-  std::memcpy(field, text.data(), n);
+  CopyTextBytes(field, text, n);
   std::memset(static_cast<char*>(field) + n, 0, width - n);
 }
 
@@ -81,14 +87,14 @@ inline void PutFixedText(void* field, std::size_t width, std::string_view text) 
 inline void PutTerminatedText(void* field, std::size_t width, std::string_view text) {
   if (width == 0) return;
   std::size_t n = text.size() < width - 1 ? text.size() : width - 1;
-  std::memcpy(field, text.data(), n);
+  CopyTextBytes(field, text, n);
   std::memset(static_cast<char*>(field) + n, 0, width - n);
 }
 
 // Space-padded variant, as many tariff files store their texts.
 inline void PutPaddedText(void* field, std::size_t width, std::string_view text) {
   std::size_t n = text.size() < width ? text.size() : width;
-  std::memcpy(field, text.data(), n);
+  CopyTextBytes(field, text, n);
   std::memset(static_cast<char*>(field) + n, ' ', width - n);
 }
 

@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "context/byte_coding.h"
 #include "context/numbers.h"
 #include "context/status.h"
 #include "formats/host_records.h"
@@ -125,6 +126,30 @@ TEST(Trim, RemovesWhitespaceAtTheEnds) {
   for (auto [text, right, left] : cases)
     EXPECT_EQ(Trimmed(strtrim, text) + "|" + Trimmed(strltrim, text),
               std::string(right) + "|" + left);
+}
+
+// Each copy into a fixed field: the text cut to its room, then the filler.
+// A default string_view has no data pointer at all (a .MCH level with a
+// label and no value reads as one); it fills the field like "" does, and
+// never hands memcpy a null pointer (the sanitizer run would stop there).
+TEST(FixedFieldCopies, CutToTheFieldAndFillTheRest) {
+  using Put = void (*)(void*, std::size_t, std::string_view);
+  const struct {
+    Put put;
+    std::string_view text;
+    std::string field;
+  } cases[] = {{brant::PutFixedText, "ABCDEF", "ABCD"},
+                 {brant::PutFixedText, "AB", {"AB\0\0", 4}},
+                 {brant::PutFixedText, {}, {"\0\0\0\0", 4}},
+                 {brant::PutTerminatedText, "ABCDEF", {"ABC\0", 4}},
+                 {brant::PutTerminatedText, {}, {"\0\0\0\0", 4}},
+                 {brant::PutPaddedText, "AB", "AB  "},
+                 {brant::PutPaddedText, {}, "    "}};
+  for (const auto& k : cases) {
+    char field[4] = {'x', 'x', 'x', 'x'};
+    k.put(field, sizeof field, k.text);
+    EXPECT_EQ(std::string(field, sizeof field), k.field) << k.text;
+  }
 }
 
 TEST(SplitPath, GivesNameAndExtensionOrTheWholePath) {
