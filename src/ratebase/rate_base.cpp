@@ -261,7 +261,12 @@ void ScaleRates(RateContext& c, float factor) {
 // The rates of the rate basis, by method.
 int32_t LoadRates(RateContext& c) {
   if (c.useBasePoints == 1) {
-    if (c.alaskaShipment == 1 && !ReadRateRecord(c) && !ExpandFactors(c)) return Fail(c, kBadPair);
+    // Without its .AKR record an Alaskan shipment widens the narrow record
+    // this resolution read; with none read there is nothing to widen.
+    if (c.alaskaShipment == 1 && !ReadRateRecord(c) &&
+        !(Rating().baseRecordRead && ExpandFactors(c))) {
+      return Fail(c, kBadPair);
+    }
     if (c.mexicanLeg == 1 && !ReadRateRecord(c)) return Fail(c, kBadPair);
     return 1;
   }
@@ -273,15 +278,13 @@ int32_t LoadRates(RateContext& c) {
 }
 
 int32_t Resolve(RateContext& c) {
-  RatingState& s = Rating();
-  // Start clean; the matrix is allowed only when the tariff and both ends
-  // allow it.
+  // Start clean, as on a thread that never rated; the matrix is allowed
+  // only when the tariff and both ends allow it.
+  RatingState& s = Rating() = RatingState{};
   ClearBasePoints(c);
   c.territory = '\0';
   std::memset(c.matrixRbnoRecord, 0, sizeof c.matrixRbnoRecord);
   c.alaskaPointFlag = 'N';
-  s.matrixResult = -1;
-  s.savedHawaiiZip[0] = '\0';
   bool domestic = true;
   c.useBasePoints = 1;
   if (settings::useFacTables.IsYes(c) && c.origPointFlag3 == 'Y' && c.destPointFlag3 == 'Y') {

@@ -48,6 +48,7 @@ void CopyToBaseRates(RateContext& context, std::size_t firstCell, const uint8_t*
 void CopyToBaseRecord(const uint8_t* record, const formats::Field& values) {
   int32_t* base = Rating().baseRecordValues;
   for (std::size_t i = 0; i < values.count; ++i) base[i] = values.I32(record, i);
+  Rating().baseRecordRead = true;
 }
 
 // The record's key becomes the RBNO digits.

@@ -29,8 +29,9 @@ struct RatingState {
   // The Hawaiian end's postal code while the gateway ZIP stands in for it;
   // first byte NUL: nothing saved.
   char savedHawaiiZip[6] = {};
-  // The 13 values of the last narrow rate record.
+  // The 13 values of the narrow rate record this resolution read, if any.
   int32_t baseRecordValues[13] = {};
+  bool baseRecordRead = false;
   // The factor group number of the last narrow .RTF record.
   int32_t factorGroup = 0;
   // The base ZIP found by the last .BSE range lookup: five digits and NUL.

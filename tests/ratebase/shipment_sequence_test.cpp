@@ -5,6 +5,9 @@
 // builds takes part.
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,11 +51,19 @@ const Tariff kTariffs[] = {
       {"02108", "90001", {{"100", "2500"}}},        // a "J" rate basis
       {"H1A1A1", "60601", {{"70", "900"}}},         // Canadian
       {"60601", "75001", {{"100", "99999"}}}}},
+    {"NOAKR",  // the matrix tariff whose .AKR holds no record
+     {{"02108", "30301", {{"100", "500"}}},
+      {"99500", "60601", {{"100", "100"}}}}},
     {"WIDE",
      {{"02108", "30301", {{"100", "500"}}},
       {"10001", "75001", {{"70", "3000"}, {"100", "20"}}},
       {"90001", "90002", {{"100", "1"}}}}},
 };
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 class ShipmentSequence : public TariffDirTest {
  protected:
@@ -111,6 +122,11 @@ class ShipmentSequence : public TariffDirTest {
 TEST_F(ShipmentSequence, EachShipmentEndsAsOnAFreshRecord) {
   golden::WriteMatrixTariff(dir_.path());
   golden::WritePointsTariff(dir_.path());
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+    const std::string name = entry.path().filename();
+    if (name.starts_with("MATRIX.")) dir_.WriteFile("NOAKR" + name.substr(6), ReadFile(entry.path()));
+  }
+  dir_.WriteFile("NOAKR.AKR", "");
   tariffkit::WriteTariff(
       dir_.path(), "WIDE",
       tariffkit::RenderTariff(tariffkit::DescribeSmallTariff({.wideRteRecords = 'Y'})));
