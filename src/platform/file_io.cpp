@@ -4,16 +4,45 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 namespace brant {
+namespace {
+
+// Counts down to the read that is to fail; 0: none is.
+std::atomic<long> readsUntilFault{0};
+std::atomic<ReadFault> faultOfRead{ReadFault::kError};
+
+// When this read is the one to fail, cuts the bytes it may read: to half
+// for a short read, to none for an error (errno is then EIO).
+void CutForFault(std::size_t& size) {
+  long left = readsUntilFault.load(std::memory_order_relaxed);
+  if (left == 0) return;
+  readsUntilFault.store(left - 1, std::memory_order_relaxed);
+  if (left != 1) return;
+  if (faultOfRead.load(std::memory_order_relaxed) == ReadFault::kShort) {
+    size /= 2;
+    return;
+  }
+  size = 0;
+  errno = EIO;
+}
+
+}  // namespace
+
+long FailRead(long n, ReadFault fault) {
+  faultOfRead.store(fault, std::memory_order_relaxed);
+  return readsUntilFault.exchange(n > 0 ? n : 0, std::memory_order_relaxed);
+}
 
 std::size_t ReadFully(int fd, void* buffer, std::size_t size) {
   auto* out = static_cast<char*>(buffer);
   std::size_t done = 0;
+  CutForFault(size);
   while (done < size) {
     ssize_t n = read(fd, out + done, size - done);
     if (n < 0 && errno == EINTR) continue;
@@ -27,6 +56,7 @@ std::size_t ReadFullyAt(int fd, int64_t offset, void* buffer, std::size_t size) 
   if (offset < 0) return 0;
   auto* out = static_cast<char*>(buffer);
   std::size_t done = 0;
+  CutForFault(size);
   while (done < size) {
     ssize_t n = pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
