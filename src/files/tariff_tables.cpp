@@ -85,7 +85,8 @@ int32_t LoadClasses(RateContext& context) {
   ScopedDescriptor file(Openfile(&context, ".CLS"));
   if (!file.ok()) return Fail(context, kClsOpen);
   char codes[BRANT_CLASS_SLOTS * kClassCodeWidth];
-  std::size_t whole = ReadFully(file.get(), codes, sizeof codes) / kClassCodeWidth;
+  const int64_t got = ReadUpTo(file.get(), codes, sizeof codes);  // -1: the read failed
+  std::size_t whole = got < 0 ? 0 : static_cast<std::size_t>(got) / kClassCodeWidth;
   for (std::size_t slot = 0; slot < whole; ++slot) {
     char* out = context.classTable[slot];
     std::memcpy(out, codes + slot * kClassCodeWidth, kClassCodeWidth);

@@ -66,6 +66,16 @@ std::size_t ReadFullyAt(int fd, int64_t offset, void* buffer, std::size_t size) 
   return done;
 }
 
+int64_t ReadUpTo(int fd, void* buffer, std::size_t room) {
+  const int64_t size = FileSize(fd);
+  const off_t at = lseek(fd, 0, SEEK_CUR);
+  if (size < 0 || at < 0) return -1;
+  const int64_t left = size > at ? size - at : 0;
+  const std::size_t want = left < static_cast<int64_t>(room) ? static_cast<std::size_t>(left) : room;
+  const std::size_t got = ReadFully(fd, buffer, room);
+  return got < want ? -1 : static_cast<int64_t>(got);
+}
+
 int64_t FileSize(int fd) {
   struct stat info;
   if (fstat(fd, &info) != 0) return -1;

@@ -14,6 +14,12 @@ namespace brant {
 // Reads until `size` bytes arrived or the file ended; the bytes read.
 std::size_t ReadFully(int fd, void* buffer, std::size_t size);
 
+// Reads a file from its current position, up to `room` bytes, for readers
+// that accept a file shorter than their room: the bytes read, or -1 when
+// fewer arrived than the file holds there (a read that failed or came
+// short is no shorter file).
+int64_t ReadUpTo(int fd, void* buffer, std::size_t room);
+
 // As ReadFully, from `offset` without moving the file position.
 std::size_t ReadFullyAt(int fd, int64_t offset, void* buffer, std::size_t size);
 
