@@ -163,12 +163,6 @@ uint32_t Refuse(RateContext& c, int32_t status) {
 
 uint32_t VerifyEnd(RateContext& c, const End& end) {
   if (end.mexicanPoint != 0) {
-    // No table row speaks for a Mexican point: nothing of the end an
-    // earlier shipment left on the record may stand (its point flags
-    // would choose the matrix, its state another leg).
-    std::memcpy(end.state, "MX", 3);
-    *end.intrastate = *end.direction = '\0';
-    *end.pointFlag1 = *end.pointFlag2 = *end.pointFlag3 = '\0';
     *end.region = 'W';
     return 1;
   }

@@ -35,12 +35,13 @@ TEST(BrantBadArguments, EachIsRefusedWithAStatusAndAMessage) {
   brant_error e;
   ASSERT_EQ(brant_tariff_open(d, "MATRIX", nullptr, &closed, &e), BRANT_OK);
   brant_tariff_close(closed);
+  // Made before `destroyed` is destroyed, so that it cannot take its address.
+  brant_options* options = brant_options_create();
   brant_options* destroyed = brant_options_create();
   brant_options_destroy(destroyed);
   alignas(16) char stranger[256] = {};  // never opened as anything
   auto* neverOpened = reinterpret_cast<brant_tariff*>(stranger);
   auto* neverCreated = reinterpret_cast<brant_options*>(stranger);
-  brant_options* options = brant_options_create();
 
   const auto name = Unterminated(12, 'A');
   const auto directory = Unterminated(300, 'd');
