@@ -72,7 +72,7 @@ inline std::string_view FixedText(const void* field, std::size_t width) {
 // a text that does not fit is cut to the field (no terminator then).
 inline void PutFixedText(void* field, std::size_t width, std::string_view text) {
   std::size_t n = text.size() < width ? text.size() : width;
-  std::memcpy(field, text.data(), n);
+  if (n > 0) std::memcpy(field, text.data(), n);  // an empty view may hold no pointer
   std::memset(static_cast<char*>(field) + n, 0, width - n);
 }
 
@@ -81,14 +81,14 @@ inline void PutFixedText(void* field, std::size_t width, std::string_view text) 
 inline void PutTerminatedText(void* field, std::size_t width, std::string_view text) {
   if (width == 0) return;
   std::size_t n = text.size() < width - 1 ? text.size() : width - 1;
-  std::memcpy(field, text.data(), n);
+  if (n > 0) std::memcpy(field, text.data(), n);  // an empty view may hold no pointer
   std::memset(static_cast<char*>(field) + n, 0, width - n);
 }
 
 // Space-padded variant, as many tariff files store their texts.
 inline void PutPaddedText(void* field, std::size_t width, std::string_view text) {
   std::size_t n = text.size() < width ? text.size() : width;
-  std::memcpy(field, text.data(), n);
+  if (n > 0) std::memcpy(field, text.data(), n);  // an empty view may hold no pointer
   std::memset(static_cast<char*>(field) + n, ' ', width - n);
 }
 
