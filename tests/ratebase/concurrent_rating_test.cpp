@@ -1,11 +1,7 @@
 // Rating on several threads at once gives each shipment the bill it gets
 // on one thread alone: records of their own on the same tariff files (the
-// rating state is per thread), and one brant.h tariff shared by all (its
-// working records are lent one rating at a time). The tsan preset runs
-// these under ThreadSanitizer.
-#include <brantfunc/brant.h>
-
-#include <cstring>
+// rating state is per thread). One brant.h tariff shared by threads is
+// SharedTariff's; the tsan preset runs both under ThreadSanitizer.
 #include <iterator>
 #include <memory>
 #include <thread>
@@ -56,59 +52,6 @@ TEST(ConcurrentRating, RecordsOfTheirOwnOnOneTariffRateAsOneThreadAlone) {
     }
   });
   for (int t = 0; t < kThreads; ++t) EXPECT_EQ(firstMismatch[t], "") << "thread " << t;
-}
-
-struct Bill {
-  brant_status status;
-  brant_bill bill;
-};
-
-Bill RateLane(const brant_tariff* tariff, const Lane& lane) {
-  brant_shipment s;
-  brant_shipment_init(&s);
-  s.origin = lane.origin;
-  s.destination = lane.destination;
-  s.line_count = 1;
-  s.lines[0] = {lane.freightClass, lane.weight};
-  s.explain = 1;
-  Bill b;
-  brant_bill_init(&b.bill);
-  b.status = brant_rate(tariff, &s, &b.bill, nullptr);
-  return b;
-}
-
-TEST(ConcurrentRating, ThreadsSharingATariffHandleRateAsOneThreadAlone) {
-  const char* names[] = {"MATRIX", "POINTS"};
-  brant_tariff* tariffs[2] = {};
-  for (int n = 0; n < 2; ++n) {
-    brant_error error;
-    ASSERT_EQ(brant_tariff_open(KitTariffs().path().c_str(), names[n], nullptr, &tariffs[n],
-                                &error),
-              BRANT_OK)
-        << error.message;
-  }
-  auto tariffOf = [&](const Lane& lane) {
-    return tariffs[std::strcmp(lane.tariff, "MATRIX") == 0 ? 0 : 1];
-  };
-  std::vector<Bill> alone;
-  for (const Lane& lane : kLanes) {
-    alone.push_back(RateLane(tariffOf(lane), lane));
-    ASSERT_EQ(alone.back().status, BRANT_OK) << lane.what;
-  }
-  std::vector<int> mismatches(kThreads, 0);
-  OnThreads([&](int t) {
-    for (int round = 0; round < kRounds; ++round) {
-      for (std::size_t k = 0; k < kLaneCount; ++k) {
-        const std::size_t i = LaneOf(t, k);
-        const Bill b = RateLane(tariffOf(kLanes[i]), kLanes[i]);
-        if (b.status != BRANT_OK || std::memcmp(&b.bill, &alone[i].bill, sizeof b.bill) != 0) {
-          ++mismatches[t];
-        }
-      }
-    }
-  });
-  for (brant_tariff* tariff : tariffs) brant_tariff_close(tariff);
-  for (int t = 0; t < kThreads; ++t) EXPECT_EQ(mismatches[t], 0) << "thread " << t;
 }
 
 }  // namespace
