@@ -54,6 +54,18 @@
  *    other, and a shipment rated on a tariff sees nothing of the one
  *    before it.
  *
+ *  - Bad arguments never crash the library. A NULL where a pointer is
+ *    required, a brant_tariff or brant_options that is not open (closed,
+ *    destroyed, or never made by this library), a count or amount out of
+ *    its range: each is refused with a status, and with a message where
+ *    the function takes a brant_error. A text is read up to its first NUL
+ *    and never past its room (the room is given with each function), so a
+ *    text without its terminator is refused, not followed. The functions
+ *    that return nothing ignore a NULL and a handle that is not open.
+ *    (A closed handle whose address a later open happens to be given again
+ *    names that later tariff.) The structs you pass must be whole: the
+ *    library reads their size first and trusts sizeof bytes behind it.
+ *
  * Example (error handling shortened):
  *
  *   brant_tariff* tariff;
@@ -142,7 +154,8 @@ typedef struct brant_error {
   char message[256];
 } brant_error;
 
-/* "ok", "malformed", "not served", ...: a static text. */
+/* "ok", "malformed", "not served", ...: a static text; "unknown status"
+   for a value that is not a status. */
 BRANTFUNC_API const char* brant_status_name(brant_status status);
 
 /* The library's version, "MAJOR.MINOR.PATCH": a static text. A host linked
@@ -154,9 +167,16 @@ BRANTFUNC_API const char* brant_version(void);
 typedef struct brant_tariff brant_tariff;
 typedef struct brant_options brant_options;
 
-/* Options for brant_tariff_open; NULL when memory could not be had. */
+/* Options for brant_tariff_open; NULL when memory could not be had.
+   brant_options_destroy ignores NULL and options already destroyed. */
 BRANTFUNC_API brant_options* brant_options_create(void);
 BRANTFUNC_API void brant_options_destroy(brant_options* options);
+
+/* The two setters return BRANT_OK, BRANT_E_NO_MEMORY, or BRANT_E_MISUSE
+   (they take no brant_error) for options that are NULL or not open, a
+   library that is NULL or "", a path longer than 4095 characters (read
+   no further), or an engine_tariff longer than 8 (read no further). A
+   refused call leaves the options as they were. */
 
 /* Rate through a tariff engine library (a .so file) instead of the
    tariff's own rate files; the tariff still checks the postal codes, the
@@ -190,12 +210,17 @@ BRANTFUNC_API brant_status brant_options_set_file_budget(brant_options* options,
    weight break cut and Hawaiian percentages apply; its discounts give way
    to the shipment's, and its minimum add-on, which needs a host's rating
    option, does not apply. options may be NULL. On success *tariff is the
-   handle; on failure it is NULL and error says why. */
+   handle; on failure it is NULL and error says why. Refused with
+   BRANT_E_MISUSE: a NULL tariff, directory or name; options that are not
+   open; a name of 0 or more than 8 characters or with a "/" (read no
+   further than 9 bytes); a directory of more than 258 characters (read no
+   further than 260 bytes). error may be NULL. */
 BRANTFUNC_API brant_status brant_tariff_open(const char* directory, const char* name,
                                              const brant_options* options,
                                              brant_tariff** tariff, brant_error* error);
 
-/* Closes a tariff no thread is rating on any more; NULL is ignored. */
+/* Closes a tariff no thread is rating on any more; NULL, and a tariff
+   already closed or never opened, are ignored. */
 BRANTFUNC_API void brant_tariff_close(brant_tariff* tariff);
 
 /* ---- A shipment ----------------------------------------------------------- */
@@ -207,7 +232,10 @@ typedef struct brant_line {
   int32_t weight;            /* pounds, 1 to 999999 */
 } brant_line;
 
-/* Postal codes, as people type them (blanks around them are ignored):
+/* Texts (origin, destination, freight_class) are read up to their first
+   NUL, no further than 64 bytes; NULL, or a text that long, is refused
+   with BRANT_E_MALFORMED.
+   Postal codes, as people type them (blanks around them are ignored):
      - a US ZIP code: five digits, "60601" (not ZIP+4);
      - a Canadian postal code, A9A 9A9 in either case, with or without its
        space: "M5V 3L9", "m5v3l9";
@@ -229,7 +257,7 @@ typedef struct brant_shipment {
   int32_t explain;            /* 1: fill the bill's notes: how the rate was found */
 } brant_shipment;
 
-/* Sets the size and clears everything else. */
+/* Sets the size and clears everything else; NULL is ignored. */
 BRANTFUNC_API void brant_shipment_init(brant_shipment* shipment);
 
 /* ---- A bill ------------------------------------------------------------- */
@@ -356,7 +384,7 @@ typedef struct brant_bill {
   brant_note notes[BRANT_MAX_NOTES];
 } brant_bill;
 
-/* Sets the size and clears everything else. */
+/* Sets the size and clears everything else; NULL is ignored. */
 BRANTFUNC_API void brant_bill_init(brant_bill* bill);
 
 /* ---- Rating ------------------------------------------------------------- */
@@ -365,7 +393,11 @@ BRANTFUNC_API void brant_bill_init(brant_bill* bill);
    failure it is cleared (but for its size; a bill of another size is left
    alone) and error says why. The tariff
    may be shared by any number of threads; the shipment, bill and error
-   belong to the calling thread. */
+   belong to the calling thread. Refused with BRANT_E_MISUSE: a NULL
+   tariff, shipment or bill, a tariff that is not open, a shipment or bill
+   of another size; with BRANT_E_MALFORMED: a field out of the range its
+   comment gives (line_count, weights, discounts, floor) or a text as
+   above. error may be NULL. */
 BRANTFUNC_API brant_status brant_rate(const brant_tariff* tariff,
                                       const brant_shipment* shipment, brant_bill* bill,
                                       brant_error* error);

@@ -6,11 +6,14 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "brant/amount_due.h"
 #include "brant/bill_reading.h"
 #include "brant/error_report.h"
 #include "brant/explanation.h"
+#include "brant/live_handles.h"
 #include "brant/record_rating.h"
 #include "brant/shipment_input.h"
 #include "brant/tariff_handle.h"
@@ -20,6 +23,7 @@ namespace {
 
 constexpr std::size_t kMostNameCharacters = 8;
 constexpr std::size_t kMostDirectoryCharacters = 258;  // and a "/" in a 260-byte field
+constexpr std::size_t kMostLibraryPathCharacters = 4095;
 
 brant_status Misuse(brant_error* error, const char* what) {
   return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_ARGUMENT, 0, 0, {}}, "%s", what);
@@ -27,6 +31,20 @@ brant_status Misuse(brant_error* error, const char* what) {
 
 brant_status OutOfMemory(brant_error* error) {
   return Fail(error, BRANT_E_NO_MEMORY, {}, "out of memory");
+}
+
+// A path an option names, read no further than kMostLibraryPathCharacters:
+// false when it is longer, or missing or empty where it is required. NULL
+// leaves an optional one empty.
+bool ReadPath(const char* text, bool required, std::string& out) {
+  if (text == nullptr) {
+    out.clear();
+    return !required;
+  }
+  const std::size_t length = strnlen(text, kMostLibraryPathCharacters + 1);
+  if (length > kMostLibraryPathCharacters || (required && length == 0)) return false;
+  out.assign(text, length);
+  return true;
 }
 
 // Lends a working record of a tariff for one rating, opening a new one
@@ -88,24 +106,30 @@ brant_status Rate(brant_tariff& tariff, const brant_shipment& shipment, brant_bi
   return BRANT_OK;
 }
 
+// The name and the directory are read no further than their room, so
+// that a text without its terminator is refused rather than followed.
 brant_status Open(const char* directory, const char* name, const brant_options* options,
                   brant_tariff** out, brant_error* error) {
-  const std::size_t nameLength = strnlen(name, kMostNameCharacters + 1);
-  if (nameLength == 0 || nameLength > kMostNameCharacters || std::strchr(name, '/') != nullptr) {
-    return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_TARIFF, 0, 0, name},
-                "tariff name \"%.40s\": give the name of its files, 1 to 8 characters", name);
+  const std::string_view given(name, strnlen(name, kMostNameCharacters + 1));
+  if (given.empty() || given.size() > kMostNameCharacters ||
+      given.find('/') != std::string_view::npos) {
+    return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_TARIFF, 0, 0, given},
+                "tariff name \"%.*s%s\": give the name of its files, 1 to 8 characters",
+                static_cast<int>(given.size()), given.data(),
+                given.size() > kMostNameCharacters ? "..." : "");
   }
-  std::string dir = directory[0] == '\0' ? "./" : directory;
+  const std::string_view where(directory, strnlen(directory, kMostDirectoryCharacters + 2));
+  std::string dir = where.empty() ? "./" : std::string(where);
   if (dir.back() != '/') dir += '/';
   if (dir.size() > kMostDirectoryCharacters + 1) {
-    return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_TARIFF, 0, 0, directory},
-                "tariff directory %.60s...: at most %zu characters", directory,
+    return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_TARIFF, 0, 0, where},
+                "tariff directory %.60s...: at most %zu characters", dir.c_str(),
                 kMostDirectoryCharacters);
   }
   const bool engine = options != nullptr && !options->engineLibrary.empty();
   std::unique_ptr<brant_tariff> tariff(new brant_tariff(engine ? 1 : 0));
   tariff->directory = dir;
-  tariff->name = name;
+  tariff->name = given;
   if (options != nullptr) tariff->options = *options;
 
   ReadingFileImages reading(&tariff->images);
@@ -118,6 +142,10 @@ brant_status Open(const char* directory, const char* name, const brant_options* 
   if (status != BRANT_OK) {
     EndLibraries(*tariff);
     return status;
+  }
+  if (!AddLiveHandle(tariff.get(), HandleKind::kTariff)) {
+    EndLibraries(*tariff);
+    return OutOfMemory(error);
   }
   *out = tariff.release();
   return BRANT_OK;
@@ -161,23 +189,32 @@ const char* brant_method_name(brant_method method) {
 }
 
 brant_options* brant_options_create(void) {
-  try {
-    return new brant_options();
-  } catch (...) {
+  brant_options* options = new (std::nothrow) brant_options();
+  if (options != nullptr && !AddLiveHandle(options, HandleKind::kOptions)) {
+    delete options;
     return nullptr;
   }
+  return options;
 }
 
-void brant_options_destroy(brant_options* options) { delete options; }
+void brant_options_destroy(brant_options* options) {
+  if (RemoveLiveHandle(options, HandleKind::kOptions)) delete options;
+}
 
 brant_status brant_options_set_engine(brant_options* options, const char* library,
                                       const char* dataDir, const char* engineTariff) {
-  if (options == nullptr || library == nullptr || library[0] == '\0') return BRANT_E_MISUSE;
-  if (engineTariff != nullptr && std::strlen(engineTariff) > 8) return BRANT_E_MISUSE;
+  if (!IsLiveHandle(options, HandleKind::kOptions)) return BRANT_E_MISUSE;
+  const std::size_t tariffLength =
+      engineTariff != nullptr ? strnlen(engineTariff, kMostNameCharacters + 1) : 0;
+  if (tariffLength > kMostNameCharacters) return BRANT_E_MISUSE;
   try {
-    options->engineLibrary = library;
-    options->engineDataDir = dataDir != nullptr ? dataDir : "";
-    options->engineTariff = engineTariff != nullptr ? engineTariff : "";
+    brant_options set = *options;
+    if (!ReadPath(library, true, set.engineLibrary) ||
+        !ReadPath(dataDir, false, set.engineDataDir)) {
+      return BRANT_E_MISUSE;
+    }
+    set.engineTariff.assign(tariffLength > 0 ? engineTariff : "", tariffLength);
+    *options = std::move(set);
   } catch (...) {
     return BRANT_E_NO_MEMORY;
   }
@@ -192,10 +229,14 @@ brant_status brant_options_set_file_budget(brant_options* options, int64_t bytes
 
 brant_status brant_options_set_service_guide(brant_options* options, const char* library,
                                              const char* dataDir) {
-  if (options == nullptr || library == nullptr || library[0] == '\0') return BRANT_E_MISUSE;
+  if (!IsLiveHandle(options, HandleKind::kOptions)) return BRANT_E_MISUSE;
   try {
-    options->guideLibrary = library;
-    options->guideDataDir = dataDir != nullptr ? dataDir : "";
+    brant_options set = *options;
+    if (!ReadPath(library, true, set.guideLibrary) ||
+        !ReadPath(dataDir, false, set.guideDataDir)) {
+      return BRANT_E_MISUSE;
+    }
+    *options = std::move(set);
   } catch (...) {
     return BRANT_E_NO_MEMORY;
   }
@@ -211,6 +252,10 @@ brant_status brant_tariff_open(const char* directory, const char* name,
   if (directory == nullptr || name == nullptr) {
     return Misuse(error, "brant_tariff_open: directory and name must not be NULL");
   }
+  if (options != nullptr && !IsLiveHandle(options, HandleKind::kOptions)) {
+    return Misuse(error, "brant_tariff_open: options are not options of brant_options_create "
+                         "(destroyed, or never created)");
+  }
   try {
     return Open(directory, name, options, tariff, error);
   } catch (const std::bad_alloc&) {
@@ -221,7 +266,7 @@ brant_status brant_tariff_open(const char* directory, const char* name,
 }
 
 void brant_tariff_close(brant_tariff* tariff) {
-  if (tariff == nullptr) return;
+  if (!RemoveLiveHandle(tariff, HandleKind::kTariff)) return;  // NULL, closed or never opened
   {
     brant::ReadingFileImages reading(&tariff->images);
     EndLibraries(*tariff);
@@ -255,6 +300,9 @@ brant_status brant_rate(const brant_tariff* tariff, const brant_shipment* shipme
   ClearBill(*bill);
   if (tariff == nullptr || shipment == nullptr) {
     return Misuse(error, "brant_rate: tariff and shipment must not be NULL");
+  }
+  if (!IsLiveHandle(tariff, HandleKind::kTariff)) {
+    return Misuse(error, "brant_rate: tariff is not an open tariff (closed, or never opened)");
   }
   if (shipment->size != sizeof(brant_shipment)) {
     return Fail(error, BRANT_E_MISUSE, {BRANT_FIELD_ARGUMENT, 0, 0, {}},

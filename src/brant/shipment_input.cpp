@@ -14,8 +14,15 @@ bool IsDigit(char ch) { return ch >= '0' && ch <= '9'; }
 bool IsLetter(char ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'); }
 char Upper(char ch) { return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch; }
 
+// A host's text is read to its first NUL and no further than this many
+// bytes: a text as long, or one without its terminator, is passed on whole
+// (blanks and all) to be refused for its length, never followed.
+constexpr std::size_t kMostTextBytes = 64;
+
 std::string_view Trimmed(const char* text) {
-  std::string_view view = text != nullptr ? std::string_view(text) : std::string_view();
+  if (text == nullptr) return "";  // empty, but never a null pointer to copy from
+  std::string_view view(text, strnlen(text, kMostTextBytes));
+  if (view.size() == kMostTextBytes) return view;
   while (!view.empty() && (view.front() == ' ' || view.front() == '\t')) view.remove_prefix(1);
   while (!view.empty() && (view.back() == ' ' || view.back() == '\t')) view.remove_suffix(1);
   return view;

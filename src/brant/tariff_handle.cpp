@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -172,13 +173,15 @@ constexpr const char* kHeldExtensions[] = {
     ".FBA", ".TBA", ".FCA", ".TCA", ".LMA", ".ADF", ".SRV", ".ZMC"};
 
 // Reads the tariff's files once: in memory while they fit the budget, the
-// rest kept open. A file that cannot be opened now is one the tariff lacks.
+// rest kept open. A file that is not there is one the tariff lacks; one
+// that fails to open or read otherwise is left to each rating to open.
 void HoldTariffFiles(brant_tariff& t, RateContext& c) {
   int64_t held = 0;
   for (const char* extension : kHeldExtensions) {
+    errno = 0;
     const int fd = Openfile(&c, extension);
     if (fd <= 0) {
-      t.images.HoldMissing(extension);
+      if (errno == ENOENT) t.images.HoldMissing(extension);
       continue;
     }
     const int64_t size = FileSize(fd);
@@ -201,7 +204,8 @@ brant_status OpenWorkingRecord(brant_tariff& t, RateContext& c, bool first, bran
                 t.name.c_str(), RecordMessage(c.errorCode));
   }
   c.errorCode = 0;
-  if (OpenAllFiles(&c, nullptr) == 0) {
+  int32_t stateTableLoaded = 0;
+  if (OpenAllFiles(&c, &stateTableLoaded) == 0) {
     const int32_t status = c.errorCode;
     if (status == kSetOpen) {
       return Fail(error, BRANT_E_TARIFF, {BRANT_FIELD_TARIFF, 0, status, t.name},
@@ -210,6 +214,16 @@ brant_status OpenWorkingRecord(brant_tariff& t, RateContext& c, bool first, bran
     }
     return Fail(error, TariffFailureOf(status), {BRANT_FIELD_TARIFF, 0, status, t.name},
                 "tariff %s%s: %s", t.directory.c_str(), t.name.c_str(), RecordMessage(status));
+  }
+  // The record interface opens a tariff whose state table or weight breaks
+  // did not read whole, and leaves the status for its host; a tariff
+  // rated on its own files cannot do without either.
+  const bool ownStates = stateTableLoaded == 1 || !t.options.engineLibrary.empty();
+  if (c.errorCode != 0 || !ownStates) {
+    const int32_t status = c.errorCode;
+    return Fail(error, TariffFailureOf(status), {BRANT_FIELD_TARIFF, 0, status, t.name},
+                "tariff %s%s: %s", t.directory.c_str(), t.name.c_str(),
+                status != 0 ? RecordMessage(status) : "its state table did not load");
   }
   c.errorCode = 0;
   if (!t.options.guideLibrary.empty()) {

@@ -43,9 +43,10 @@ int32_t OpenFacDirectory(RateContext& context) {
     return 0;
   }
   // A short directory is accepted; what the file lacks reads as empty.
+  // A read that fails is not a short file.
   std::memset(context.facDirectory, 0, sizeof context.facDirectory);
-  ReadFully(context.facHandle, context.facDirectory, sizeof context.facDirectory);
-  if (!FacDirectoryIsSound(context)) {
+  if (ReadUpTo(context.facHandle, context.facDirectory, sizeof context.facDirectory) < 0 ||
+      !FacDirectoryIsSound(context)) {
     context.facHandle = CloseHandle(context.facHandle);
     context.errorCode = kFacRead;
     return 0;

@@ -88,7 +88,8 @@ int32_t LoadClasses(RateContext& context) {
   if (!file.ok()) return Fail(context, kClsOpen);
   constexpr std::size_t kRecord = formats::class_code::kSize;
   uint8_t codes[formats::class_code::kMaxCodes * kRecord];
-  std::size_t whole = ReadFully(file.get(), codes, sizeof codes) / kRecord;
+  const int64_t got = ReadUpTo(file.get(), codes, sizeof codes);  // -1: the read failed
+  std::size_t whole = got < 0 ? 0 : static_cast<std::size_t>(got) / kRecord;
   for (std::size_t slot = 0; slot < whole; ++slot) {
     char* out = context.classTable[slot];
     const std::string_view code = formats::class_code::kCode.Bytes(codes + slot * kRecord);

@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,33 @@
 #include "platform/file_images.h"
 
 namespace brant {
+namespace {
+
+// Counts down to the read that is to fail; 0: none is.
+std::atomic<long> readsUntilFault{0};
+std::atomic<ReadFault> faultOfRead{ReadFault::kError};
+
+// When this read is the one to fail, cuts the bytes it may read: to half
+// for a short read, to none for an error (errno is then EIO).
+void CutForFault(std::size_t& size) {
+  long left = readsUntilFault.load(std::memory_order_relaxed);
+  if (left == 0) return;
+  readsUntilFault.store(left - 1, std::memory_order_relaxed);
+  if (left != 1) return;
+  if (faultOfRead.load(std::memory_order_relaxed) == ReadFault::kShort) {
+    size /= 2;
+    return;
+  }
+  size = 0;
+  errno = EIO;
+}
+
+}  // namespace
+
+long FailRead(long n, ReadFault fault) {
+  faultOfRead.store(fault, std::memory_order_relaxed);
+  return readsUntilFault.exchange(n > 0 ? n : 0, std::memory_order_relaxed);
+}
 
 std::size_t ReadFully(int fd, void* buffer, std::size_t size) {
   if (FileImages* images = ActiveFileImages(); images && images->Owns(fd)) {
@@ -19,6 +47,7 @@ std::size_t ReadFully(int fd, void* buffer, std::size_t size) {
   }
   auto* out = static_cast<char*>(buffer);
   std::size_t done = 0;
+  CutForFault(size);
   while (done < size) {
     ssize_t n = read(fd, out + done, size - done);
     if (n < 0 && errno == EINTR) continue;
@@ -35,6 +64,7 @@ std::size_t ReadFullyAt(int fd, int64_t offset, void* buffer, std::size_t size) 
   if (offset < 0) return 0;
   auto* out = static_cast<char*>(buffer);
   std::size_t done = 0;
+  CutForFault(size);
   while (done < size) {
     ssize_t n = pread(fd, out + done, size - done, static_cast<off_t>(offset + done));
     if (n < 0 && errno == EINTR) continue;
@@ -42,6 +72,20 @@ std::size_t ReadFullyAt(int fd, int64_t offset, void* buffer, std::size_t size) 
     done += static_cast<std::size_t>(n);
   }
   return done;
+}
+
+int64_t ReadUpTo(int fd, void* buffer, std::size_t room) {
+  // A held file cannot fail a read; it only ends.
+  if (FileImages* images = ActiveFileImages(); images && images->Owns(fd)) {
+    return static_cast<int64_t>(images->Read(fd, buffer, room));
+  }
+  const int64_t size = FileSize(fd);
+  const off_t at = lseek(fd, 0, SEEK_CUR);
+  if (size < 0 || at < 0) return -1;
+  const int64_t left = size > at ? size - at : 0;
+  const std::size_t want = left < static_cast<int64_t>(room) ? static_cast<std::size_t>(left) : room;
+  const std::size_t got = ReadFully(fd, buffer, room);
+  return got < want ? -1 : static_cast<int64_t>(got);
 }
 
 int64_t FileSize(int fd) {

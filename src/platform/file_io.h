@@ -14,8 +14,25 @@ namespace brant {
 // Reads until `size` bytes arrived or the file ended; the bytes read.
 std::size_t ReadFully(int fd, void* buffer, std::size_t size);
 
+// Reads a file from its current position, up to `room` bytes, for readers
+// that accept a file shorter than their room: the bytes read, or -1 when
+// fewer arrived than the file holds there (a read that failed or came
+// short is no shorter file).
+int64_t ReadUpTo(int fd, void* buffer, std::size_t room);
+
 // As ReadFully, from `offset` without moving the file position.
 std::size_t ReadFullyAt(int fd, int64_t offset, void* buffer, std::size_t size);
+
+// How a read made to fail by FailRead fails.
+enum class ReadFault {
+  kShort,  // half the bytes asked for arrive, then the file seems to end
+  kError,  // the read fails with EIO before any byte arrives
+};
+
+// Test seam, as FailAllocation: the `n`th ReadFully or ReadFullyAt from now
+// (counting from 1) fails as `fault` says; 0 makes none fail. Process-wide.
+// Returns the count it replaces, as FailAllocation does.
+long FailRead(long n, ReadFault fault);
 
 // The size of an open file in bytes; -1 when it cannot be taken.
 int64_t FileSize(int fd);

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 
@@ -12,6 +13,16 @@
 
 namespace brant {
 namespace {
+
+// Counts down to the open that is to fail; 0: none is.
+std::atomic<long> opensUntilFailure{0};
+
+bool OpenRefused() {
+  long left = opensUntilFailure.load(std::memory_order_relaxed);
+  if (left == 0) return false;
+  opensUntilFailure.store(left - 1, std::memory_order_relaxed);
+  return left == 1;
+}
 
 char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -92,7 +103,15 @@ std::string_view NormalisePath(std::string_view path) {
   return path.substr(0, end);
 }
 
+long FailOpen(long n) {
+  return opensUntilFailure.exchange(n > 0 ? n : 0, std::memory_order_relaxed);
+}
+
 int OpenExisting(std::string_view path, int flags) {
+  if (OpenRefused()) {
+    errno = EIO;
+    return -1;
+  }
   if (path.empty() || path.size() > kMaxPathLength) return -1;
   std::string_view normal = NormalisePath(path);
   PathText exact(normal);

@@ -18,6 +18,12 @@ namespace brant {
 // descriptor greater than 0, or -1.
 int OpenExisting(std::string_view path, int flags);
 
+// Test seam, as FailAllocation: the `n`th OpenExisting from now (counting
+// from 1) fails with EIO, as a file that exists but cannot be opened; 0
+// makes none fail. Process-wide. Returns the count it replaces, as
+// FailAllocation does.
+long FailOpen(long n);
+
 // The path with trailing spaces of its file name dropped.
 std::string_view NormalisePath(std::string_view path);
 

@@ -31,8 +31,8 @@ void* AllocateZeroedBlock(std::size_t count, std::size_t size) {
 
 void ReleaseBlock(void* block) { std::free(block); }
 
-void FailAllocation(long n) {
-  requestsUntilFailure.store(n > 0 ? n : 0, std::memory_order_relaxed);
+long FailAllocation(long n) {
+  return requestsUntilFailure.exchange(n > 0 ? n : 0, std::memory_order_relaxed);
 }
 
 }  // namespace brant

@@ -18,7 +18,9 @@ void* AllocateZeroedBlock(std::size_t count, std::size_t size);
 void ReleaseBlock(void* block);
 
 // Test seam: the `n`th request from now (counting from 1) fails; 0 makes
-// none fail. Process-wide.
-void FailAllocation(long n);
+// none fail. Process-wide. Returns the count it replaces: how many requests
+// were still to come up to the one set to fail, 0 once that one came (or
+// when none was set), so that a sweep knows when a run no longer reaches it.
+long FailAllocation(long n);
 
 }  // namespace brant

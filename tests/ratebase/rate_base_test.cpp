@@ -204,12 +204,13 @@ TEST_F(RateBaseTest, SuccessLeavesEarlierStatuses) {
     EXPECT_EQ((Ints{GetRbnoAndRates(&c_), int(c_.zoneCharge * 100), int(c_.zoneMinimum)}),
               (Ints{1, charge, minimum}));
   }
-  // An Alaskan end keeps base points; without its .AKR record the last
-  // narrow record is widened.
+  // An Alaskan end keeps base points; without its .AKR record it has no
+  // rates of its own, and the narrow record an earlier shipment read is not
+  // its to widen: refused.
   WriteLegFiles();
   std::filesystem::remove(dir_.PathOf("TARF.AKR"));
   Ship("99501", "90001");
-  EXPECT_EQ(Resolve(), "1 577 K000300");
+  EXPECT_EQ(Resolve(), "0 501 K000300");
   kit::TariffContent points = Tariff('N');
   points.settings.useAdjustments = 'Y';
   Open(points);
