@@ -2,6 +2,7 @@
 // discount record (.DIS) and the accessorial records (.ACC, written back).
 #include <brantfunc/brantfunc.h>
 
+#include <cstring>
 #include <string_view>
 
 #include "context/byte_coding.h"
@@ -60,10 +61,13 @@ int32_t ReadDefFile(RateContext* context) {
     c.errorCode = kDefOpen;
     return 0;
   }
-  if (ReadFully(file.get(), c.defRecord, sizeof c.defRecord) != sizeof c.defRecord) {
+  // Read aside: a file cut short leaves the record's defaults as they were.
+  uint8_t record[sizeof c.defRecord];
+  if (ReadFully(file.get(), record, sizeof record) != sizeof record) {
     c.errorCode = kDefRead;
     return 0;
   }
+  std::memcpy(c.defRecord, record, sizeof record);
   InitialiseDefaults(c);
   return 1;
 }
@@ -85,10 +89,12 @@ int32_t ReadDiscFile(RateContext* context) {
     c.errorCode = kDisOpen;
     return 0;
   }
-  if (ReadFully(file.get(), c.discFile, sizeof c.discFile) != sizeof c.discFile) {
+  uint8_t record[sizeof c.discFile];  // as the .DEF: whole or not at all
+  if (ReadFully(file.get(), record, sizeof record) != sizeof record) {
     c.errorCode = kDisRead;
     return 0;
   }
+  std::memcpy(c.discFile, record, sizeof record);
   c.discCount = CountDiscountEntries(c);
   return 1;
 }

@@ -100,6 +100,7 @@ TEST_F(UserFilesTest, DefaultsComeFromTheProfileDirThenTheDataDir) {
   EXPECT_EQ(Def(), kit::DefaultsRecord({.rateFactor = 2.0f}));
   profile_.WriteFile("TARF.DEF", kit::DefaultsRecord({}).substr(0, 348));
   EXPECT_EQ(Result(ReadDefFile(context_.get())), "0/244");
+  EXPECT_EQ(Def(), kit::DefaultsRecord({.rateFactor = 2.0f}));  // a short file changes nothing
 }
 
 // The current directory first, then dataDir; the count ends at the first entry
@@ -116,6 +117,7 @@ TEST_F(UserFilesTest, DiscountsPreferTheCurrentDirectoryAndCountTheirEntries) {
   EXPECT_EQ((Ints{ReadDiscFile(context_.get()), c_.discCount}), (Ints{1, 4}));
   work_.WriteFile("TARF.DIS", all.substr(0, 604));
   EXPECT_EQ((Ints{ReadDiscFile(context_.get()), c_.errorCode, c_.discCount}), (Ints{0, 254, 4}));
+  EXPECT_EQ(Bytes(c_.discFile, 604), kit::DiscountsRecord({.entries = {"1", "2", "3", "4"}}).substr(0, 604));
   fs::remove(work_.PathOf("TARF.DIS"));
   EXPECT_EQ((Ints{ReadDiscFile(context_.get()), c_.discCount}), (Ints{1, 9}));
   fs::remove(dir_.PathOf("TARF.DIS"));
