@@ -16,23 +16,77 @@ never once per partition::
 
 The path is opened on the workers, so every worker must be able to read it:
 put the tariff's directory on storage they all mount, or send it to them
-(see the package's README). The client needs no tariff at all.
+with :func:`ship_tariff` and rate on the path it returns. The client needs
+no tariff of its own when the workers read it from storage.
 """
 
 from __future__ import annotations
 
+import hashlib
 import os
 import threading
 from typing import Any
 
 import dask.dataframe as dd
+from distributed.diagnostics.plugin import WorkerPlugin
 
 from . import Amount, PathLike, Tariff, bill_meta
 
-__all__ = ["rate", "worker_tariff"]
+__all__ = ["rate", "ship_tariff", "worker_tariff"]
 
 _open: dict[tuple, Tariff] = {}
 _opening = threading.Lock()
+_SHIPPED = "shipped:"
+_shipped: dict[str, str] = {}  # a shipped tariff's key to its directory on this worker
+
+
+class _ShippedTariff(WorkerPlugin):
+    """A tariff directory's files, written on every worker, those that join
+    later too, into a directory of the worker's own."""
+
+    def __init__(self, key: str, files: dict[str, bytes]):
+        self.key, self.files = key, files
+
+    def setup(self, worker):
+        directory = os.path.join(worker.local_directory, "brantfunc-tariffs", self.key)
+        os.makedirs(directory, exist_ok=True)
+        for name, data in self.files.items():
+            with open(os.path.join(directory, name), "wb") as file:
+                file.write(data)
+        _shipped[self.key] = directory
+
+
+def ship_tariff(client, tariff_path: PathLike) -> str:
+    """Sends the files of the tariff's directory (the tariff, its .DEF,
+    a service guide's data beside it) to every worker of ``client``, and
+    to workers that join later; returns the path to give :func:`rate`.
+
+    For tariffs of some megabytes: they travel through the scheduler. A
+    large one belongs on storage every worker mounts."""
+    directory, _, name = os.fspath(tariff_path).rpartition("/")
+    directory = directory or "."
+    files = {}
+    for entry in sorted(os.scandir(directory), key=lambda e: e.name):
+        if entry.is_file():
+            with open(entry.path, "rb") as file:
+                files[entry.name] = file.read()
+    digest = hashlib.sha256()
+    for file_name, data in files.items():
+        digest.update(file_name.encode() + b"\0" + len(data).to_bytes(8, "little") + data)
+    key = digest.hexdigest()[:16]
+    client.register_worker_plugin(_ShippedTariff(key, files), name=f"brantfunc-tariff-{key}")
+    return f"{_SHIPPED}{key}/{name}"
+
+
+def _where(tariff_path: str) -> str:
+    """The path on this worker: a shipped tariff's is in its own directory."""
+    if not tariff_path.startswith(_SHIPPED):
+        return tariff_path
+    key, _, name = tariff_path[len(_SHIPPED):].partition("/")
+    if key not in _shipped:
+        raise FileNotFoundError(f"{tariff_path}: not shipped to this process; "
+                                "ship_tariff sends it to the workers of a client")
+    return f"{_shipped[key]}/{name}"
 
 
 def worker_tariff(tariff_path: PathLike, **open_options: Any) -> Tariff:
@@ -44,7 +98,7 @@ def worker_tariff(tariff_path: PathLike, **open_options: Any) -> Tariff:
     with _opening:
         tariff = _open.get(key)
         if tariff is None or tariff.closed:
-            tariff = _open[key] = Tariff(tariff_path, **open_options)
+            tariff = _open[key] = Tariff(_where(key[0]), **open_options)
         return tariff
 
 
@@ -68,7 +122,8 @@ def rate(ddf: dd.DataFrame, tariff_path: PathLike, *, threads: int = 1,
         ddf: shipments with the columns ``brant batch`` reads (origin,
             destination, class1, weight1, ... class8, weight8); read postal
             codes as text (``dtype=str``).
-        tariff_path: DIR/NAME of the tariff, as each worker finds it.
+        tariff_path: DIR/NAME of the tariff, as each worker finds it, or
+            the path :func:`ship_tariff` returned.
         threads: threads rating each partition. One by default: a worker
             already runs one task per thread it has; raise it for workers
             started with a single thread and several cores.

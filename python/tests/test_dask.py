@@ -54,3 +54,14 @@ def test_threads_share_one_tariff_and_agree(sample):
     with brantfunc.Tariff(sample) as tariff:
         one, two = (tariff.rate_frame(frame, threads=n) for n in (1, 2))
     assert one.equals(two)
+
+
+def test_a_shipped_tariff_rates_from_each_workers_own_copy(client, sample):
+    frame = shipments(2_000, seed=3)
+    path = brantfunc.dask.ship_tariff(client, sample)
+    rated = brantfunc.dask.rate(dd.from_pandas(frame, npartitions=4), path).compute()
+    with brantfunc.Tariff(sample) as tariff:
+        assert rated.equals(tariff.rate_frame(frame))
+    opened = client.run(lambda: [t.path for k, t in brantfunc.dask._open.items() if k[0] == path])
+    copies = [p for paths in opened.values() for p in paths]
+    assert copies and all(p.endswith("/SAMPLE") and p != sample for p in copies)
