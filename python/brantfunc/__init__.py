@@ -6,7 +6,7 @@ threads::
     import brantfunc
     with brantfunc.Tariff("/srv/tariffs/TARF") as tariff:
         bill = tariff.rate("60601", "30303", [("100", 1200), ("70", 450)])
-        print(bill.amount_due)          # Decimal('412.37')
+        print(bill.amount_due)          # 1011.72, a Decimal
         bills = tariff.rate_frame(shipments)   # a DataFrame, one bill a row
 
 Money is exact: every amount is a whole number of cents (the ``*_cents``
@@ -16,8 +16,6 @@ A shipment the tariff will not rate raises :class:`RatingRefused` from
 marked ``refused``. :mod:`brantfunc.dask` rates a Dask DataFrame on a
 cluster.
 """
-
-from __future__ import annotations
 
 import dataclasses
 import decimal
@@ -515,8 +513,12 @@ class Tariff:
             RatingRefused: the shipment cannot be rated; its ``field``,
                 ``value``, ``status`` and ``message`` say why.
 
-        >>> bill = tariff.rate("60601", "30303", [("100", 1200)])
-        >>> bill.amount_due, [s.name for s in bill.steps]
+        Example::
+
+            bill = tariff.rate("60601", "30303", [("100", 1200)])
+            bill.amount_due                 # Decimal('891.72')
+            [step.name for step in bill.steps]      # ['line haul']
+            print(bill.explain())
         """
         options = _shipment_options(discount, break_discount, floor, discount_on,
                                     transit_days, explain)

@@ -20,8 +20,6 @@ with :func:`ship_tariff` and rate on the path it returns. The client needs
 no tariff of its own when the workers read it from storage.
 """
 
-from __future__ import annotations
-
 import hashlib
 import os
 import threading
