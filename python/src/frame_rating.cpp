@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 #include <vector>
@@ -16,6 +17,7 @@ namespace {
 using namespace pybind11::literals;
 
 constexpr std::size_t kChunkRows = 512;  // rows a thread takes at a time
+constexpr std::size_t kMostThreads = 256;
 
 enum Result : int8_t { kRated = 0, kWarning = 1, kRefused = 2 };
 
@@ -199,12 +201,16 @@ py::dict RateColumns(const OpenTariff& tariff, py::tuple origin, py::tuple desti
     };
     if (!closed) {
       const std::size_t chunks = (rows + kChunkRows - 1) / kChunkRows;
-      const std::size_t count =
-          std::max<std::size_t>(1, std::min<std::size_t>(static_cast<std::size_t>(
-                                                              std::max(threads, 1)),
-                                                          chunks));
+      const std::size_t count = std::clamp<std::size_t>(
+          std::min(static_cast<std::size_t>(std::max(threads, 1)), kMostThreads), 1,
+          std::max<std::size_t>(chunks, 1));
       std::vector<std::thread> pool;
-      for (std::size_t t = 1; t < count; ++t) pool.emplace_back(work);
+      pool.reserve(count);
+      try {
+        for (std::size_t t = 1; t < count; ++t) pool.emplace_back(work);
+      } catch (const std::system_error&) {
+        // No more threads to be had: the ones started, and this one, do the rows.
+      }
       work();
       for (std::thread& thread : pool) thread.join();
     }
@@ -217,25 +223,33 @@ py::dict RateColumns(const OpenTariff& tariff, py::tuple origin, py::tuple desti
       "gross_cents", "discount_cents", "net_cents", "minimum_charge_cents",
       "minimum_discount_cents", "floor_cents", "weight_tier_cents", "zone_charge_cents",
       "hawaiian_cents", "amount_due_cents"};
+  auto fixed = [&](const std::vector<char>& texts, std::size_t width, std::size_t part = 0,
+                   std::size_t parts = 1) {
+    return TextArray(rows, [&](std::size_t i) {
+      return FixedText(texts, i * parts + part, width);
+    });
+  };
+  auto refusedOr = [&](std::size_t i, const char* text) {
+    return std::string_view(out.result[i] == kRefused ? "" : text);
+  };
   py::dict columns;
   columns["result"] = TextArray(rows, [&](std::size_t i) {
     return std::string_view(kResultNames[out.result[i]]);
   });
   columns["status"] = ToArray(std::move(out.status));
-  columns["message"] = TextArray(rows, [&](std::size_t i) { return std::string_view(out.message[i]); });
+  columns["message"] = TextArray(rows, [&](std::size_t i) {
+    return std::string_view(out.message[i]);
+  });
   columns["field"] = TextArray(rows, [&](std::size_t i) {
     return std::string_view(out.result[i] == kRefused ? FieldName(out.field[i]) : "");
   });
   columns["record_status"] = ToArray(std::move(out.record_status));
-  columns["rate_basis"] = TextArray(rows, [&](std::size_t i) { return FixedText(out.rate_basis, i, 8); });
+  columns["rate_basis"] = fixed(out.rate_basis, 8);
   columns["method"] = TextArray(rows, [&](std::size_t i) {
-    return std::string_view(out.result[i] == kRefused
-                                ? ""
-                                : brant_method_name(static_cast<brant_method>(out.method[i])));
+    return refusedOr(i, brant_method_name(static_cast<brant_method>(out.method[i])));
   });
-  columns["origin_state"] = TextArray(rows, [&](std::size_t i) { return FixedText(out.origin_state, i, 4); });
-  columns["destination_state"] =
-      TextArray(rows, [&](std::size_t i) { return FixedText(out.destination_state, i, 4); });
+  columns["origin_state"] = fixed(out.origin_state, 4);
+  columns["destination_state"] = fixed(out.destination_state, 4);
   columns["total_weight"] = ToArray(std::move(out.total_weight));
   columns["billed_weight"] = ToArray(std::move(out.billed_weight));
   for (int m = 0; m < Outcomes::kMoneyColumns; ++m) {
@@ -243,9 +257,8 @@ py::dict RateColumns(const OpenTariff& tariff, py::tuple origin, py::tuple desti
   }
   columns["transit_days"] = ToArray(std::move(out.transit_days));
   if (options.transit_days) {
-    columns["origin_terminal"] = TextArray(rows, [&](std::size_t i) { return FixedText(out.terminals, i * 2, 5); });
-    columns["destination_terminal"] =
-        TextArray(rows, [&](std::size_t i) { return FixedText(out.terminals, i * 2 + 1, 5); });
+    columns["origin_terminal"] = fixed(out.terminals, 5, 0, 2);
+    columns["destination_terminal"] = fixed(out.terminals, 5, 1, 2);
   }
   std::vector<uint8_t> refused(rows);
   for (std::size_t i = 0; i < rows; ++i) refused[i] = out.result[i] == kRefused;

@@ -175,7 +175,8 @@ def test_cmake_install_gives_an_importable_package(build, tmp_path):
     subprocess.run(["cmake", "--install", str(build), "--component", "python",
                     "--prefix", str(tmp_path)], check=True, capture_output=True)
     [package] = tmp_path.glob("lib/python3*/dist-packages")
-    found = subprocess.run(["/usr/bin/python3", "-c", "import brantfunc; print(brantfunc.__file__)"],
+    script = "import brantfunc; print(brantfunc.__file__)"
+    found = subprocess.run(["/usr/bin/python3", "-c", script],
                            env={"PYTHONPATH": str(package)}, cwd=tmp_path,
                            capture_output=True, text=True)
     assert found.stdout.startswith(str(package))
