@@ -114,7 +114,8 @@ def test_cells_and_options_out_of_reach_of_brant_rate_are_refused(tariff, origin
     assert (refused.value.field, refused.value.value) == (field, value)
 
 
-def test_a_frame_keeps_every_row_and_agrees_with_brant_batch(tariff, brant, sample, tmp_path):
+def test_a_frame_keeps_every_row_and_agrees_with_brant_batch(tariff, brant, sample, guide,
+                                                             tmp_path):
     csv = ("ref,ORIGIN,destination,class1,weight1,class2,weight2\n"
            "a,60601,30303,100,1200,,\n"
            "b,10001-1234,90001,100,1500,,\n"
@@ -125,11 +126,11 @@ def test_a_frame_keeps_every_row_and_agrees_with_brant_batch(tariff, brant, samp
            "g,60601,96813,100,700,55,120\n"
            "h,60601,30303,500,999999,,\n")
     (tmp_path / "in.csv").write_text(csv)
-    batch = subprocess.run([brant, "batch", "--tariff", sample, str(tmp_path / "in.csv")],
-                           capture_output=True, text=True).stdout
+    batch = subprocess.run([brant, "batch", "--tariff", sample, "--transit", "--guide", guide,
+                            str(tmp_path / "in.csv")], capture_output=True, text=True).stdout
     expected = pd.read_csv(io.StringIO(batch), dtype=str, keep_default_na=False)
     frame = pd.read_csv(io.StringIO(csv), dtype=str).set_index(pd.Index(range(10, 18)))
-    bills = tariff.rate_frame(frame, threads=2)
+    bills = tariff.rate_frame(frame, threads=2, transit_days=True)
     assert list(bills.index) == list(frame.index)
     pd.testing.assert_frame_equal(bills[frame.columns], frame)
     assert list(bills.result) == list(expected.result)
@@ -137,6 +138,7 @@ def test_a_frame_keeps_every_row_and_agrees_with_brant_batch(tariff, brant, samp
     assert list(bills.message) == list(expected.message)
     assert list(bills.rate_basis) == list(expected.rate_basis)
     assert [str(a) if a is not None else "" for a in bills.amount_due] == list(expected.amount_due)
+    assert list(bills.transit_days.astype(str).replace("<NA>", "")) == list(expected.transit_days)
     refused = bills.result == "refused"
     assert bills.amount_due_cents[refused].isna().all()
     assert list(bills.field[refused]) == ["origin", "origin", "weight", "weight"]
