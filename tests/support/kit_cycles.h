@@ -96,13 +96,9 @@ inline RecordOutcome RecordCycle(RateContext& c, const Lane& lane) {
   PutText(c.tariffName, lane.tariff);
   PutText(c.origZip, lane.origin);
   PutText(c.destZip, lane.destination);
-  // A Mexican end is the host's to mark: VerOrigZip changes only its region
-  // and keeps the state and point flags an earlier shipment left, which
-  // would choose the matrix's factors.
+  // A Mexican end is the host's to mark.
   c.origMexicanPoint = lane.origin[std::strlen(lane.origin) - 1] == 'M';
   c.destMexicanPoint = 0;
-  PutText(c.origState, c.origMexicanPoint ? "MX" : "");
-  c.origIntrastate = c.origDirection = c.origPointFlag1 = c.origPointFlag2 = c.origPointFlag3 = 0;
   c.errorCode = 0;
   char weight[8];
   std::snprintf(weight, sizeof weight, "%d", lane.weight);
