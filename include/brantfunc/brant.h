@@ -323,6 +323,12 @@ typedef enum brant_note_kind {
   BRANT_NOTE_DISCOUNT = 7    /* the discount and the floor */
 } brant_note_kind;
 
+/* The names the tools give a field and a note's kind ("origin",
+   "total_weight"; "method", "rate_basis"): "none" and "other" for a value
+   this library does not know. */
+BRANTFUNC_API const char* brant_field_name(brant_field field);
+BRANTFUNC_API const char* brant_note_kind_name(int32_t kind);
+
 typedef struct brant_note {
   int32_t kind; /* brant_note_kind */
   char text[120];

@@ -209,25 +209,4 @@ brant_status RateCells(const brant_tariff& tariff, const ShipmentCells& cells,
   return brant_rate(&tariff, &s, &bill, &error);
 }
 
-const char* FieldName(int32_t field) {
-  switch (field) {
-    case BRANT_FIELD_ORIGIN: return "origin";
-    case BRANT_FIELD_DESTINATION: return "destination";
-    case BRANT_FIELD_LANE: return "lane";
-    case BRANT_FIELD_LINES: return "lines";
-    case BRANT_FIELD_CLASS: return "class";
-    case BRANT_FIELD_WEIGHT: return "weight";
-    case BRANT_FIELD_TOTAL_WEIGHT: return "total_weight";
-    case BRANT_FIELD_DISCOUNT: return "discount";
-    case BRANT_FIELD_BREAK_DISCOUNT: return "break_discount";
-    case BRANT_FIELD_FLOOR: return "floor";
-    case BRANT_FIELD_TARIFF: return "tariff";
-    case BRANT_FIELD_ENGINE: return "engine";
-    case BRANT_FIELD_SERVICE_GUIDE: return "service_guide";
-    case BRANT_FIELD_BILL: return "bill";
-    case BRANT_FIELD_ARGUMENT: return "argument";
-    default: return "none";
-  }
-}
-
 }  // namespace brantpy

@@ -78,7 +78,5 @@ struct ShipmentCells {
 brant_status RateCells(const brant_tariff& tariff, const ShipmentCells& cells,
                        const ShipmentOptions& options, brant_bill& bill, brant_error& error);
 
-// The name a refusal gives its field: "origin", "weight", ... ("none").
-const char* FieldName(int32_t field);
 
 }  // namespace brantpy

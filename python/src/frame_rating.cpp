@@ -241,7 +241,7 @@ py::dict RateColumns(const OpenTariff& tariff, py::tuple origin, py::tuple desti
     return std::string_view(out.message[i]);
   });
   columns["field"] = TextArray(rows, [&](std::size_t i) {
-    return std::string_view(out.result[i] == kRefused ? FieldName(out.field[i]) : "");
+    return std::string_view(out.result[i] == kRefused ? brant_field_name(static_cast<brant_field>(out.field[i])) : "");
   });
   columns["record_status"] = ToArray(std::move(out.record_status));
   columns["rate_basis"] = fixed(out.rate_basis, 8);

@@ -22,22 +22,9 @@ using namespace pybind11::literals;
 
 py::dict ErrorDict(brant_status status, const brant_error& e) {
   return py::dict("status"_a = static_cast<int>(status),
-                  "status_name"_a = brant_status_name(status), "field"_a = FieldName(e.field),
+                  "status_name"_a = brant_status_name(status), "field"_a = brant_field_name(e.field),
                   "line"_a = e.line, "value"_a = py::str(e.value),
                   "record_status"_a = e.record_status, "message"_a = py::str(e.message));
-}
-
-const char* NoteKindName(int32_t kind) {
-  switch (kind) {
-    case BRANT_NOTE_METHOD: return "method";
-    case BRANT_NOTE_LEG: return "leg";
-    case BRANT_NOTE_RATE_BASIS: return "rate_basis";
-    case BRANT_NOTE_ADJUSTMENT: return "adjustment";
-    case BRANT_NOTE_BREAK: return "break";
-    case BRANT_NOTE_DEFICIT: return "deficit";
-    case BRANT_NOTE_DISCOUNT: return "discount";
-    default: return "other";
-  }
 }
 
 // The bill under the names brant_bill gives its fields.
@@ -59,7 +46,7 @@ py::dict BillDict(const brant_bill& b) {
                              "message"_a = py::str(b.warnings[i].message)));
   }
   for (int i = 0; i < b.note_count && i < BRANT_MAX_NOTES; ++i) {
-    notes.append(py::dict("kind"_a = NoteKindName(b.notes[i].kind),
+    notes.append(py::dict("kind"_a = brant_note_kind_name(b.notes[i].kind),
                           "text"_a = py::str(b.notes[i].text)));
   }
   py::dict d("origin"_a = py::str(b.origin), "origin_state"_a = py::str(b.origin_state),

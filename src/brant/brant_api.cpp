@@ -188,6 +188,41 @@ const char* brant_method_name(brant_method method) {
   return "none";
 }
 
+const char* brant_field_name(brant_field field) {
+  switch (field) {
+    case BRANT_FIELD_NONE: break;
+    case BRANT_FIELD_ORIGIN: return "origin";
+    case BRANT_FIELD_DESTINATION: return "destination";
+    case BRANT_FIELD_LANE: return "lane";
+    case BRANT_FIELD_LINES: return "lines";
+    case BRANT_FIELD_CLASS: return "class";
+    case BRANT_FIELD_WEIGHT: return "weight";
+    case BRANT_FIELD_TOTAL_WEIGHT: return "total_weight";
+    case BRANT_FIELD_DISCOUNT: return "discount";
+    case BRANT_FIELD_BREAK_DISCOUNT: return "break_discount";
+    case BRANT_FIELD_FLOOR: return "floor";
+    case BRANT_FIELD_TARIFF: return "tariff";
+    case BRANT_FIELD_ENGINE: return "engine";
+    case BRANT_FIELD_SERVICE_GUIDE: return "service_guide";
+    case BRANT_FIELD_BILL: return "bill";
+    case BRANT_FIELD_ARGUMENT: return "argument";
+  }
+  return "none";
+}
+
+const char* brant_note_kind_name(int32_t kind) {
+  switch (kind) {
+    case BRANT_NOTE_METHOD: return "method";
+    case BRANT_NOTE_LEG: return "leg";
+    case BRANT_NOTE_RATE_BASIS: return "rate_basis";
+    case BRANT_NOTE_ADJUSTMENT: return "adjustment";
+    case BRANT_NOTE_BREAK: return "break";
+    case BRANT_NOTE_DEFICIT: return "deficit";
+    case BRANT_NOTE_DISCOUNT: return "discount";
+    default: return "other";
+  }
+}
+
 brant_options* brant_options_create(void) {
   brant_options* options = new (std::nothrow) brant_options();
   if (options != nullptr && !AddLiveHandle(options, HandleKind::kOptions)) {

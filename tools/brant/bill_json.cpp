@@ -5,41 +5,6 @@
 namespace brant::tool {
 namespace {
 
-const char* FieldName(brant_field field) {
-  switch (field) {
-    case BRANT_FIELD_NONE: break;
-    case BRANT_FIELD_ORIGIN: return "origin";
-    case BRANT_FIELD_DESTINATION: return "destination";
-    case BRANT_FIELD_LANE: return "lane";
-    case BRANT_FIELD_LINES: return "lines";
-    case BRANT_FIELD_CLASS: return "class";
-    case BRANT_FIELD_WEIGHT: return "weight";
-    case BRANT_FIELD_TOTAL_WEIGHT: return "total_weight";
-    case BRANT_FIELD_DISCOUNT: return "discount";
-    case BRANT_FIELD_BREAK_DISCOUNT: return "break_discount";
-    case BRANT_FIELD_FLOOR: return "floor";
-    case BRANT_FIELD_TARIFF: return "tariff";
-    case BRANT_FIELD_ENGINE: return "engine";
-    case BRANT_FIELD_SERVICE_GUIDE: return "service_guide";
-    case BRANT_FIELD_BILL: return "bill";
-    case BRANT_FIELD_ARGUMENT: return "argument";
-  }
-  return "none";
-}
-
-const char* NoteKindName(int32_t kind) {
-  switch (kind) {
-    case BRANT_NOTE_METHOD: return "method";
-    case BRANT_NOTE_LEG: return "leg";
-    case BRANT_NOTE_RATE_BASIS: return "rate_basis";
-    case BRANT_NOTE_ADJUSTMENT: return "adjustment";
-    case BRANT_NOTE_BREAK: return "break";
-    case BRANT_NOTE_DEFICIT: return "deficit";
-    case BRANT_NOTE_DISCOUNT: return "discount";
-    default: return "other";
-  }
-}
-
 // The result's words: none when rated, the warnings when there are any,
 // else the refusal's sentence.
 std::string Message(const Rating& rating) {
@@ -112,7 +77,7 @@ Json BillJson(const brant_bill& b, bool explain) {
   if (explain) {
     Json notes = Json::array();
     for (int i = 0; i < b.note_count && i < BRANT_MAX_NOTES; ++i) {
-      notes.push_back({{"kind", NoteKindName(b.notes[i].kind)}, {"text", b.notes[i].text}});
+      notes.push_back({{"kind", brant_note_kind_name(b.notes[i].kind)}, {"text", b.notes[i].text}});
     }
     j["notes"] = std::move(notes);
   }
@@ -120,7 +85,7 @@ Json BillJson(const brant_bill& b, bool explain) {
 }
 
 Json ErrorJson(const brant_error& e) {
-  return {{"field", FieldName(e.field)},
+  return {{"field", brant_field_name(e.field)},
           {"line", e.line},
           {"value", e.value},
           {"record_status", e.record_status}};
