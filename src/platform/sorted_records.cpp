@@ -23,12 +23,18 @@ int64_t FindSortedRecord(int fd, std::size_t recordSize, std::size_t keyAt, cons
   if (fd <= 0 || recordSize == 0 || keyAt + keyWidth > recordSize) return -1;
   const int64_t size = FileSize(fd);
   const int64_t count = size < 0 ? 0 : size / static_cast<int64_t>(recordSize);
-  return HalvingSearch(count, [&](int64_t at) {
-    // A read that comes short leaves zeros, never the bytes of another probe.
-    std::memset(record, 0, recordSize);
-    ReadFullyAt(fd, at * static_cast<int64_t>(recordSize), record, recordSize);
+  // Every record searched lies whole in the file: a read that comes short
+  // is a fault, which ends the search.
+  bool unread = false;
+  const int64_t at = HalvingSearch(count, [&](int64_t probe) {
+    if (ReadFullyAt(fd, probe * static_cast<int64_t>(recordSize), record, recordSize) !=
+        recordSize) {
+      unread = true;
+      return 0;
+    }
     return CompareKeyIgnoringCase(reinterpret_cast<const char*>(record) + keyAt, key, keyWidth);
   });
+  return unread ? kSortedRecordUnread : at;
 }
 
 }  // namespace brant

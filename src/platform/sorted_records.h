@@ -37,7 +37,8 @@ int CompareKeyIgnoringCase(const char* a, const char* b, std::size_t n);
 // Searches by halving the records of an open file, sorted by the `keyWidth`
 // bytes at `keyAt` compared without regard to case. On a match the record
 // is copied to `record` (recordSize bytes) and its position returned; -1
-// when no record has the key.
+// when no record has the key, kSortedRecordUnread when a read failed.
+inline constexpr int64_t kSortedRecordUnread = -2;
 int64_t FindSortedRecord(int fd, std::size_t recordSize, std::size_t keyAt, const char* key,
                          std::size_t keyWidth, uint8_t* record);
 

@@ -2,6 +2,7 @@
 // cells of the rate table by a percentage or add an amount to them. The
 // numbers come from the base points and, on narrow rate records, from the
 // lanes between the adjustment points of the two ends.
+#include <algorithm>
 #include <cstring>
 
 #include "context/byte_coding.h"
@@ -176,10 +177,20 @@ int32_t LookupZipAdjustmentPoints(RateContext& c, AdjustmentPoints& points,
                                   std::string_view postalCode, int32_t direction) {
   ScopedDescriptor file(OpenPointFile(c, direction, ".FBA", ".TBA"));
   if (!file.ok()) return 0;
-  char countText[zip_points::kPointsPerRecord.width] = {};
-  ReadFullyAt(file.get(), zip_points::kPointsPerRecord.offset, countText, sizeof countText);
-  const int64_t perRecord = ReadFixedNumber(countText, sizeof countText);
+  // What the file holds must arrive: a read that comes short is its fault.
+  const int64_t size = FileSize(file.get());
+  auto readsWhole = [&](int64_t at, void* into, std::size_t want) {
+    const int64_t there = size < 0 || at >= size ? 0 : size - at;
+    const auto expected = static_cast<std::size_t>(std::min<int64_t>(there, int64_t(want)));
+    return ReadFullyAt(file.get(), at, into, want) >= expected;
+  };
   std::memset(points, 0, sizeof points);
+  char countText[zip_points::kPointsPerRecord.width] = {};
+  if (!readsWhole(zip_points::kPointsPerRecord.offset, countText, sizeof countText)) {
+    c.errorCode = kAdjustmentPointsOpen;
+    return 0;
+  }
+  const int64_t perRecord = ReadFixedNumber(countText, sizeof countText);
   // A record of more points than the list holds cannot be taken.
   if (perRecord > kMaxPointsPerRecord) {
     c.errorCode = kAdjustmentPointsOpen;
@@ -191,10 +202,11 @@ int32_t LookupZipAdjustmentPoints(RateContext& c, AdjustmentPoints& points,
   const auto recordSize =
       static_cast<int64_t>(zip_points::RecordSize(static_cast<std::size_t>(perRecord)));
   const int64_t zip = ParseLeadingInteger(postalCode);
-  const int64_t size = FileSize(file.get());
   uint8_t record[zip_points::RecordSize(zip_points::kMostPointsPerRecord)] = {};
-  if (zip >= 0 && size >= 0 && zip <= size / recordSize) {
-    ReadFullyAt(file.get(), zip * recordSize, record, static_cast<std::size_t>(recordSize));
+  if (zip >= 0 && size >= 0 && zip <= size / recordSize &&
+      !readsWhole(zip * recordSize, record, static_cast<std::size_t>(recordSize))) {
+    c.errorCode = kAdjustmentPointsOpen;
+    return 0;
   }
   const formats::Field codes = zip_points::Points(static_cast<std::size_t>(perRecord));
   for (std::size_t i = 0; i < codes.count; ++i) {
@@ -239,13 +251,26 @@ int32_t LookupLaneAdjustments(RateContext& c, std::string_view laneKey) {
   }
   uint8_t record[lane::kSize];
   int64_t at = FindSortedRecord(file.get(), lane::kSize, lane::kKeyAt, key, sizeof key, record);
-  if (at < 0) return 0;
+  bool unread = at == kSortedRecordUnread;
+  const int64_t fileSize = FileSize(file.get());
+  const int64_t records = fileSize < 0 ? 0 : fileSize / static_cast<int64_t>(lane::kSize);
   auto hasKey = [&](int64_t i) {
-    return ReadFullyAt(file.get(), i * static_cast<int64_t>(lane::kSize), record, lane::kSize) ==
-               lane::kSize &&
-           CompareKeyIgnoringCase(reinterpret_cast<const char*>(record) + lane::kKeyAt, key,
+    if (i >= records) return false;
+    if (ReadFullyAt(file.get(), i * static_cast<int64_t>(lane::kSize), record, lane::kSize) !=
+        lane::kSize) {
+      unread = true;
+      return false;
+    }
+    return CompareKeyIgnoringCase(reinterpret_cast<const char*>(record) + lane::kKeyAt, key,
                                   lane::kKeyWidth) == 0;
   };
+  // A lane file that fails a read says so rather than rating without its lanes.
+  auto failed = [&] {
+    c.errorCode = kLaneFileOpen;
+    return 0;
+  };
+  if (unread) return failed();
+  if (at < 0) return 0;
   // The search may land on any record of the key: go back to its first.
   while (at > 0 && hasKey(at - 1)) --at;
   int32_t& count = Rating().laneAdjustmentCount;
@@ -254,7 +279,7 @@ int32_t LookupLaneAdjustments(RateContext& c, std::string_view laneKey) {
     const std::string_view number = formats::DecodeLaneAdjustment(record).number;
     std::memcpy(c.laneAdjustmentCodes[count++], number.data(), number.size());
   }
-  return 1;
+  return unread ? failed() : 1;
 }
 
 }  // namespace brant
