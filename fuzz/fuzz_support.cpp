@@ -52,15 +52,6 @@ void WriteOrDie(const std::string& path, std::string_view bytes) {
   }
 }
 
-// A leg's rate record: the minimum, then class k at break w.
-kit::RateRecord LegRates(const std::string& key, int32_t minimum, int32_t top) {
-  kit::RateRecord record{key, {minimum}};
-  for (int32_t k = 0; k < 18; ++k) {
-    for (int32_t w = 0; w < 9; ++w) record.values.push_back(top - 1000 * w + 100 * k);
-  }
-  return record;
-}
-
 // MATRIX: the small tariff on the ZIP-pair matrix with Hawaii, Alaska and
 // Mexico legs, transit days and the user's files.
 void WriteMatrix(const std::string& dir) {
@@ -83,10 +74,10 @@ void WriteMatrix(const std::string& dir) {
       {".SRV", kit::TerminalDaysFile({{"CHIT", "ATLT", 3}, {"LAXT", "HNLT", 5}})},
       {".AKB", kit::AlaskaPointFile({{"99500", "99", "ANC", 'Y'}})},
       {".AKM", kit::AlaskaRbnoFile({{"ANC", "606", "000500"}})},
-      {".AKR", kit::LegRateFile({LegRates("000500", 7500, 12000)})},
+      {".AKR", kit::LegRateFile({kit::GraduatedLegRates("000500", 7500, 12000)})},
       {".BMX", kit::MexicanPointFile({{"22000", "TIJ"}})},
       {".MMX", kit::MexicanRbnoFile({{"TIJ", "606", "000700"}})},
-      {".RMX", kit::LegRateFile({LegRates("000700", 6000, 15000)})},
+      {".RMX", kit::LegRateFile({kit::GraduatedLegRates("000700", 6000, 15000)})},
       {".DEF", kit::DefaultsRecord({.discountsEnabled = 1,
                                     .zipDiscountsEnabled = 1,
                                     .weightBreakStart = "2",

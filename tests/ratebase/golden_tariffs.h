@@ -33,16 +33,6 @@ namespace golden {
 
 namespace kit = tariffkit;
 
-// Alaskan (.AKR) and Mexican (.RMX) rate records: the minimum, then class
-// k at break w at `top` - 1000 w + 100 k cents.
-inline kit::RateRecord LegRates(const std::string& key, int32_t minimum, int32_t top) {
-  kit::RateRecord record{key, {minimum}};
-  for (int32_t k = 0; k < 18; ++k) {
-    for (int32_t w = 0; w < 9; ++w) record.values.push_back(top - 1000 * w + 100 * k);
-  }
-  return record;
-}
-
 inline void WriteMatrixTariff(const std::string& dir) {
   kit::TariffContent c = kit::DescribeSmallTariff({});
   for (kit::StateCodeRow& row : c.stateCodes) {
@@ -62,10 +52,10 @@ inline void WriteMatrixTariff(const std::string& dir) {
       {".SRV", kit::TerminalDaysFile({{"LAXT", "HNLT", 5}})},
       {".AKB", kit::AlaskaPointFile({{"99500", "99", "ANC", 'Y'}})},
       {".AKM", kit::AlaskaRbnoFile({{"ANC", "606", "000500"}})},
-      {".AKR", kit::LegRateFile({LegRates("000500", 7500, 12000)})},
+      {".AKR", kit::LegRateFile({kit::GraduatedLegRates("000500", 7500, 12000)})},
       {".BMX", kit::MexicanPointFile({{"22000", "TIJ"}})},
       {".MMX", kit::MexicanRbnoFile({{"TIJ", "606", "000700"}})},
-      {".RMX", kit::LegRateFile({LegRates("000700", 6000, 15000)})},
+      {".RMX", kit::LegRateFile({kit::GraduatedLegRates("000700", 6000, 15000)})},
   };
   for (const auto& [extension, bytes] : extra) kit::WriteFile(dir, "MATRIX" + extension, bytes);
 }

@@ -101,6 +101,14 @@ std::string RateFile(const std::vector<RateRecord>& records, bool wide) {
               : RateRecords(records, formats::narrow_rate::kSize, formats::narrow_rate::kValues);
 }
 
+RateRecord GraduatedLegRates(const std::string& key, int32_t minimum, int32_t top) {
+  RateRecord record{key, {minimum}};
+  for (int32_t k = 0; k < 18; ++k) {
+    for (int32_t w = 0; w < 9; ++w) record.values.push_back(top - 1000 * w + 100 * k);
+  }
+  return record;
+}
+
 std::string LegRateFile(const std::vector<RateRecord>& records) {
   return RateRecords(records, formats::leg_rate::kSize, formats::leg_rate::kValues);
 }

@@ -25,6 +25,9 @@ std::string RateFile(const std::vector<RateRecord>& records, bool wide);
 // .RMX (Mexican legs) and .AKR (Alaskan legs): a key and 163 values, the
 // minimum charge and then class cells 4 to 165.
 std::string LegRateFile(const std::vector<RateRecord>& records);
+// A leg's rate record whose numbers tell where they stand: the minimum,
+// then class k at break w at `top` - 1000 w + 100 k cents.
+RateRecord GraduatedLegRates(const std::string& key, int32_t minimum, int32_t top);
 
 // .RTF, the base-point method's rates, ascending by RBNO (records out of
 // order are refused, as the lookup halves the file): the RBNO as an
