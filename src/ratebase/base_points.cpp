@@ -16,14 +16,16 @@ namespace {
 
 // Opens the file of `extension` for this lookup and halves it for the
 // `size`-byte record that begins with `key`: 1 with it in `record`, 0 when
-// it is not there, 0 with `openStatus` when the file will not open.
+// it is not there, 0 with `openStatus` when the file will not open or read.
 int32_t FindKeyedRecord(RateContext& context, const char* extension, int32_t openStatus,
                         const uint8_t* key, std::size_t keyWidth, uint8_t* record,
                         std::size_t size) {
   ScopedDescriptor file(Openfile(&context, extension));
   if (!file.ok()) return FailWith(context, openStatus);
   auto order = [&](const uint8_t* candidate) { return std::memcmp(candidate, key, keyWidth); };
-  return SearchRecordFile(file.get(), size, record, order).outcome == Probe::kFound;
+  const Probe outcome = SearchRecordFile(file.get(), size, record, order).outcome;
+  if (outcome == Probe::kShortRead) return FailWith(context, openStatus);
+  return outcome == Probe::kFound;
 }
 
 }  // namespace

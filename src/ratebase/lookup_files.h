@@ -41,17 +41,15 @@ struct SearchResult {
 
 // Halving search of a file of `size`-byte records, one read of a whole
 // record into `record` per probe. `order(record)` is below 0 when the
-// record lies before the wanted one, above 0 after it. A record that comes
-// short reads as zeros past what arrived, unless `stopOnShortRead`.
+// record lies before the wanted one, above 0 after it. The count comes from
+// the file's size, so a record that comes short is a failed read: the
+// search ends there with kShortRead rather than judging zeros.
 template <typename Order>
-SearchResult SearchRecordFile(int fd, std::size_t size, uint8_t* record, Order order,
-                              bool stopOnShortRead = false) {
+SearchResult SearchRecordFile(int fd, std::size_t size, uint8_t* record, Order order) {
   const int64_t count = RecordCount(FileSize(fd), static_cast<int64_t>(size));
   bool cameShort = false;
   const int64_t at = HalvingSearch(count, [&](int64_t middle) {
-    std::memset(record, 0, size);
-    cameShort = ReadFullyAt(fd, middle * static_cast<int64_t>(size), record, size) != size &&
-                stopOnShortRead;
+    cameShort = ReadFullyAt(fd, middle * static_cast<int64_t>(size), record, size) != size;
     return cameShort ? 0 : order(static_cast<const uint8_t*>(record));
   });
   if (at < 0) return {};

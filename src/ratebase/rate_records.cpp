@@ -181,8 +181,7 @@ int32_t ReadRtfRecord(RateContext& context) {
       [wanted](const uint8_t* candidate) {
         const int32_t rbno = layout::kRbno.I32(candidate);
         return rbno < wanted ? -1 : (rbno > wanted ? 1 : 0);
-      },
-      /*stopOnShortRead=*/true);
+      });
   context.rteHandle = CloseHandle(context.rteHandle);
   if (found.outcome == Probe::kShortRead) return FailWith(context, kRteRead);
   if (found.outcome == Probe::kMissing) return 0;

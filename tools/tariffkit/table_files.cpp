@@ -33,7 +33,7 @@ std::string MchEntryText(const MinimumChargeEntry& e) {
 std::string WeightText(int32_t weight) {
   Require(weight >= 0 && weight <= kLargestWeightText,
           "weight " + std::to_string(weight) + " does not fit 8 digits");
-  char text[formats::weight_break::kMaximum.width + 1];
+  char text[12];  // room for any int32_t; Require keeps it to the field
   std::snprintf(text, sizeof text, "%8ld", static_cast<long>(weight));
   return text;
 }
