@@ -46,8 +46,8 @@ brant_shipment TwoLines(int32_t explain) {
   s.origin = "10001";
   s.destination = "75001";
   s.line_count = 2;
-  s.lines[0] = {"70", 1200};
-  s.lines[1] = {"100", 650};
+  s.lines[0] = {"70", 1200, 0, 0, 0, 0};
+  s.lines[1] = {"100", 650, 0, 0, 0, 0};
   s.explain = explain;
   return s;
 }

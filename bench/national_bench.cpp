@@ -177,7 +177,7 @@ brant_shipment OneLine(const Lane& lane) {
   s.origin = lane.origin;
   s.destination = lane.destination;
   s.line_count = 1;
-  s.lines[0] = {"100", 1000};
+  s.lines[0] = {"100", 1000, 0, 0, 0, 0};
   return s;
 }
 

@@ -140,13 +140,17 @@ typedef enum brant_field {
   BRANT_FIELD_ENGINE = 12,
   BRANT_FIELD_SERVICE_GUIDE = 13,
   BRANT_FIELD_BILL = 14,          /* an amount of the bill */
-  BRANT_FIELD_ARGUMENT = 15       /* an argument of the call itself */
+  BRANT_FIELD_ARGUMENT = 15,      /* an argument of the call itself */
+  BRANT_FIELD_SHIP_DATE = 16,
+  BRANT_FIELD_ACCESSORIAL = 17,   /* the code brant_error.line (from 1) lists */
+  BRANT_FIELD_DIMENSIONS = 18     /* of the line brant_error.line */
 } brant_field;
 
 typedef struct brant_error {
   brant_status status;
   brant_field field;
-  int32_t line;          /* 1 to 8 for a line's class or weight, else 0 */
+  int32_t line;          /* 1 to 8 for a line's class, weight or dimensions, the
+                            accessorial's place in the list, else 0 */
   int32_t record_status; /* the record interface's status (101 ...), 0 if none */
   char value[48];        /* the value refused, as given, cut to fit */
   /* One sentence: "destination 10001-1234: ZIP+4 is not accepted; give
@@ -214,7 +218,13 @@ BRANTFUNC_API brant_status brant_options_set_file_budget(brant_options* options,
    BRANT_E_MISUSE: a NULL tariff, directory or name; options that are not
    open; a name of 0 or more than 8 characters or with a "/" (read no
    further than 9 bytes); a directory of more than 258 characters (read no
-   further than 260 bytes). error may be NULL. */
+   further than 260 bytes). The charges past the line haul come from the
+   files NAME.FUI (fuel index), NAME.FUT (fuel table), NAME.ACL
+   (accessorial catalogue) and NAME.FAK (class map) when the tariff has
+   them: without them no fuel surcharge is billed, no accessorial is
+   known, and each class rates as given. One that is there but does not
+   read whole and sound is refused with BRANT_E_TARIFF. error may be
+   NULL. */
 BRANTFUNC_API brant_status brant_tariff_open(const char* directory, const char* name,
                                              const brant_options* options,
                                              brant_tariff** tariff, brant_error* error);
@@ -225,11 +235,20 @@ BRANTFUNC_API void brant_tariff_close(brant_tariff* tariff);
 
 /* ---- A shipment ----------------------------------------------------------- */
 
-enum { BRANT_MAX_LINES = 8 };
+enum { BRANT_MAX_LINES = 8, BRANT_MAX_ACCESSORIALS = 8 };
 
+/* A line gives its class, or its handling units' dimensions for a class
+   from the density: pounds per cubic foot of the line, weight x 1728 /
+   (units x length x width x height), looked up in the density scale in
+   effect on the ship date (docs/billing.md). */
 typedef struct brant_line {
-  const char* freight_class; /* as the tariff lists it: "100", "77.5" */
-  int32_t weight;            /* pounds, 1 to 999999 */
+  const char* freight_class; /* as the tariff lists it: "100", "77.5"; NULL or ""
+                                with dimensions */
+  int32_t weight;            /* pounds of the whole line, 1 to 999999 */
+  int32_t units;             /* handling units of these dimensions: 0 (one) to 999 */
+  int32_t length_in;         /* whole inches, 1 to 999 each, or all 0 with a class */
+  int32_t width_in;
+  int32_t height_in;
 } brant_line;
 
 /* Texts (origin, destination, freight_class) are read up to their first
@@ -255,6 +274,12 @@ typedef struct brant_shipment {
                                  1: from the rates before it */
   int32_t want_transit_days;  /* 1: terminals and transit days (needs a service guide) */
   int32_t explain;            /* 1: fill the bill's notes: how the rate was found */
+  /* The charges past the line haul. */
+  int32_t ship_date;          /* YYYYMMDD, a real date; 0: none given, so no fuel
+                                 surcharge and the latest density scale */
+  int32_t accessorial_count;  /* 0 to BRANT_MAX_ACCESSORIALS */
+  const char* accessorials[BRANT_MAX_ACCESSORIALS]; /* codes of the tariff's catalogue,
+                                 either case, each once: "LIFTGATE" */
 } brant_shipment;
 
 /* Sets the size and clears everything else; NULL is ignored. */
@@ -283,6 +308,10 @@ typedef struct brant_bill_line {
   int64_t rate_cents; /* per 100 pounds, at the break billed */
   int64_t charge_cents;
   int32_t substituted; /* 1: the profile's substitute class was rated */
+  int32_t density_hundredths; /* pounds per cubic foot x 100 (cut, not rounded) when
+                                 the class came from the density; else 0 */
+  char class_before_map[8];   /* the class given or found, when the tariff's class
+                                 map (freight all kinds) rated another; else "" */
 } brant_bill_line;
 
 /* The steps from the line haul to the amount due (see docs/billing.md). */
@@ -295,7 +324,9 @@ typedef enum brant_step_kind {
   BRANT_STEP_HAWAII_TABLE1 = 6,          /* within Hawaii */
   BRANT_STEP_HAWAII_TABLE1_PERCENT = 7,  /* its percentage amount */
   BRANT_STEP_HAWAII_OTHER = 8,           /* Hawaiian tables 2 to 4 */
-  BRANT_STEP_HAWAII_OTHER_PERCENT = 9    /* the percentage amounts of tables 2 and 3 */
+  BRANT_STEP_HAWAII_OTHER_PERCENT = 9,   /* the percentage amounts of tables 2 and 3 */
+  BRANT_STEP_FUEL_SURCHARGE = 10,
+  BRANT_STEP_ACCESSORIAL = 11            /* one per code; its name is the catalogue's */
 } brant_step_kind;
 
 typedef struct brant_step {
@@ -320,7 +351,11 @@ typedef enum brant_note_kind {
   BRANT_NOTE_ADJUSTMENT = 4, /* a change to the rates or the minimum */
   BRANT_NOTE_BREAK = 5,      /* the weight break of the total weight */
   BRANT_NOTE_DEFICIT = 6,    /* one heavier break weighed, won or lost */
-  BRANT_NOTE_DISCOUNT = 7    /* the discount and the floor */
+  BRANT_NOTE_DISCOUNT = 7,   /* the discount and the floor */
+  BRANT_NOTE_DENSITY = 8,    /* a line's density and the class it gave */
+  BRANT_NOTE_CLASS_MAP = 9,  /* a class the tariff rates as another */
+  BRANT_NOTE_FUEL = 10,      /* the index price, its date and the percentage */
+  BRANT_NOTE_ACCESSORIAL = 11
 } brant_note_kind;
 
 /* The names the tools give a field and a note's kind ("origin",
@@ -334,7 +369,21 @@ typedef struct brant_note {
   char text[120];
 } brant_note;
 
-enum { BRANT_MAX_STEPS = 10, BRANT_MAX_WARNINGS = 4, BRANT_MAX_NOTES = 24 };
+enum { BRANT_MAX_STEPS = 20, BRANT_MAX_WARNINGS = 4, BRANT_MAX_NOTES = 48 };
+
+/* How an accessorial of the catalogue is charged. */
+typedef enum brant_charge_kind {
+  BRANT_CHARGE_FLAT = 1,    /* an amount per shipment */
+  BRANT_CHARGE_PER_CWT = 2, /* an amount per 100 pounds of the total weight */
+  BRANT_CHARGE_PERCENT = 3  /* a percentage of the freight charge (docs/billing.md) */
+} brant_charge_kind;
+
+typedef struct brant_accessorial_charge {
+  char code[16];
+  char name[40];
+  int32_t kind; /* brant_charge_kind */
+  int64_t amount_cents;
+} brant_accessorial_charge;
 
 typedef struct brant_bill {
   uint32_t size; /* sizeof(brant_bill): brant_bill_init sets it */
@@ -375,6 +424,18 @@ typedef struct brant_bill {
   int64_t hawaii_other_cents;
   int64_t hawaii_other_percent_cents;
 
+  /* The fuel surcharge: all 0 without a ship date or a fuel table. */
+  int32_t ship_date;              /* YYYYMMDD, as given */
+  int32_t fuel_index_date;        /* the date of the index price in effect */
+  int32_t fuel_price_mills;       /* dollars a gallon x 1000: 3759 is 3.759 */
+  int32_t fuel_percent_bps;       /* the table's percentage, in hundredths */
+  int64_t fuel_base_cents;        /* the charge the percentage is of */
+  int64_t fuel_surcharge_cents;   /* after its discount, when the table gives one */
+
+  /* Accessorial charges, in the order the shipment listed them. */
+  int32_t accessorial_count;
+  brant_accessorial_charge accessorials[BRANT_MAX_ACCESSORIALS];
+
   /* Service. */
   int32_t transit_days;       /* -1: not asked for, or not known */
   char origin_terminal[5];
@@ -402,8 +463,14 @@ BRANTFUNC_API void brant_bill_init(brant_bill* bill);
    belong to the calling thread. Refused with BRANT_E_MISUSE: a NULL
    tariff, shipment or bill, a tariff that is not open, a shipment or bill
    of another size; with BRANT_E_MALFORMED: a field out of the range its
-   comment gives (line_count, weights, discounts, floor) or a text as
-   above. error may be NULL. */
+   comment gives (line_count, weights, dimensions, discounts, floor, ship
+   date, accessorial_count) or a text as above, a line with both a class
+   and dimensions or neither, an accessorial listed twice; with
+   BRANT_E_NOT_SERVED, besides the lanes, classes and weights the tariff
+   refuses: a ship date outside the tariff's fuel index (the message gives
+   the dates it covers), an index price in no band of its fuel table, an
+   accessorial code not in its catalogue (the message lists the codes).
+   error may be NULL. */
 BRANTFUNC_API brant_status brant_rate(const brant_tariff* tariff,
                                       const brant_shipment* shipment, brant_bill* bill,
                                       brant_error* error);

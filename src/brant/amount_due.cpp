@@ -4,10 +4,9 @@
 #include <cstdint>
 
 namespace brant::api {
-namespace {
 
 void AddStep(brant_bill& bill, brant_step_kind kind, const char* name, int64_t amount) {
-  if (bill.step_count >= BRANT_MAX_STEPS) return;
+  if (bill.step_count < 0 || bill.step_count >= BRANT_MAX_STEPS) return;
   bill.amount_due_cents += amount;
   brant_step& step = bill.steps[bill.step_count++];
   step.kind = kind;
@@ -15,6 +14,8 @@ void AddStep(brant_bill& bill, brant_step_kind kind, const char* name, int64_t a
   step.amount_cents = amount;
   step.total_cents = bill.amount_due_cents;
 }
+
+namespace {
 
 // Raises the amount due to `least` when it is below it.
 void RaiseTo(brant_bill& bill, brant_step_kind kind, const char* name, int64_t least) {
@@ -26,6 +27,14 @@ void AddCharge(brant_bill& bill, brant_step_kind kind, const char* name, int64_t
 }
 
 }  // namespace
+
+int64_t FreightCharge(const brant_bill& bill) {
+  int64_t freight = 0;
+  for (int32_t i = 0; i < bill.step_count && i < BRANT_MAX_STEPS; ++i) {
+    if (bill.steps[i].kind <= BRANT_STEP_FLOOR) freight = bill.steps[i].total_cents;
+  }
+  return freight;
+}
 
 void ComposeAmountDue(brant_bill& bill) {
   bill.step_count = 0;

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <utility>
 
+#include "brant/added_charges.h"
 #include "brant/amount_due.h"
 #include "brant/bill_reading.h"
 #include "brant/error_report.h"
@@ -91,6 +92,8 @@ brant_status Rate(brant_tariff& tariff, const brant_shipment& shipment, brant_bi
                   brant_error* error) {
   ShipmentInput input;
   if (brant_status status = ReadShipment(shipment, input, error)) return status;
+  ChargePlan plan;
+  if (brant_status status = PlanCharges(tariff.charges, input, plan, error)) return status;
   ReadingFileImages reading(&tariff.images);
   Lease lease(tariff);
   if (brant_status status = lease.Take(error)) return status;
@@ -102,7 +105,11 @@ brant_status Rate(brant_tariff& tariff, const brant_shipment& shipment, brant_bi
   }
   if (brant_status status = ReadBill(record, input, notes, bill, error)) return status;
   ComposeAmountDue(bill);
-  if (shipment.explain != 0) ExplainRating(record, bill);
+  if (brant_status status = AddCharges(tariff.charges, input, plan, bill, error)) return status;
+  if (shipment.explain != 0) {
+    ExplainRating(record, bill);
+    ExplainCharges(input, plan, bill);
+  }
   return BRANT_OK;
 }
 
@@ -206,6 +213,9 @@ const char* brant_field_name(brant_field field) {
     case BRANT_FIELD_SERVICE_GUIDE: return "service_guide";
     case BRANT_FIELD_BILL: return "bill";
     case BRANT_FIELD_ARGUMENT: return "argument";
+    case BRANT_FIELD_SHIP_DATE: return "ship_date";
+    case BRANT_FIELD_ACCESSORIAL: return "accessorial";
+    case BRANT_FIELD_DIMENSIONS: return "dimensions";
   }
   return "none";
 }
@@ -219,6 +229,10 @@ const char* brant_note_kind_name(int32_t kind) {
     case BRANT_NOTE_BREAK: return "break";
     case BRANT_NOTE_DEFICIT: return "deficit";
     case BRANT_NOTE_DISCOUNT: return "discount";
+    case BRANT_NOTE_DENSITY: return "density";
+    case BRANT_NOTE_CLASS_MAP: return "class_map";
+    case BRANT_NOTE_FUEL: return "fuel";
+    case BRANT_NOTE_ACCESSORIAL: return "accessorial";
     default: return "other";
   }
 }

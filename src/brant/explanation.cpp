@@ -11,13 +11,9 @@
 #include "ratebase/rating_state.h"
 
 namespace brant::api {
-namespace {
 
-void Note(brant_bill& bill, brant_note_kind kind, const char* format, ...)
-    __attribute__((format(printf, 3, 4)));
-
-void Note(brant_bill& bill, brant_note_kind kind, const char* format, ...) {
-  if (bill.note_count >= BRANT_MAX_NOTES) return;
+void AddNote(brant_bill& bill, brant_note_kind kind, const char* format, ...) {
+  if (bill.note_count < 0 || bill.note_count >= BRANT_MAX_NOTES) return;
   brant_note& note = bill.notes[bill.note_count++];
   note.kind = kind;
   va_list args;
@@ -25,6 +21,8 @@ void Note(brant_bill& bill, brant_note_kind kind, const char* format, ...) {
   std::vsnprintf(note.text, sizeof note.text, format, args);
   va_end(args);
 }
+
+namespace {
 
 // A fixed field as printf's "%.*s" arguments.
 struct Shown {
@@ -62,14 +60,14 @@ void ExplainMethod(const RateContext& c, brant_bill& bill) {
   const RatingState& s = Rating();
   if (bill.method == BRANT_METHOD_ENGINE) {
     const Shown tariff = Show(c.engineTariff, sizeof c.engineTariff);
-    Note(bill, BRANT_NOTE_METHOD, "tariff engine, engine tariff %.*s", tariff.length, tariff.text);
+    AddNote(bill, BRANT_NOTE_METHOD, "tariff engine, engine tariff %.*s", tariff.length, tariff.text);
     return;
   }
   if (bill.method == BRANT_METHOD_ALASKAN_LEG || bill.method == BRANT_METHOD_MEXICAN_LEG) return;
   if (bill.method == BRANT_METHOD_BASE_POINTS) {
     const Shown o = Show(s.origBasePoint, sizeof s.origBasePoint);
     const Shown d = Show(s.destBasePoint, sizeof s.destBasePoint);
-    Note(bill, BRANT_NOTE_METHOD, "base points: origin %.*s, destination %.*s", o.length, o.text,
+    AddNote(bill, BRANT_NOTE_METHOD, "base points: origin %.*s, destination %.*s", o.length, o.text,
          d.length, d.text);
     return;
   }
@@ -78,14 +76,14 @@ void ExplainMethod(const RateContext& c, brant_bill& bill) {
   const bool hawaiianDestination = c.hawaiiShipment != 0 && !hawaiianOrigin;
   const Shown o = Show(hawaiianOrigin ? c.hawaiiGatewayZip : c.origZip, 3);
   const Shown d = Show(hawaiianDestination ? c.hawaiiGatewayZip : c.destZip, 3);
-  Note(bill, BRANT_NOTE_METHOD, "ZIP-pair matrix: origin prefix %.*s, destination prefix %.*s",
+  AddNote(bill, BRANT_NOTE_METHOD, "ZIP-pair matrix: origin prefix %.*s, destination prefix %.*s",
        o.length, o.text, d.length, d.text);
   switch (c.territory) {
     case 'G':
-      Note(bill, BRANT_NOTE_METHOD, "territory G: the prefix pair's rate basis stands");
+      AddNote(bill, BRANT_NOTE_METHOD, "territory G: the prefix pair's rate basis stands");
       break;
     case 'A': case 'F': case 'I':
-      Note(bill, BRANT_NOTE_METHOD,
+      AddNote(bill, BRANT_NOTE_METHOD,
            "territory %c: the five-digit ZIPs' base ZIPs refine the prefix pair's rate basis",
            c.territory);
       break;
@@ -101,7 +99,7 @@ void ExplainLegs(const RateContext& c, brant_bill& bill) {
     const Shown rate = Show(c.hawaiiRateCode, sizeof c.hawaiiRateCode);
     const Shown gate = Show(c.hawaiiGatewayCode, sizeof c.hawaiiGatewayCode);
     const Shown zip = Show(c.hawaiiGatewayZip, sizeof c.hawaiiGatewayZip);
-    Note(bill, BRANT_NOTE_LEG,
+    AddNote(bill, BRANT_NOTE_LEG,
          "Hawaiian leg: area %.*s, rate code %.*s%s; the mainland leg runs through gateway "
          "%.*s %.*s", area.length, area.text, rate.length, rate.text,
          c.hawaiiOuterIsland != 0 ? " (outer island)" : "", gate.length, gate.text, zip.length,
@@ -112,7 +110,7 @@ void ExplainLegs(const RateContext& c, brant_bill& bill) {
                                                      : c.origMexicanPoint != 0;
     const Shown point = Show(originSpecial ? s.origPoint : s.destPoint, 3);
     const Shown other = Show(originSpecial ? s.destPoint : s.origPoint, 3);
-    Note(bill, BRANT_NOTE_LEG, "%s leg: point %.*s to ZIP prefix %.*s",
+    AddNote(bill, BRANT_NOTE_LEG, "%s leg: point %.*s to ZIP prefix %.*s",
          c.alaskaShipment != 0 ? "Alaskan" : "Mexican", point.length, point.text, other.length,
          other.text);
   }
@@ -122,29 +120,29 @@ void ExplainAdjustments(const RateContext& c, brant_bill& bill) {
   if (bill.method == BRANT_METHOD_ENGINE) return;
   const float scale = defaults::rateScale.Get(c);
   if (scale != 0.0f && scale != 1.0f) {
-    Note(bill, BRANT_NOTE_ADJUSTMENT, "rates scaled by %g (user defaults)", scale);
+    AddNote(bill, BRANT_NOTE_ADJUSTMENT, "rates scaled by %g (user defaults)", scale);
   }
   const float factor = defaults::rateFactor.Get(c);
   if (defaults::useRateFactor.Get(c) != 0 && factor != 1.0f) {
-    Note(bill, BRANT_NOTE_ADJUSTMENT, "rates multiplied by the rate factor %g (user defaults)",
+    AddNote(bill, BRANT_NOTE_ADJUSTMENT, "rates multiplied by the rate factor %g (user defaults)",
          factor);
   }
   if (settings::useAdjustments.Get(c) == 'Y' && c.useBasePoints != 0) {
-    Note(bill, BRANT_NOTE_ADJUSTMENT, "the lane's rate adjustments applied");
+    AddNote(bill, BRANT_NOTE_ADJUSTMENT, "the lane's rate adjustments applied");
   }
   if (c.zoneMinimum > 0.0f) {
-    Note(bill, BRANT_NOTE_ADJUSTMENT, "zone minimum %s replaced the minimum charges",
+    AddNote(bill, BRANT_NOTE_ADJUSTMENT, "zone minimum %s replaced the minimum charges",
          Dollars(static_cast<double>(c.zoneMinimum) / 100).text);
   }
   if (bill.zone_charge_cents != 0) {
-    Note(bill, BRANT_NOTE_ADJUSTMENT, "zone charge %s for this lane",
+    AddNote(bill, BRANT_NOTE_ADJUSTMENT, "zone charge %s for this lane",
          Dollars(bill.zone_charge_cents).text);
   }
 }
 
 void ExplainBreaks(const RateContext& c, brant_bill& bill) {
   const std::string_view start = Label(c, bill.start_break);
-  Note(bill, BRANT_NOTE_BREAK, "total weight %d lb: priced from break %.*s", bill.total_weight,
+  AddNote(bill, BRANT_NOTE_BREAK, "total weight %d lb: priced from break %.*s", bill.total_weight,
        static_cast<int>(start.size()), start.data());
   if (bill.method == BRANT_METHOD_ENGINE) return;
   const BillState& s = Bill();
@@ -152,7 +150,7 @@ void ExplainBreaks(const RateContext& c, brant_bill& bill) {
     const BreakComparison& k = s.comparisons[i];
     const std::string_view to = Label(c, k.toBreak);
     const std::string_view from = Label(c, k.fromBreak);
-    Note(bill, BRANT_NOTE_DEFICIT, "%.*s with %d lb deficit at %.2f: %s against %s at %.*s, %s",
+    AddNote(bill, BRANT_NOTE_DEFICIT, "%.*s with %d lb deficit at %.2f: %s against %s at %.*s, %s",
          static_cast<int>(to.size()), to.data(), k.deficitWeight,
          static_cast<double>(k.deficitRate), Dollars(static_cast<double>(k.total)).text,
          Dollars(k.bestTotal).text, static_cast<int>(from.size()), from.data(),
@@ -162,19 +160,19 @@ void ExplainBreaks(const RateContext& c, brant_bill& bill) {
 
 void ExplainDiscount(const RateContext& c, brant_bill& bill) {
   if (c.alaskaShipment != 0) {
-    Note(bill, BRANT_NOTE_DISCOUNT, "Alaskan shipment: no discount and no floor apply");
+    AddNote(bill, BRANT_NOTE_DISCOUNT, "Alaskan shipment: no discount and no floor apply");
     return;
   }
   if (defaults::discountsEnabled.Get(c) == 0) return;
   const bool onRates = defaults::discountType.Get(c) == 'R';
   if (onRates) {
-    Note(bill, BRANT_NOTE_DISCOUNT, "discount taken from the rates and minimums before pricing");
+    AddNote(bill, BRANT_NOTE_DISCOUNT, "discount taken from the rates and minimums before pricing");
   } else {
-    Note(bill, BRANT_NOTE_DISCOUNT, "discount %d.%02d %% of the charges at the break billed",
+    AddNote(bill, BRANT_NOTE_DISCOUNT, "discount %d.%02d %% of the charges at the break billed",
          bill.discount_bps / 100, bill.discount_bps % 100);
   }
   if (bill.floor_cents > 0) {
-    Note(bill, BRANT_NOTE_DISCOUNT, "floor %s", Dollars(bill.floor_cents).text);
+    AddNote(bill, BRANT_NOTE_DISCOUNT, "floor %s", Dollars(bill.floor_cents).text);
   }
 }
 
@@ -183,7 +181,7 @@ void ExplainDiscount(const RateContext& c, brant_bill& bill) {
 void ExplainRating(const RateContext& c, brant_bill& bill) {
   ExplainMethod(c, bill);
   ExplainLegs(c, bill);
-  Note(bill, BRANT_NOTE_RATE_BASIS, "rate basis %s", bill.rate_basis);
+  AddNote(bill, BRANT_NOTE_RATE_BASIS, "rate basis %s", bill.rate_basis);
   ExplainAdjustments(c, bill);
   ExplainBreaks(c, bill);
   ExplainDiscount(c, bill);

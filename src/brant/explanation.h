@@ -13,4 +13,8 @@ namespace brant::api {
 // charges are already read.
 void ExplainRating(const RateContext& record, brant_bill& bill);
 
+// Adds a note to the bill; the first BRANT_MAX_NOTES are kept.
+void AddNote(brant_bill& bill, brant_note_kind kind, const char* format, ...)
+    __attribute__((format(printf, 3, 4)));
+
 }  // namespace brant::api

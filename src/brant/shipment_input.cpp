@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "brant/error_report.h"
+#include "charges/calendar.h"
 #include "context/byte_coding.h"
 
 namespace brant::api {
@@ -115,14 +116,42 @@ brant_status ReadPostalCode(const char* given, brant_field field, PostalCode& ou
               "(A9A 9A9) or a Mexican point (64000M)", end, shown, text.data());
 }
 
+// A line's units and their dimensions: each 1 to 999, the count 0 (one) to
+// 999. False leaves `out` cleared.
+bool ReadUnits(const brant_line& line, LineUnits& out) {
+  out = LineUnits{};
+  const bool sound = line.units >= 0 && line.units <= kMostUnits && line.length_in >= 1 &&
+                     line.length_in <= kMostInches && line.width_in >= 1 &&
+                     line.width_in <= kMostInches && line.height_in >= 1 &&
+                     line.height_in <= kMostInches;
+  if (sound) out = {line.units == 0 ? 1 : line.units, line.length_in, line.width_in, line.height_in};
+  return sound;
+}
+
 brant_status ReadLine(const brant_line& line, int32_t number, ShipmentInput& input,
                       brant_error* error) {
   const std::string_view freightClass = Trimmed(line.freight_class);
   const int shown = static_cast<int>(freightClass.size() < 40 ? freightClass.size() : 40);
-  if (freightClass.empty() || freightClass.size() > kClassRoom) {
+  const bool dimensioned =
+      line.units != 0 || line.length_in != 0 || line.width_in != 0 || line.height_in != 0;
+  if (dimensioned) {
+    char value[48];
+    std::snprintf(value, sizeof value, "%d@%dx%dx%d", line.units, line.length_in, line.width_in,
+                  line.height_in);
+    if (!freightClass.empty()) {
+      return Fail(error, BRANT_E_MALFORMED, {BRANT_FIELD_DIMENSIONS, number, 0, value},
+                  "line %d: give a class or its units' dimensions, not both", number);
+    }
+    if (!ReadUnits(line, input.units[number - 1])) {
+      return Fail(error, BRANT_E_MALFORMED, {BRANT_FIELD_DIMENSIONS, number, 0, value},
+                  "line %d dimensions %s: give length, width and height of 1 to %d whole "
+                  "inches, and 0 to %d units", number, value, kMostInches, kMostUnits);
+    }
+  } else if (freightClass.empty() || freightClass.size() > kClassRoom) {
     return Fail(error, BRANT_E_MALFORMED, {BRANT_FIELD_CLASS, number, 0, freightClass},
                 "line %d class \"%.*s\": give the class as the tariff lists it, 1 to %d "
-                "characters (\"100\", \"77.5\")", number, shown, freightClass.data(), kClassRoom);
+                "characters (\"100\", \"77.5\"), or its units' dimensions", number, shown,
+                freightClass.data(), kClassRoom);
   }
   std::memcpy(input.classes[number - 1], freightClass.data(), freightClass.size());
   if (line.weight < 1 || line.weight > kMostPounds) {
@@ -143,6 +172,39 @@ brant_status ReadPercentage(int32_t bps, brant_field field, const char* name,
   std::snprintf(value, sizeof value, "%d", bps);
   return Fail(error, BRANT_E_MALFORMED, {field, 0, 0, value},
               "%s %d basis points: give 0 to %d (0 to 99.99 %%)", name, bps, kMostBasisPoints);
+}
+
+bool IsCodeCharacter(char ch) { return IsLetter(ch) || IsDigit(ch) || ch == '_'; }
+
+brant_status ReadAccessorials(const brant_shipment& s, ShipmentInput& input, brant_error* error) {
+  if (s.accessorial_count < 0 || s.accessorial_count > BRANT_MAX_ACCESSORIALS) {
+    char value[16];
+    std::snprintf(value, sizeof value, "%d", s.accessorial_count);
+    return Fail(error, BRANT_E_MALFORMED, {BRANT_FIELD_ACCESSORIAL, 0, 0, value},
+                "%d accessorials: a shipment lists 0 to %d", s.accessorial_count,
+                BRANT_MAX_ACCESSORIALS);
+  }
+  for (int32_t i = 0; i < s.accessorial_count; ++i) {
+    const std::string_view code = Trimmed(s.accessorials[i]);
+    const int shown = static_cast<int>(code.size() < 40 ? code.size() : 40);
+    bool sound = !code.empty() && code.size() <= kCodeRoom;
+    for (char ch : code) sound = sound && IsCodeCharacter(ch);
+    if (!sound) {
+      return Fail(error, BRANT_E_MALFORMED, {BRANT_FIELD_ACCESSORIAL, i + 1, 0, code},
+                  "accessorial \"%.*s\": a code is 1 to %d letters, digits and _ (LIFTGATE)",
+                  shown, code.data(), kCodeRoom);
+    }
+    char* stored = input.accessorials[i];
+    for (std::size_t k = 0; k < code.size(); ++k) stored[k] = Upper(code[k]);
+    for (int32_t before = 0; before < i; ++before) {
+      if (std::strcmp(input.accessorials[before], stored) == 0) {
+        return Fail(error, BRANT_E_MALFORMED, {BRANT_FIELD_ACCESSORIAL, i + 1, 0, code},
+                    "accessorial %s: listed twice; list each once", stored);
+      }
+    }
+  }
+  input.accessorialCount = s.accessorial_count;
+  return BRANT_OK;
 }
 
 }  // namespace
@@ -191,7 +253,14 @@ brant_status ReadShipment(const brant_shipment& s, ShipmentInput& input, brant_e
                 "floor %lld cents: give 0 to %lld cents (999.99 dollars)",
                 static_cast<long long>(s.floor_cents), static_cast<long long>(kMostFloorCents));
   }
-  return BRANT_OK;
+  if (s.ship_date != 0 && !charges::IsCalendarDate(s.ship_date)) {
+    char value[16];
+    std::snprintf(value, sizeof value, "%d", s.ship_date);
+    return Fail(error, BRANT_E_MALFORMED, {BRANT_FIELD_SHIP_DATE, 0, 0, value},
+                "ship date %d: give a date as YYYYMMDD (20261207), or 0 for none", s.ship_date);
+  }
+  input.shipDate = s.ship_date;
+  return ReadAccessorials(s, input, error);
 }
 
 }  // namespace brant::api

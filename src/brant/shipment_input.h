@@ -22,6 +22,17 @@ inline constexpr int32_t kMostPounds = 999999;  // the record's six-digit weight
 inline constexpr int32_t kMostBasisPoints = 9999;
 inline constexpr int64_t kMostFloorCents = 99999;
 inline constexpr int32_t kClassRoom = 6;  // the tariff's class texts
+inline constexpr int32_t kMostInches = 999;
+inline constexpr int32_t kMostUnits = 999;
+inline constexpr int32_t kCodeRoom = 15;  // an accessorial code
+
+// A line's handling units, when it gives them instead of a class.
+struct LineUnits {
+  int32_t count = 0;  // 0: the line gives its class
+  int32_t length = 0;
+  int32_t width = 0;
+  int32_t height = 0;
+};
 
 struct ShipmentInput {
   PostalCode origin;
@@ -30,6 +41,10 @@ struct ShipmentInput {
   char classes[BRANT_MAX_LINES][kClassRoom + 1] = {};
   int32_t weights[BRANT_MAX_LINES] = {};
   int32_t totalWeight = 0;
+  LineUnits units[BRANT_MAX_LINES] = {};
+  int32_t shipDate = 0;  // YYYYMMDD, 0: none
+  int32_t accessorialCount = 0;
+  char accessorials[BRANT_MAX_ACCESSORIALS][kCodeRoom + 1] = {};  // upper case
 };
 
 // Reads `shipment` into `input`; BRANT_OK, or BRANT_E_MALFORMED with the

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <string>
+#include <string_view>
 
 #include "brant/error_report.h"
 #include "context/byte_coding.h"
@@ -190,6 +192,74 @@ void HoldTariffFiles(brant_tariff& t, RateContext& c) {
   }
 }
 
+// The files of the charges past the line haul, read whole at open. Each
+// is a few records; a larger one is not one of ours.
+constexpr int64_t kMostChargeFileBytes = 1 << 20;
+
+// Reads the file of `extension` into `bytes`: BRANT_OK with `present`
+// false when the tariff has none.
+brant_status ReadChargeFile(const brant_tariff& t, RateContext& c, const char* extension,
+                            bool& present, std::string& bytes, brant_error* error) {
+  errno = 0;
+  ScopedDescriptor file(Openfile(&c, extension));
+  present = file.ok() || errno != ENOENT;
+  if (!present) return BRANT_OK;
+  const int64_t size = file.ok() ? FileSize(file.get()) : -1;
+  if (size >= 0 && size <= kMostChargeFileBytes) {
+    bytes.resize(static_cast<std::size_t>(size));
+    if (ReadFully(file.get(), bytes.data(), bytes.size()) == bytes.size()) return BRANT_OK;
+  }
+  return Fail(error, BRANT_E_TARIFF, {BRANT_FIELD_TARIFF, 0, 0, t.name},
+              "tariff %s%s: %s%s cannot be read whole (at most %lld bytes)", t.directory.c_str(),
+              t.name.c_str(), t.name.c_str(), extension,
+              static_cast<long long>(kMostChargeFileBytes));
+}
+
+brant_status LoadCharges(brant_tariff& t, RateContext& c, brant_error* error) {
+  charges::TariffCharges& charges = t.charges;
+  struct ChargeFile {
+    const char* extension;
+    std::string (*read)(std::string_view, charges::TariffCharges&);
+  };
+  static constexpr ChargeFile kFiles[] = {
+      {".FUI", [](std::string_view b, charges::TariffCharges& to) {
+         return charges::ReadFuelIndex(b, to.fuelIndex);
+       }},
+      {".FUT", [](std::string_view b, charges::TariffCharges& to) {
+         return charges::ReadFuelTable(b, to.fuelTable);
+       }},
+      {".ACL", [](std::string_view b, charges::TariffCharges& to) {
+         return charges::ReadCatalogue(b, to.catalogue);
+       }},
+      {".FAK", [](std::string_view b, charges::TariffCharges& to) {
+         return charges::ReadClassMap(b, to.classMap);
+       }},
+  };
+  std::string bytes;
+  for (const ChargeFile& f : kFiles) {
+    bool present = false;
+    if (brant_status status = ReadChargeFile(t, c, f.extension, present, bytes, error)) {
+      return status;
+    }
+    if (!present) continue;
+    const std::string wrong = f.read(bytes, charges);
+    if (!wrong.empty()) {
+      return Fail(error, BRANT_E_TARIFF, {BRANT_FIELD_TARIFF, 0, 0, t.name}, "tariff %s%s: %s%s: %s",
+                  t.directory.c_str(), t.name.c_str(), t.name.c_str(), f.extension,
+                  wrong.c_str());
+    }
+  }
+  // A surcharge needs both the prices and the table that reads them.
+  if (charges.fuelIndex.empty() != !charges.fuelTable.present) {
+    return Fail(error, BRANT_E_TARIFF, {BRANT_FIELD_TARIFF, 0, 0, t.name},
+                "tariff %s%s: it has a fuel %s but no fuel %s (%s%s)", t.directory.c_str(),
+                t.name.c_str(), charges.fuelIndex.empty() ? "table" : "index",
+                charges.fuelIndex.empty() ? "index" : "table", t.name.c_str(),
+                charges.fuelIndex.empty() ? ".FUI" : ".FUT");
+  }
+  return BRANT_OK;
+}
+
 }  // namespace
 
 brant_status OpenWorkingRecord(brant_tariff& t, RateContext& c, bool first, brant_error* error) {
@@ -226,6 +296,9 @@ brant_status OpenWorkingRecord(brant_tariff& t, RateContext& c, bool first, bran
                 status != 0 ? RecordMessage(status) : "its state table did not load");
   }
   c.errorCode = 0;
+  if (first) {
+    if (brant_status status = LoadCharges(t, c, error)) return status;
+  }
   if (!t.options.guideLibrary.empty()) {
     if (first) {
       if (brant_status status = StartGuide(t, c, error)) return status;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "brant/record_pool.h"
+#include "charges/tariff_charges.h"
 #include "platform/file_images.h"
 
 // The options a host sets before opening a tariff.
@@ -31,6 +32,8 @@ struct brant_tariff {
   bool guideOpen = false;         // EndSGdll is owed
   // The tariff's files, read when it opens; its records read through them.
   brant::FileImages images;
+  // The charges past the line haul, from the tariff's own files.
+  brant::charges::TariffCharges charges;
   // A tariff engine keeps one state per process: its tariff rates through
   // one record, one shipment at a time.
   brant::api::RecordPool pool;

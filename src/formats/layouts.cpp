@@ -2,6 +2,7 @@
 
 #include "formats/adjustments.h"
 #include "formats/base_points.h"
+#include "formats/charges.h"
 #include "formats/factors.h"
 #include "formats/host_records.h"
 #include "formats/matrix.h"
@@ -43,6 +44,11 @@ std::span<const RecordLayout> DocumentedLayouts() {
       leg_rate::kLayout,
       mexican_factor_directory::kLayout,
       profile::kLayout,
+      fuel_price::kLayout,
+      fuel_table::kLayout,
+      fuel_band::kLayout,
+      accessorial_charge::kLayout,
+      class_map::kLayout,
   };
   return kLayouts;
 }

@@ -114,13 +114,22 @@ inline Tariff Open(const char* name, const std::string& sub = "",
   return Tariff(tariff);
 }
 
+// A line of a class and a weight.
+struct ClassLine {
+  const char* freightClass;
+  int32_t weight;
+};
+
 inline brant_shipment Shipment(const char* origin, const char* destination,
-                               std::initializer_list<brant_line> lines) {
+                               std::initializer_list<ClassLine> lines) {
   brant_shipment s;
   brant_shipment_init(&s);
   s.origin = origin;
   s.destination = destination;
-  for (const brant_line& line : lines) s.lines[s.line_count++] = line;
+  for (const ClassLine& line : lines) {
+    s.lines[s.line_count].freight_class = line.freightClass;
+    s.lines[s.line_count++].weight = line.weight;
+  }
   return s;
 }
 

@@ -55,7 +55,7 @@ TEST(BrantRateRefusal, MalformedShipmentsAreRefusedBeforeTheTariffIsAsked) {
       {"two lines of 500,000 lb",
        [](brant_shipment& s) {
          s.lines[0].weight = 500000;
-         s.lines[s.line_count++] = {"85", 500000};
+         s.lines[s.line_count++] = {"85", 500000, 0, 0, 0, 0};
        },
        BRANT_E_MALFORMED, BRANT_FIELD_TOTAL_WEIGHT, 0, 0, "1000000",
        "total weight 1000000: a shipment weighs at most 999999 pounds; split it"},
@@ -106,7 +106,7 @@ TEST(BrantRateRefusal, WhatTheTariffDoesNotServeIsRefusedWithTheRecordsStatus) {
        "destination 55401: not a postal code the tariff serves"},
       {"class 99 on line 2",
        [](brant_shipment& s) {
-         s.lines[s.line_count++] = {"99", 100};
+         s.lines[s.line_count++] = {"99", 100, 0, 0, 0, 0};
        },
        BRANT_E_NOT_SERVED, BRANT_FIELD_CLASS, 2, 105, "99",
        "line 2 class 99: not a class of this tariff; it has 500, 400, 300, 250, 200, 175, 150, "
@@ -134,7 +134,7 @@ TEST(BrantRateRefusal, WhatTheTariffDoesNotServeIsRefusedWithTheRecordsStatus) {
 TEST(BrantRateRefusal, EachLimitItselfIsRated) {
   const Tariff tariff = Open("MATRIX");
   brant_shipment s = Shipment("02101", "60601", {{"100", 999992}});
-  for (int i = 0; i < 7; ++i) s.lines[s.line_count++] = {"85", 1};
+  for (int i = 0; i < 7; ++i) s.lines[s.line_count++] = {"85", 1, 0, 0, 0, 0};
   s.discount_bps = s.break_discount_bps = 9999;
   s.floor_cents = 99999;
   const brant_bill bill = Rated(tariff.get(), s);

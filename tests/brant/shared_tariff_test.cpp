@@ -16,7 +16,7 @@ namespace {
 struct Lane {
   const char* origin;
   const char* destination;
-  std::vector<brant_line> lines;
+  std::vector<std::pair<const char*, int32_t>> lines;  // class, pounds
   int32_t discountBps = 0;
   int64_t floorCents = 0;
   int32_t onRates = 0;
@@ -54,7 +54,10 @@ Outcome Rate(const brant_tariff* tariff, const Lane& lane) {
   s.origin = lane.origin;
   s.destination = lane.destination;
   s.line_count = static_cast<int32_t>(lane.lines.size());
-  for (std::size_t i = 0; i < lane.lines.size(); ++i) s.lines[i] = lane.lines[i];
+  for (std::size_t i = 0; i < lane.lines.size(); ++i) {
+    s.lines[i].freight_class = lane.lines[i].first;
+    s.lines[i].weight = lane.lines[i].second;
+  }
   s.discount_bps = s.break_discount_bps = lane.discountBps;
   s.floor_cents = lane.floorCents;
   s.discount_on_rates = lane.onRates;

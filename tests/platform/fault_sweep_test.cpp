@@ -71,7 +71,7 @@ brant_shipment ShipmentOn(const Lane& lane) {
   s.origin = lane.origin;
   s.destination = lane.destination;
   s.line_count = 1;
-  s.lines[0] = {lane.freightClass, lane.weight};
+  s.lines[0] = {lane.freightClass, lane.weight, 0, 0, 0, 0};
   s.explain = 1;
   return s;
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "tariffkit/adjustment_files.h"
+#include "tariffkit/charge_files.h"
 #include "tariffkit/file_output.h"
 #include "tariffkit/host_files.h"
 #include "tariffkit/matrix_files.h"

@@ -1,0 +1,227 @@
+#include "charges/tariff_charges.h"
+
+#include <cstring>
+
+#include "charges/calendar.h"
+#include "formats/charges.h"
+
+namespace brant::charges {
+namespace {
+
+constexpr int32_t kMostPriceMills = 99999;     // 99.999 dollars a gallon
+constexpr int32_t kMostFuelPercentBps = 9999;  // 99.99 %
+constexpr int32_t kMostAmount = 9999999;       // 99,999.99 dollars, or per 100 lb
+constexpr int32_t kMostPercentBps = 99999;     // 999.99 % of the freight charge
+constexpr std::size_t kMostIndexRecords = 10000;
+constexpr std::size_t kClassRoom = 6;
+
+const uint8_t* Bytes(std::string_view bytes, std::size_t at) {
+  return reinterpret_cast<const uint8_t*>(bytes.data()) + at;
+}
+
+std::string Record(std::size_t k, const std::string& what) {
+  return "record " + std::to_string(k + 1) + ": " + what;
+}
+
+// Records of `size` filling the file exactly, between 1 and `most`.
+std::string CountRecords(std::string_view bytes, std::size_t size, std::size_t most,
+                         std::size_t& count) {
+  count = bytes.size() / size;
+  if (bytes.size() % size != 0) {
+    return "its " + std::to_string(bytes.size()) + " bytes are not whole " +
+           std::to_string(size) + "-byte records";
+  }
+  if (count == 0) return "it holds no record";
+  if (count > most) return "it holds more than " + std::to_string(most) + " records";
+  return "";
+}
+
+bool Within(int32_t value, int32_t least, int32_t most) { return value >= least && value <= most; }
+
+// A text of its field: 1 to width - 1 characters, so that it keeps a NUL.
+bool Fits(std::string_view text, std::size_t width) {
+  return !text.empty() && text.size() < width;
+}
+
+bool IsCodeCharacter(char ch) {
+  return (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_';
+}
+
+bool IsPrintable(std::string_view text) {
+  for (char ch : text) {
+    if (static_cast<unsigned char>(ch) < 0x20 || ch == 0x7f) return false;
+  }
+  return true;
+}
+
+char Upper(char ch) { return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a' + 'A') : ch; }
+
+}  // namespace
+
+std::string ReadFuelIndex(std::string_view bytes, std::vector<FuelPrice>& out) {
+  out.clear();
+  std::size_t count = 0;
+  if (std::string wrong = CountRecords(bytes, formats::fuel_price::kSize, kMostIndexRecords, count);
+      !wrong.empty()) {
+    return wrong;
+  }
+  out.reserve(count);
+  for (std::size_t k = 0; k < count; ++k) {
+    const formats::FuelPriceRecord r =
+        formats::DecodeFuelPrice(Bytes(bytes, k * formats::fuel_price::kSize));
+    if (!IsCalendarDate(r.date)) {
+      return Record(k, "the date " + std::to_string(r.date) + " is not a date (YYYYMMDD)");
+    }
+    if (!out.empty() && r.date <= out.back().date) {
+      return Record(k, "the date " + std::to_string(r.date) + " does not follow " +
+                           std::to_string(out.back().date));
+    }
+    if (!Within(r.priceMills, 1, kMostPriceMills)) {
+      return Record(k, "the price " + std::to_string(r.priceMills) +
+                           " is not 1 to 99999 thousandths of a dollar");
+    }
+    out.push_back({r.date, r.priceMills});
+  }
+  return "";
+}
+
+std::string ReadFuelTable(std::string_view bytes, FuelTable& out) {
+  namespace table = formats::fuel_table;
+  out = FuelTable{};
+  if (bytes.size() < table::kSize) return "it is shorter than its 32-byte header";
+  const formats::FuelTableHeader h = formats::DecodeFuelTableHeader(Bytes(bytes, 0));
+  if (h.kind != table::kBands && h.kind != table::kFormula) return "its kind is not 1 or 2";
+  if (!Within(h.weekday, 0, 6)) return "its weekday is not 0 (Sunday) to 6 (Saturday)";
+  if (h.base != table::kOnFreightCharge && h.base != table::kOnGross) {
+    return "its base is not 1 (freight charge) or 2 (gross)";
+  }
+  if (!Within(h.discounted, 0, 1)) return "its discount flag is not 0 or 1";
+  out.formula = h.kind == table::kFormula;
+  out.weekday = h.weekday;
+  out.onGross = h.base == table::kOnGross;
+  out.discounted = h.discounted == 1;
+  const std::string_view bands = bytes.substr(table::kSize);
+  if (out.formula) {
+    if (!Within(h.formulaBaseMills, 0, kMostPriceMills) ||
+        !Within(h.formulaStepMills, 1, kMostPriceMills) ||
+        !Within(h.formulaPercentBps, 0, kMostFuelPercentBps)) {
+      return "its formula needs a base price of 0 to 99999, a step of 1 to 99999 "
+             "(thousandths of a dollar) and 0 to 9999 hundredths of a percent a step";
+    }
+    if (h.bandCount != 0 || !bands.empty()) return "a formula table has no bands";
+    out.formulaBaseMills = h.formulaBaseMills;
+    out.formulaStepMills = h.formulaStepMills;
+    out.formulaPercentBps = h.formulaPercentBps;
+    out.present = true;
+    return "";
+  }
+  if (!Within(h.bandCount, 1, table::kMostBands) ||
+      bands.size() != static_cast<std::size_t>(h.bandCount) * formats::fuel_band::kSize) {
+    return "its band count does not match its bands (1 to 1000 of 12 bytes)";
+  }
+  out.bands.reserve(static_cast<std::size_t>(h.bandCount));
+  for (std::size_t k = 0; k < static_cast<std::size_t>(h.bandCount); ++k) {
+    const formats::FuelBandRecord b =
+        formats::DecodeFuelBand(Bytes(bands, k * formats::fuel_band::kSize));
+    if (!Within(b.atLeastMills, 0, kMostPriceMills) ||
+        !Within(b.lessThanMills, b.atLeastMills + 1, kMostPriceMills + 1)) {
+      return "band " + std::to_string(k + 1) + ": its prices are not 0 <= at least < less than";
+    }
+    if (!out.bands.empty() && b.atLeastMills != out.bands.back().lessThanMills) {
+      return "band " + std::to_string(k + 1) + " does not start where the one before ends";
+    }
+    if (!Within(b.percentBps, 0, kMostFuelPercentBps)) {
+      return "band " + std::to_string(k + 1) + ": its percentage is not 0 to 9999 hundredths";
+    }
+    out.bands.push_back({b.atLeastMills, b.lessThanMills, b.percentBps});
+  }
+  out.present = true;
+  return "";
+}
+
+std::string ReadCatalogue(std::string_view bytes, std::vector<Accessorial>& out) {
+  namespace layout = formats::accessorial_charge;
+  out.clear();
+  std::size_t count = 0;
+  if (std::string wrong = CountRecords(bytes, layout::kSize, layout::kMostRecords, count);
+      !wrong.empty()) {
+    return wrong;
+  }
+  out.reserve(count);
+  for (std::size_t k = 0; k < count; ++k) {
+    const formats::AccessorialRecord r = formats::DecodeAccessorial(Bytes(bytes, k * layout::kSize));
+    bool codeSound = Fits(r.code, layout::kCode.width);
+    for (char ch : r.code) codeSound = codeSound && IsCodeCharacter(ch);
+    if (!codeSound) return Record(k, "a code is 1 to 15 of A-Z, 0-9 and _");
+    if (!Fits(r.name, layout::kName.width) || !IsPrintable(r.name)) {
+      return Record(k, "a name is 1 to 39 printable characters");
+    }
+    const int32_t most = r.kind == 3 ? kMostPercentBps : kMostAmount;
+    if (!Within(r.kind, 1, 3) || !Within(r.amount, 0, most)) {
+      return Record(k, "its kind is not 1 to 3, or its amount is out of range");
+    }
+    if (!Within(r.minimumCents, 0, kMostAmount) || !Within(r.maximumCents, 0, kMostAmount) ||
+        (r.maximumCents != 0 && r.maximumCents < r.minimumCents)) {
+      return Record(k, "its minimum and maximum are not 0 to 9999999 cents, least first");
+    }
+    Accessorial a;
+    std::memcpy(a.code, r.code.data(), r.code.size());
+    std::memcpy(a.name, r.name.data(), r.name.size());
+    a.kind = r.kind;
+    a.amount = r.amount;
+    a.minimumCents = r.minimumCents;
+    a.maximumCents = r.maximumCents;
+    for (const Accessorial& before : out) {
+      if (std::strcmp(before.code, a.code) == 0) return Record(k, "its code is listed twice");
+    }
+    out.push_back(a);
+  }
+  return "";
+}
+
+std::string ReadClassMap(std::string_view bytes, std::vector<ClassMapping>& out) {
+  namespace layout = formats::class_map;
+  out.clear();
+  std::size_t count = 0;
+  if (std::string wrong = CountRecords(bytes, layout::kSize, layout::kMostRecords, count);
+      !wrong.empty()) {
+    return wrong;
+  }
+  out.reserve(count);
+  for (std::size_t k = 0; k < count; ++k) {
+    const formats::ClassMapRecord r = formats::DecodeClassMap(Bytes(bytes, k * layout::kSize));
+    // A class rates through a line's text of six characters.
+    if (!Fits(r.from, kClassRoom + 1) || !Fits(r.to, kClassRoom + 1) || !IsPrintable(r.from) ||
+        !IsPrintable(r.to)) {
+      return Record(k, "a class is 1 to 6 printable characters");
+    }
+    ClassMapping m;
+    std::memcpy(m.from, r.from.data(), r.from.size());
+    std::memcpy(m.to, r.to.data(), r.to.size());
+    for (const ClassMapping& before : out) {
+      if (std::strcmp(before.from, m.from) == 0) return Record(k, "its class is mapped twice");
+    }
+    out.push_back(m);
+  }
+  return "";
+}
+
+const Accessorial* FindAccessorial(const TariffCharges& charges, std::string_view code) {
+  for (const Accessorial& a : charges.catalogue) {
+    const std::size_t length = std::strlen(a.code);
+    if (length != code.size()) continue;
+    std::size_t i = 0;
+    while (i < length && Upper(code[i]) == a.code[i]) ++i;
+    if (i == length) return &a;
+  }
+  return nullptr;
+}
+
+const char* MappedClass(const TariffCharges& charges, std::string_view freightClass) {
+  for (const ClassMapping& m : charges.classMap) {
+    if (freightClass == m.from) return m.to;
+  }
+  return nullptr;
+}
+
+}  // namespace brant::charges
