@@ -6,6 +6,7 @@
 #include "brant/amount_due.h"
 #include "brant/error_report.h"
 #include "brant/explanation.h"
+#include "brant/record_rating.h"
 #include "charges/amounts.h"
 #include "charges/calendar.h"
 #include "context/byte_coding.h"
@@ -143,6 +144,9 @@ brant_status AddCharges(const charges::TariffCharges& tariff, const ShipmentInpu
                       plan.classesBeforeMap[i]);
   }
   bill.ship_date = input.shipDate;
+  if (input.shipDate == 0 && tariff.fuelTable.present) {
+    AddWarning(bill, 0, "no ship date: the tariff's fuel surcharge is not figured");
+  }
   const int64_t freight = FreightCharge(bill);
   if (plan.fuel) {
     const charges::FuelTable& table = tariff.fuelTable;
