@@ -61,8 +61,8 @@ brant_status PlanFuel(const charges::TariffCharges& tariff, const ShipmentInput&
   if (!plan.fuel) return BRANT_OK;
   plan.fuelOnGross = tariff.fuelTable.onGross;
   const DateText ship(input.shipDate);
-  plan.fuelPrice = charges::FindFuelPrice(tariff.fuelIndex, tariff.fuelTable.weekday,
-                                          input.shipDate);
+  plan.fuelPrice =
+      charges::FindFuelPrice(tariff.fuelIndex, tariff.fuelTable.weekday, input.shipDate);
   if (plan.fuelPrice.price == nullptr) {
     return Fail(error, BRANT_E_NOT_SERVED, {BRANT_FIELD_SHIP_DATE, 0, 0, ship.text},
                 "ship date %s: the tariff's fuel index covers %s to %s; give a date in it",
@@ -96,8 +96,8 @@ brant_status PlanAccessorials(const charges::TariffCharges& tariff, const Shipme
     char known[200] = {};
     std::size_t used = 0;
     for (const charges::Accessorial& a : tariff.catalogue) {
-      const int n = std::snprintf(known + used, sizeof known - used, "%s%s",
-                                  used == 0 ? "" : ", ", a.code);
+      const int n =
+          std::snprintf(known + used, sizeof known - used, "%s%s", used == 0 ? "" : ", ", a.code);
       if (n < 0 || used + static_cast<std::size_t>(n) >= sizeof known - 4) {
         std::snprintf(known + used, sizeof known - used, ", ...");
         break;
@@ -113,7 +113,8 @@ brant_status PlanAccessorials(const charges::TariffCharges& tariff, const Shipme
 int64_t ChargeOf(const charges::Accessorial& a, const brant_bill& bill, int64_t freight,
                  bool& fits) {
   int64_t amount = a.amount;
-  if (a.kind == BRANT_CHARGE_PER_CWT) amount = charges::PerHundredweight(bill.total_weight, a.amount);
+  if (a.kind == BRANT_CHARGE_PER_CWT)
+    amount = charges::PerHundredweight(bill.total_weight, a.amount);
   if (a.kind == BRANT_CHARGE_PERCENT) fits = charges::PercentOf(freight, a.amount, amount);
   if (amount < a.minimumCents) amount = a.minimumCents;
   if (a.maximumCents != 0 && amount > a.maximumCents) amount = a.maximumCents;
@@ -184,8 +185,7 @@ void ExplainCharges(const ShipmentInput& input, const ChargePlan& plan, brant_bi
       const bool dated = plan.scale->effective != 0;
       AddNote(bill, BRANT_NOTE_DENSITY,
               "line %d: %d x %dx%dx%d in, %d lb: %s lb/ft3, class %s (%s%s%s)", i + 1, u.count,
-              u.length, u.width, u.height, input.weights[i],
-              HundredthsText(plan.densities[i]).text,
+              u.length, u.width, u.height, input.weights[i], HundredthsText(plan.densities[i]).text,
               plan.classesBeforeMap[i][0] != '\0' ? plan.classesBeforeMap[i] : input.classes[i],
               plan.scale->name, dated ? " of " : "",
               dated ? DateText(plan.scale->effective).text : "");
@@ -199,8 +199,7 @@ void ExplainCharges(const ShipmentInput& input, const ChargePlan& plan, brant_bi
     AddNote(bill, BRANT_NOTE_FUEL,
             "fuel: %s a gallon, index of %s in effect from %s: %s %% of %s %s",
             PriceText(bill.fuel_price_mills).text, DateText(bill.fuel_index_date).text,
-            DateText(plan.fuelPrice.effectiveDate).text,
-            HundredthsText(bill.fuel_percent_bps).text,
+            DateText(plan.fuelPrice.effectiveDate).text, HundredthsText(bill.fuel_percent_bps).text,
             plan.fuelOnGross ? "the gross charge" : "the freight charge",
             HundredthsText(bill.fuel_base_cents).text);
   }

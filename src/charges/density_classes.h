@@ -14,8 +14,8 @@ struct DensityTier {
 };
 
 struct DensityScale {
-  int32_t effective;  // YYYYMMDD it took effect; 0 for the oldest
-  const char* name;   // "13-tier scale"
+  int32_t effective;                   // YYYYMMDD it took effect; 0 for the oldest
+  const char* name;                    // "13-tier scale"
   std::span<const DensityTier> tiers;  // the least density falling
 };
 

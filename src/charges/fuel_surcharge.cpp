@@ -12,8 +12,7 @@ int64_t EffectiveDay(int32_t date, int32_t weekday) {
 
 }  // namespace
 
-FuelInEffect FindFuelPrice(const std::vector<FuelPrice>& index, int32_t weekday,
-                           int32_t shipDate) {
+FuelInEffect FindFuelPrice(const std::vector<FuelPrice>& index, int32_t weekday, int32_t shipDate) {
   FuelInEffect found;
   const int64_t first = EffectiveDay(index.front().date, weekday);
   const int64_t last = EffectiveDay(index.back().date, weekday) + 6;

@@ -19,8 +19,7 @@ struct FuelInEffect {
 };
 
 // The index is not empty.
-FuelInEffect FindFuelPrice(const std::vector<FuelPrice>& index, int32_t weekday,
-                           int32_t shipDate);
+FuelInEffect FindFuelPrice(const std::vector<FuelPrice>& index, int32_t weekday, int32_t shipDate);
 
 // The table's percentage at `priceMills`: the band the price falls in (at
 // least its lower price and less than its upper), or by formula each whole

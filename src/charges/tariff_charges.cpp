@@ -19,29 +19,35 @@ const uint8_t* Bytes(std::string_view bytes, std::size_t at) {
   return reinterpret_cast<const uint8_t*>(bytes.data()) + at;
 }
 
-std::string Record(std::size_t k, const std::string& what) {
-  return "record " + std::to_string(k + 1) + ": " + what;
-}
-
-// Records of `size` filling the file exactly, between 1 and `most`.
-std::string CountRecords(std::string_view bytes, std::size_t size, std::size_t most,
-                         std::size_t& count) {
-  count = bytes.size() / size;
+// Records of `size` filling the file exactly, 1 to `most` of them, each
+// read into an item of `out` by `read(record, item)`, which returns "" or
+// what is wrong with the record.
+template <typename Item, typename Read>
+std::string ReadEach(std::string_view bytes, std::size_t size, std::size_t most,
+                     std::vector<Item>& out, Read read) {
+  out.clear();
   if (bytes.size() % size != 0) {
-    return "its " + std::to_string(bytes.size()) + " bytes are not whole " +
-           std::to_string(size) + "-byte records";
+    return "its " + std::to_string(bytes.size()) + " bytes are not whole " + std::to_string(size) +
+           "-byte records";
   }
+  const std::size_t count = bytes.size() / size;
   if (count == 0) return "it holds no record";
   if (count > most) return "it holds more than " + std::to_string(most) + " records";
+  out.reserve(count);
+  for (std::size_t k = 0; k < count; ++k) {
+    Item item;
+    if (std::string wrong = read(Bytes(bytes, k * size), item); !wrong.empty()) {
+      return "record " + std::to_string(k + 1) + ": " + wrong;
+    }
+    out.push_back(item);
+  }
   return "";
 }
 
 bool Within(int32_t value, int32_t least, int32_t most) { return value >= least && value <= most; }
 
 // A text of its field: 1 to width - 1 characters, so that it keeps a NUL.
-bool Fits(std::string_view text, std::size_t width) {
-  return !text.empty() && text.size() < width;
-}
+bool Fits(std::string_view text, std::size_t width) { return !text.empty() && text.size() < width; }
 
 bool IsCodeCharacter(char ch) {
   return (ch >= 'A' && ch <= 'Z') || (ch >= '0' && ch <= '9') || ch == '_';
@@ -59,30 +65,23 @@ char Upper(char ch) { return ch >= 'a' && ch <= 'z' ? static_cast<char>(ch - 'a'
 }  // namespace
 
 std::string ReadFuelIndex(std::string_view bytes, std::vector<FuelPrice>& out) {
-  out.clear();
-  std::size_t count = 0;
-  if (std::string wrong = CountRecords(bytes, formats::fuel_price::kSize, kMostIndexRecords, count);
-      !wrong.empty()) {
-    return wrong;
-  }
-  out.reserve(count);
-  for (std::size_t k = 0; k < count; ++k) {
-    const formats::FuelPriceRecord r =
-        formats::DecodeFuelPrice(Bytes(bytes, k * formats::fuel_price::kSize));
-    if (!IsCalendarDate(r.date)) {
-      return Record(k, "the date " + std::to_string(r.date) + " is not a date (YYYYMMDD)");
-    }
-    if (!out.empty() && r.date <= out.back().date) {
-      return Record(k, "the date " + std::to_string(r.date) + " does not follow " +
-                           std::to_string(out.back().date));
-    }
-    if (!Within(r.priceMills, 1, kMostPriceMills)) {
-      return Record(k, "the price " + std::to_string(r.priceMills) +
-                           " is not 1 to 99999 thousandths of a dollar");
-    }
-    out.push_back({r.date, r.priceMills});
-  }
-  return "";
+  return ReadEach(bytes, formats::fuel_price::kSize, kMostIndexRecords, out,
+                  [&out](const uint8_t* record, FuelPrice& p) -> std::string {
+                    const formats::FuelPriceRecord r = formats::DecodeFuelPrice(record);
+                    if (!IsCalendarDate(r.date)) {
+                      return "the date " + std::to_string(r.date) + " is not a date (YYYYMMDD)";
+                    }
+                    if (!out.empty() && r.date <= out.back().date) {
+                      return "the date " + std::to_string(r.date) + " does not follow " +
+                             std::to_string(out.back().date);
+                    }
+                    if (!Within(r.priceMills, 1, kMostPriceMills)) {
+                      return "the price " + std::to_string(r.priceMills) +
+                             " is not 1 to 99999 thousandths of a dollar";
+                    }
+                    p = {r.date, r.priceMills};
+                    return "";
+                  });
 }
 
 std::string ReadFuelTable(std::string_view bytes, FuelTable& out) {
@@ -141,69 +140,54 @@ std::string ReadFuelTable(std::string_view bytes, FuelTable& out) {
 
 std::string ReadCatalogue(std::string_view bytes, std::vector<Accessorial>& out) {
   namespace layout = formats::accessorial_charge;
-  out.clear();
-  std::size_t count = 0;
-  if (std::string wrong = CountRecords(bytes, layout::kSize, layout::kMostRecords, count);
-      !wrong.empty()) {
-    return wrong;
-  }
-  out.reserve(count);
-  for (std::size_t k = 0; k < count; ++k) {
-    const formats::AccessorialRecord r = formats::DecodeAccessorial(Bytes(bytes, k * layout::kSize));
-    bool codeSound = Fits(r.code, layout::kCode.width);
-    for (char ch : r.code) codeSound = codeSound && IsCodeCharacter(ch);
-    if (!codeSound) return Record(k, "a code is 1 to 15 of A-Z, 0-9 and _");
-    if (!Fits(r.name, layout::kName.width) || !IsPrintable(r.name)) {
-      return Record(k, "a name is 1 to 39 printable characters");
-    }
-    const int32_t most = r.kind == 3 ? kMostPercentBps : kMostAmount;
-    if (!Within(r.kind, 1, 3) || !Within(r.amount, 0, most)) {
-      return Record(k, "its kind is not 1 to 3, or its amount is out of range");
-    }
-    if (!Within(r.minimumCents, 0, kMostAmount) || !Within(r.maximumCents, 0, kMostAmount) ||
-        (r.maximumCents != 0 && r.maximumCents < r.minimumCents)) {
-      return Record(k, "its minimum and maximum are not 0 to 9999999 cents, least first");
-    }
-    Accessorial a;
-    std::memcpy(a.code, r.code.data(), r.code.size());
-    std::memcpy(a.name, r.name.data(), r.name.size());
-    a.kind = r.kind;
-    a.amount = r.amount;
-    a.minimumCents = r.minimumCents;
-    a.maximumCents = r.maximumCents;
-    for (const Accessorial& before : out) {
-      if (std::strcmp(before.code, a.code) == 0) return Record(k, "its code is listed twice");
-    }
-    out.push_back(a);
-  }
-  return "";
+  return ReadEach(bytes, layout::kSize, layout::kMostRecords, out,
+                  [&out](const uint8_t* record, Accessorial& a) -> std::string {
+                    const formats::AccessorialRecord r = formats::DecodeAccessorial(record);
+                    bool codeSound = Fits(r.code, layout::kCode.width);
+                    for (char ch : r.code) codeSound = codeSound && IsCodeCharacter(ch);
+                    if (!codeSound) return "a code is 1 to 15 of A-Z, 0-9 and _";
+                    if (!Fits(r.name, layout::kName.width) || !IsPrintable(r.name)) {
+                      return "a name is 1 to 39 printable characters";
+                    }
+                    const int32_t most = r.kind == 3 ? kMostPercentBps : kMostAmount;
+                    if (!Within(r.kind, 1, 3) || !Within(r.amount, 0, most)) {
+                      return "its kind is not 1 to 3, or its amount is out of range";
+                    }
+                    if (!Within(r.minimumCents, 0, kMostAmount) ||
+                        !Within(r.maximumCents, 0, kMostAmount) ||
+                        (r.maximumCents != 0 && r.maximumCents < r.minimumCents)) {
+                      return "its minimum and maximum are not 0 to 9999999 cents, least first";
+                    }
+                    std::memcpy(a.code, r.code.data(), r.code.size());
+                    std::memcpy(a.name, r.name.data(), r.name.size());
+                    a.kind = r.kind;
+                    a.amount = r.amount;
+                    a.minimumCents = r.minimumCents;
+                    a.maximumCents = r.maximumCents;
+                    for (const Accessorial& before : out) {
+                      if (std::strcmp(before.code, a.code) == 0) return "its code is listed twice";
+                    }
+                    return "";
+                  });
 }
 
 std::string ReadClassMap(std::string_view bytes, std::vector<ClassMapping>& out) {
   namespace layout = formats::class_map;
-  out.clear();
-  std::size_t count = 0;
-  if (std::string wrong = CountRecords(bytes, layout::kSize, layout::kMostRecords, count);
-      !wrong.empty()) {
-    return wrong;
-  }
-  out.reserve(count);
-  for (std::size_t k = 0; k < count; ++k) {
-    const formats::ClassMapRecord r = formats::DecodeClassMap(Bytes(bytes, k * layout::kSize));
-    // A class rates through a line's text of six characters.
-    if (!Fits(r.from, kClassRoom + 1) || !Fits(r.to, kClassRoom + 1) || !IsPrintable(r.from) ||
-        !IsPrintable(r.to)) {
-      return Record(k, "a class is 1 to 6 printable characters");
-    }
-    ClassMapping m;
-    std::memcpy(m.from, r.from.data(), r.from.size());
-    std::memcpy(m.to, r.to.data(), r.to.size());
-    for (const ClassMapping& before : out) {
-      if (std::strcmp(before.from, m.from) == 0) return Record(k, "its class is mapped twice");
-    }
-    out.push_back(m);
-  }
-  return "";
+  return ReadEach(bytes, layout::kSize, layout::kMostRecords, out,
+                  [&out](const uint8_t* record, ClassMapping& m) -> std::string {
+                    const formats::ClassMapRecord r = formats::DecodeClassMap(record);
+                    // A class rates through a line's text of six characters.
+                    if (!Fits(r.from, kClassRoom + 1) || !Fits(r.to, kClassRoom + 1) ||
+                        !IsPrintable(r.from) || !IsPrintable(r.to)) {
+                      return "a class is 1 to 6 printable characters";
+                    }
+                    std::memcpy(m.from, r.from.data(), r.from.size());
+                    std::memcpy(m.to, r.to.data(), r.to.size());
+                    for (const ClassMapping& before : out) {
+                      if (std::strcmp(before.from, m.from) == 0) return "its class is mapped twice";
+                    }
+                    return "";
+                  });
 }
 
 const Accessorial* FindAccessorial(const TariffCharges& charges, std::string_view code) {

@@ -41,13 +41,13 @@ inline void EncodeFuelPrice(const FuelPriceRecord& p, uint8_t* record) {
 // formula).
 namespace fuel_table {
 inline constexpr std::size_t kSize = 32;
-inline constexpr Field kKind{0, 4, Kind::kI32};            // 1 bands, 2 formula
-inline constexpr Field kWeekday{4, 4, Kind::kI32};         // 0 Sunday .. 6 Saturday
-inline constexpr Field kBase{8, 4, Kind::kI32};            // 1 freight charge, 2 gross
-inline constexpr Field kDiscounted{12, 4, Kind::kI32};     // 1: less the bill's discount
-inline constexpr Field kFormulaBase{16, 4, Kind::kI32};    // dollars x 1000
-inline constexpr Field kFormulaStep{20, 4, Kind::kI32};    // dollars x 1000
-inline constexpr Field kFormulaPercent{24, 4, Kind::kI32}; // hundredths of a percent a step
+inline constexpr Field kKind{0, 4, Kind::kI32};             // 1 bands, 2 formula
+inline constexpr Field kWeekday{4, 4, Kind::kI32};          // 0 Sunday .. 6 Saturday
+inline constexpr Field kBase{8, 4, Kind::kI32};             // 1 freight charge, 2 gross
+inline constexpr Field kDiscounted{12, 4, Kind::kI32};      // 1: less the bill's discount
+inline constexpr Field kFormulaBase{16, 4, Kind::kI32};     // dollars x 1000
+inline constexpr Field kFormulaStep{20, 4, Kind::kI32};     // dollars x 1000
+inline constexpr Field kFormulaPercent{24, 4, Kind::kI32};  // hundredths of a percent a step
 inline constexpr Field kBandCount{28, 4, Kind::kI32};
 inline constexpr Field kFields[] = {kKind,        kWeekday,     kBase,           kDiscounted,
                                     kFormulaBase, kFormulaStep, kFormulaPercent, kBandCount};
@@ -84,8 +84,8 @@ struct FuelTableHeader {
 
 inline FuelTableHeader DecodeFuelTableHeader(const uint8_t* record) {
   using namespace fuel_table;
-  return {kKind.I32(record),        kWeekday.I32(record),     kBase.I32(record),
-          kDiscounted.I32(record),  kFormulaBase.I32(record), kFormulaStep.I32(record),
+  return {kKind.I32(record),           kWeekday.I32(record),     kBase.I32(record),
+          kDiscounted.I32(record),     kFormulaBase.I32(record), kFormulaStep.I32(record),
           kFormulaPercent.I32(record), kBandCount.I32(record)};
 }
 
@@ -145,8 +145,8 @@ struct AccessorialRecord {
 
 inline AccessorialRecord DecodeAccessorial(const uint8_t* record) {
   using namespace accessorial_charge;
-  return {kCode.Text(record),   kName.Text(record),    kKind.I32(record),
-          kAmount.I32(record),  kMinimum.I32(record),  kMaximum.I32(record)};
+  return {kCode.Text(record),  kName.Text(record),   kKind.I32(record),
+          kAmount.I32(record), kMinimum.I32(record), kMaximum.I32(record)};
 }
 
 // Texts are NUL-filled to their width.

@@ -18,8 +18,7 @@ namespace {
 
 // Prices published Mondays 2026-03-02 (3.749) and 03-09 (3.750), in effect
 // from the Tuesday after; the bands meet at 3.750.
-const kit::FuelTable kBands{.weekday = 2,
-                            .bands = {{3700, 3750, 2400}, {3750, 3800, 2450}}};
+const kit::FuelTable kBands{.weekday = 2, .bands = {{3700, 3750, 2400}, {3750, 3800, 2450}}};
 
 const std::vector<kit::Accessorial> kCatalogue = {
     {"LIFTGATE", "liftgate delivery", kit::ChargeKind::kFlat, 8500, 0, 0},
@@ -78,10 +77,10 @@ TEST(DensityClasses, EachTierStartsAtItsLeastDensity) {
     int64_t least;
     const char* current;  // 13 tiers
     const char* earlier;  // 11 tiers
-  } tiers[] = {{5000, "50", "60"},  {3500, "55", "60"},    {3000, "60", "60"},
-               {2250, "65", "65"},  {1500, "70", "70"},    {1200, "85", "85"},
+  } tiers[] = {{5000, "50", "60"},     {3500, "55", "60"},  {3000, "60", "60"},
+               {2250, "65", "65"},     {1500, "70", "70"},  {1200, "85", "85"},
                {1000, "92.5", "92.5"}, {800, "100", "100"}, {600, "125", "125"},
-               {400, "175", "150"}, {200, "250", "250"},   {100, "300", "300"},
+               {400, "175", "150"},    {200, "250", "250"}, {100, "300", "300"},
                {0, "400", "400"}};
   const charges::DensityScale& current = charges::DensityScaleOn(20250719);
   const charges::DensityScale& earlier = charges::DensityScaleOn(20250718);
@@ -153,7 +152,8 @@ TEST(FuelSurcharge, TheIndexPriceInEffectAndItsBand) {
   EXPECT_EQ(bill.fuel_surcharge_cents, 0);
   EXPECT_EQ(bill.amount_due_cents, 9030);
   ASSERT_EQ(bill.warning_count, 1);
-  EXPECT_STREQ(bill.warnings[0].message, "no ship date: the tariff's fuel surcharge is not figured");
+  EXPECT_STREQ(bill.warnings[0].message,
+               "no ship date: the tariff's fuel surcharge is not figured");
 }
 
 // A price above every band is refused; the formula counts whole steps.
@@ -186,13 +186,13 @@ TEST(Accessorials, EachKindWithItsMinimumAndMaximum) {
     const char* code;
     int64_t amount;
   } cases[] = {
-      {100, "liftgate", 8500},     // flat, either case
-      {100, "INSIDE", 9500},       // 9.50 raised to the minimum 95.00
-      {2000, "INSIDE", 19000},     // 20 cwt x 9.50
-      {5000, "INSIDE", 45000},     // 475.00 cut to the maximum
-      {100, "GUARANTEED", 7500},   // 30 % of 90.30 = 27.09, raised
-      {2000, "GUARANTEED", 39780}, // 30 % of 1326.00
-      {5000, "GUARANTEED", 60000}, // 30 % of 2915.00 = 874.50, cut
+      {100, "liftgate", 8500},      // flat, either case
+      {100, "INSIDE", 9500},        // 9.50 raised to the minimum 95.00
+      {2000, "INSIDE", 19000},      // 20 cwt x 9.50
+      {5000, "INSIDE", 45000},      // 475.00 cut to the maximum
+      {100, "GUARANTEED", 7500},    // 30 % of 90.30 = 27.09, raised
+      {2000, "GUARANTEED", 39780},  // 30 % of 1326.00
+      {5000, "GUARANTEED", 60000},  // 30 % of 2915.00 = 874.50, cut
   };
   for (const Case& c : cases) {
     brant_shipment s = OneLine("100", c.pounds);
@@ -270,7 +270,8 @@ TEST(DensityClasses, ClassFromTheUnitsByShipDateAndThroughTheClassMap) {
   const brant_bill bill = Rated(fak.get(), Dimensioned(1100, 1, 48, 40, 90));
   EXPECT_STREQ(bill.lines[0].freight_class, "92");
   EXPECT_STREQ(bill.lines[0].class_before_map, "92.5");
-  EXPECT_EQ(NotesOf(bill, BRANT_NOTE_CLASS_MAP), "line 1: class 92.5 rates as 92 (the tariff's class map)\n");
+  EXPECT_EQ(NotesOf(bill, BRANT_NOTE_CLASS_MAP),
+            "line 1: class 92.5 rates as 92 (the tariff's class map)\n");
   // A class given rates through the map as well; one it does not name, as given.
   EXPECT_STREQ(Rated(fak.get(), OneLine("77.5", 100)).lines[0].freight_class, "77");
   EXPECT_STREQ(Rated(fak.get(), OneLine("85", 100)).lines[0].class_before_map, "");
@@ -328,8 +329,8 @@ TEST(ChargeFiles, UnsoundFilesRefuseTheOpen) {
                        static_cast<char>((v >> 16) & 0xff), static_cast<char>((v >> 24) & 0xff)};
   };
   const std::string header = i32(1) + i32(2) + i32(1) + i32(0) + i32(0) + i32(0) + i32(0) + i32(2);
-  const std::string gap = header + i32(3700) + i32(3750) + i32(2400) + i32(3760) + i32(3800) +
-                          i32(2450);
+  const std::string gap =
+      header + i32(3700) + i32(3750) + i32(2400) + i32(3760) + i32(3800) + i32(2450);
   const std::string index = i32(20260309) + i32(3750);
   struct Case {
     const char* extension;

@@ -57,9 +57,9 @@ std::string AccessorialFile(const std::vector<Accessorial>& catalogue) {
     RequireFits(a.code, layout::kCode.width - 1, "accessorial code");
     RequireFits(a.name, layout::kName.width - 1, "accessorial name");
     std::string record = ZeroRecord(layout::kSize);
-    formats::EncodeAccessorial({a.code, a.name, static_cast<int32_t>(a.kind), a.amount,
-                                a.minimumCents, a.maximumCents},
-                               Image(record));
+    formats::EncodeAccessorial(
+        {a.code, a.name, static_cast<int32_t>(a.kind), a.amount, a.minimumCents, a.maximumCents},
+        Image(record));
     out += record;
   }
   return Checked(out, ".ACL", [](const std::string& bytes) {
