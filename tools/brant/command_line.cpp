@@ -88,7 +88,7 @@ void AddShipmentOptions(CLI::App& command, ShipmentOptions& s) {
             if (!code.empty() && code.find_first_of(" \t;,") == std::string::npos) return "";
             return "\"" + code + "\": give one code, without blanks, \";\" or \",\"";
           },
-          "CODE"));
+          ""));
 }
 
 void AddTariffOptions(CLI::App& command, TariffOptions& t) {
