@@ -1,9 +1,9 @@
 // The bill as a table for people.
 #include <cstdio>
 #include <cstring>
-#include <string_view>
 #include <iomanip>
 #include <ostream>
+#include <string_view>
 
 #include "amounts.h"
 #include "bill_output.h"
