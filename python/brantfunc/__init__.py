@@ -18,8 +18,10 @@ cluster.
 """
 
 import dataclasses
+import datetime
 import decimal
 import os
+import re
 from decimal import Decimal
 from typing import Any, Iterable, Mapping, Sequence, Union
 
@@ -29,13 +31,14 @@ import pandas as pd
 from . import _brant
 
 __all__ = [
-    "Tariff", "Bill", "BillLine", "Step", "BillWarning", "Note",
+    "Tariff", "Bill", "BillLine", "Step", "BillWarning", "Note", "AccessorialCharge",
     "BrantError", "RatingRefused", "TariffError", "BILL_COLUMNS", "version",
 ]
 
 PathLike = Union[str, "os.PathLike[str]"]
 Amount = Union[int, str, Decimal]
-Line = Sequence[Any]  # (freight class, weight in pounds)
+Line = Sequence[Any]  # (freight class or handling units, weight in pounds)
+ShipDate = Union[datetime.date, str, None]
 
 MAX_LINES: int = _brant.MAX_LINES
 DEFAULT_FILE_BUDGET: int = _brant.DEFAULT_FILE_BUDGET
@@ -111,6 +114,8 @@ class BillLine:
     rate_cents: int         #: per 100 pounds, at the weight break billed
     charge_cents: int
     substituted: bool       #: the tariff's profile rated a substitute class
+    density_hundredths: int = 0   #: lb/ft3 x 100 when the class came from the density
+    class_before_map: str = ""    #: the class given or found, when the class map rated another
 
     rate = _money("rate_cents", "The rate per 100 pounds, in dollars.")
     charge = _money("charge_cents", "The line's charge, in dollars.")
@@ -128,6 +133,17 @@ class Step:
 
 
 @dataclasses.dataclass(frozen=True)
+class AccessorialCharge:
+    """An accessorial of the tariff's catalogue, as the shipment asked for it."""
+    code: str               #: "LIFTGATE"
+    name: str               #: "Liftgate delivery"
+    kind: str               #: "flat", "per_cwt" (per 100 lb) or "percent" (of the freight charge)
+    amount_cents: int
+
+    amount = _money("amount_cents", "The charge, in dollars.")
+
+
+@dataclasses.dataclass(frozen=True)
 class BillWarning:
     """The rating stands, but a person should know this."""
     record_status: int      #: the record interface's status, 0 for a note of brant.h
@@ -137,7 +153,8 @@ class BillWarning:
 @dataclasses.dataclass(frozen=True)
 class Note:
     """How the rate was found (only when the shipment asked to explain)."""
-    kind: str               #: method, leg, rate_basis, adjustment, break, deficit, discount
+    kind: str               #: method, leg, rate_basis, adjustment, break, deficit, discount,
+                            #: density, class_map, fuel, accessorial
     text: str
 
 
@@ -180,6 +197,13 @@ class Bill:
     hawaii_table1_percent_cents: int
     hawaii_other_cents: int
     hawaii_other_percent_cents: int
+    ship_date: datetime.date | None         #: as given
+    fuel_index_date: datetime.date | None   #: of the fuel index price in effect
+    fuel_price_mills: int           #: dollars a gallon x 1000: 3900 is 3.900
+    fuel_percent_bps: int           #: the fuel table's percentage, in hundredths
+    fuel_base_cents: int            #: the charge the percentage is of
+    fuel_surcharge_cents: int       #: 0 without a ship date or a fuel table
+    accessorials: tuple[AccessorialCharge, ...]
     transit_days: int | None        #: None when not asked for or not known
     origin_terminal: str
     destination_terminal: str
@@ -195,6 +219,12 @@ class Bill:
     minimum_charge = _money("minimum_charge_cents", "The tariff minimum, in dollars.")
     weight_tier = _money("weight_tier_cents", "The weight tier charge, in dollars.")
     zone_charge = _money("zone_charge_cents", "The zone charge, in dollars.")
+    fuel_surcharge = _money("fuel_surcharge_cents", "The fuel surcharge, in dollars.")
+
+    @property
+    def accessorial_total_cents(self) -> int:
+        """The accessorial charges together, in cents."""
+        return sum(a.amount_cents for a in self.accessorials)
 
     @property
     def hawaiian_cents(self) -> int:
@@ -209,6 +239,9 @@ class Bill:
         fields["steps"] = tuple(Step(**step) for step in d["steps"])
         fields["warnings"] = tuple(BillWarning(**w) for w in d["warnings"])
         fields["notes"] = tuple(Note(**n) for n in d["notes"])
+        fields["accessorials"] = tuple(AccessorialCharge(**a) for a in d["accessorials"])
+        for name in ("ship_date", "fuel_index_date"):
+            fields[name] = _date_of(d[name])
         fields["transit_days"] = d["transit_days"] if d["transit_days"] >= 0 else None
         return cls(tariff=tariff, **fields)
 
@@ -229,8 +262,13 @@ class Bill:
         out += ["", f"  {'Class':<8}{'Pounds':>8}{'Rate/cwt':>12}{'Charge':>12}"]
         for line in self.lines:
             mark = "*" if line.substituted else ""
+            whence = ""
+            if line.density_hundredths:
+                whence = f"  density {_dollars(line.density_hundredths)} lb/ft3"
+            if line.class_before_map:
+                whence += f"  class {line.class_before_map} by the class map"
             out.append(f"  {line.freight_class + mark:<8}{line.weight:>8}"
-                       f"{money(line.rate_cents)}{money(line.charge_cents)}")
+                       f"{money(line.rate_cents)}{money(line.charge_cents)}{whence}")
         if self.deficit_won:
             out.append(f"  {'deficit':<8}{self.deficit_weight:>8}"
                        f"{money(self.deficit_rate_cents)}{money(self.deficit_charge_cents)}")
@@ -238,6 +276,11 @@ class Bill:
         out.append(f"  {f'discount {_dollars(self.discount_bps)} %':<28}"
                    f"{money(-self.discount_cents)}")
         out.append(f"  {'net (line haul)':<28}{money(self.net_cents)}")
+        if self.fuel_index_date is not None:
+            out.append(f"  {f'fuel {_dollars(self.fuel_percent_bps)} %':<28}"
+                       f"{money(self.fuel_surcharge_cents)}")
+        for a in self.accessorials:
+            out.append(f"  {a.code:<28}{money(a.amount_cents)}")
         if self.notes:
             out += ["", "How the rate was found:"]
             out += [f"  {note.kind}: {note.text}" for note in self.notes]
@@ -268,8 +311,55 @@ def _hundredths(value: Amount, what: str) -> int:
     return int(scaled)
 
 
+def _date_of(yyyymmdd: int) -> datetime.date | None:
+    return None if yyyymmdd == 0 else datetime.date(
+        yyyymmdd // 10000, yyyymmdd // 100 % 100, yyyymmdd % 100)
+
+
+_ISO_DATE = re.compile(r"[0-9]{4}-[0-9]{2}-[0-9]{2}")
+
+
+def _ship_date(value: ShipDate) -> int:
+    """A date, or its "YYYY-MM-DD", as YYYYMMDD; None is 0."""
+    if value is None:
+        return 0
+    if isinstance(value, str):
+        if not _ISO_DATE.fullmatch(value):
+            raise ValueError(f"ship_date {value!r}: give a real date as YYYY-MM-DD (2026-03-10)")
+        try:
+            value = datetime.date.fromisoformat(value)
+        except ValueError:
+            raise ValueError(f"ship_date {value!r}: give a real date as YYYY-MM-DD "
+                             "(2026-03-10)") from None
+    elif isinstance(value, datetime.datetime) or not isinstance(value, datetime.date):
+        raise TypeError(f"ship_date: give a datetime.date or 'YYYY-MM-DD', "
+                        f"not {type(value).__name__}")
+    return value.year * 10000 + value.month * 100 + value.day
+
+
+def _accessorial_codes(codes: Iterable[str]) -> list[str]:
+    if isinstance(codes, str):
+        raise TypeError("accessorials: give a list of codes, ['LIFTGATE'], not one text")
+    codes = list(codes)
+    if not all(isinstance(code, str) for code in codes):
+        raise TypeError("accessorials: each code is a str")
+    return codes
+
+
+def _line(line: Any) -> Any:
+    """A line with its handling units as numbers, ((48, 40, 60), 800) or
+    ((3, 48, 40, 60), 2400), as the text "48x40x60" or "3@48x40x60"."""
+    if isinstance(line, (tuple, list)) and len(line) == 2 and isinstance(line[0], (tuple, list)):
+        sides = [str(n) for n in line[0]]
+        if len(sides) == 4:
+            return (f"{sides[0]}@{'x'.join(sides[1:])}", line[1])
+        return ("x".join(sides), line[1])
+    return line
+
+
 def _shipment_options(discount: Amount, break_discount: Amount, floor: Amount,
-                      discount_on: str, transit_days: bool, explain: bool):
+                      discount_on: str, transit_days: bool, explain: bool,
+                      ship_date: ShipDate = None, accessorials: Iterable[str] = ()):
     if discount_on not in ("charges", "rates"):
         raise ValueError(f"discount_on {discount_on!r}: give 'charges' or 'rates'")
     return _brant.ShipmentOptions(
@@ -277,7 +367,8 @@ def _shipment_options(discount: Amount, break_discount: Amount, floor: Amount,
         break_discount_bps=_hundredths(break_discount, "break_discount"),
         floor_cents=_hundredths(floor, "floor"),
         discount_on_rates=discount_on == "rates",
-        transit_days=bool(transit_days), explain=bool(explain))
+        transit_days=bool(transit_days), explain=bool(explain),
+        ship_date=_ship_date(ship_date), accessorials=_accessorial_codes(accessorials))
 
 
 # ---- Frames -----------------------------------------------------------------
@@ -289,10 +380,12 @@ BILL_COLUMNS: tuple[str, ...] = (
     "gross_cents", "discount_cents", "net_cents", "minimum_charge_cents",
     "minimum_discount_cents", "floor_cents", "weight_tier_cents", "zone_charge_cents",
     "hawaiian_cents", "amount_due_cents", "amount_due", "transit_days",
-    "origin_terminal", "destination_terminal")
+    "origin_terminal", "destination_terminal", "fuel_surcharge_cents",
+    "accessorial_total_cents", "accessorial_charges")
 
 _TEXT_COLUMNS = {"result", "message", "field", "rate_basis", "method", "origin_state",
-                 "destination_state", "origin_terminal", "destination_terminal"}
+                 "destination_state", "origin_terminal", "destination_terminal",
+                 "accessorial_charges"}
 _WHOLE_COLUMNS = {"status": "int32", "record_status": "int32"}
 _BATCH_HELP = ("the frame names the columns: "
                "origin,destination,class1,weight1,...,class8,weight8")
@@ -304,7 +397,7 @@ def _canonical(column: Any) -> str | None:
     if not isinstance(column, str):
         return None
     name = column.lower()
-    if name in ("origin", "destination"):
+    if name in ("origin", "destination", "ship_date", "accessorials"):
         return name
     for stem in ("class", "weight"):
         number = name[len(stem):]
@@ -338,13 +431,27 @@ def _shipment_columns(frame: pd.DataFrame):
         raise ValueError(f"missing column{'s' if len(missing) > 1 else ''} "
                          f"{', '.join(missing)}; {_BATCH_HELP}")
     return found["origin"], found["destination"], [
-        (found[f"class{n}"], found[f"weight{n}"]) for n in lines]
+        (found[f"class{n}"], found[f"weight{n}"]) for n in lines], \
+        found.get("ship_date"), found.get("accessorials")
 
 
 def _cells(series: pd.Series):
     """A column as the extension reads it: object values and missing flags."""
     values = np.ascontiguousarray(series.to_numpy(dtype=object))
     return values, np.ascontiguousarray(series.isna().to_numpy(dtype=bool))
+
+
+def _date_cells(series: pd.Series):
+    """A ship date column as "YYYY-MM-DD" texts: dates and midnight
+    timestamps become their day; any other value stays as it is, for the
+    row to be refused."""
+    def text(value):
+        if isinstance(value, datetime.datetime):
+            return value.date().isoformat() if value.time() == datetime.time() else str(value)
+        return value.isoformat() if isinstance(value, datetime.date) else value
+    if pd.api.types.is_datetime64_any_dtype(series.dtype):
+        series = series.astype(object)
+    return _cells(series.map(text, na_action="ignore"))
 
 
 def _bill_frame(columns: Mapping[str, np.ndarray], index: pd.Index,
@@ -490,7 +597,8 @@ class Tariff:
     def rate(self, origin: str, destination: str, lines: Iterable[Line], *,
              discount: Amount = 0, break_discount: Amount = 0, floor: Amount = 0,
              discount_on: str = "charges", transit_days: bool = False,
-             explain: bool = False) -> Bill:
+             explain: bool = False, ship_date: ShipDate = None,
+             accessorials: Iterable[str] = ()) -> Bill:
         """Rates one shipment and returns its bill.
 
         Args:
@@ -498,7 +606,11 @@ class Tariff:
                 five-digit ZIP ("60601"), a Canadian postal code ("M5V 3L9",
                 "m5v3l9"), a Mexican point ("64000M").
             lines: one to eight (freight class, pounds) pairs:
-                ``[("100", 1200), ("77.5", 300)]``.
+                ``[("100", 1200), ("77.5", 300)]``; a line's handling units
+                may stand for its class, as ``"48x40x60"`` or
+                ``"3@48x40x60"`` (three units; the pounds are of all
+                three) or as numbers, ``(48, 40, 60)`` or ``(3, 48, 40,
+                60)``: the class then comes from the density.
             discount: percent off the tariff minimum, 0 to 99.99 ("10.5",
                 Decimal or int; at most two decimals).
             break_discount: percent off the charges of every weight break.
@@ -508,6 +620,11 @@ class Tariff:
             transit_days: look up terminals and transit days (needs a
                 ``service_guide``; without one the bill has a warning).
             explain: fill ``bill.notes``: how the rate was found.
+            ship_date: a ``datetime.date`` or ``"YYYY-MM-DD"``: chooses the
+                fuel surcharge and the density scale (none: no fuel
+                surcharge, and the latest scale).
+            accessorials: codes of the tariff's catalogue, up to eight:
+                ``["LIFTGATE", "INSIDE"]``.
 
         Raises:
             RatingRefused: the shipment cannot be rated; its ``field``,
@@ -521,8 +638,8 @@ class Tariff:
             print(bill.explain())
         """
         options = _shipment_options(discount, break_discount, floor, discount_on,
-                                    transit_days, explain)
-        lines = list(lines)
+                                    transit_days, explain, ship_date, accessorials)
+        lines = [_line(line) for line in lines]
         rated, result = self._handle.rate(origin, destination, lines, options)
         if not rated:
             raise RatingRefused(result)
@@ -530,13 +647,20 @@ class Tariff:
 
     def rate_frame(self, frame: pd.DataFrame, *, threads: int | None = None,
                    discount: Amount = 0, break_discount: Amount = 0, floor: Amount = 0,
-                   discount_on: str = "charges", transit_days: bool = False) -> pd.DataFrame:
+                   discount_on: str = "charges", transit_days: bool = False,
+                   ship_date: ShipDate = None,
+                   accessorials: Iterable[str] = ()) -> pd.DataFrame:
         """Rates every row of a frame and returns it with the bill's columns.
 
         The frame's columns are those ``brant batch`` reads, named in any
         case: ``origin``, ``destination``, ``class1``, ``weight1``, and up
         to ``class8``, ``weight8``; each row's lines with neither class nor
-        weight are left out. Read postal codes as text
+        weight are left out. A class cell may give the line's handling
+        units instead (``48x40x60``, ``3@48x40x60``). Optional columns
+        ``ship_date`` (dates, or ``YYYY-MM-DD`` texts) and ``accessorials``
+        (codes separated by blanks or ``;``) give a row its own; a missing
+        cell takes the ``ship_date`` and ``accessorials`` given here. Read
+        postal codes as text
         (``pd.read_csv(..., dtype=str)``): a ZIP read as a number loses its
         leading zero. Every other column is kept as it is.
 
@@ -546,8 +670,10 @@ class Tariff:
         ``record_status`` of a refusal, ``rate_basis``, ``method``, the
         states, the weights, each amount in cents (``amount_due_cents``,
         ...; nullable Int64, NA for a refused row), ``amount_due`` as a
-        Decimal (None when refused), ``transit_days`` (NA when unknown)
-        and, with ``transit_days=True``, the terminals.
+        Decimal (None when refused), ``transit_days`` (NA when unknown),
+        with ``transit_days=True`` the terminals, then
+        ``fuel_surcharge_cents``, ``accessorial_total_cents`` and
+        ``accessorial_charges`` (``"LIFTGATE=75.00;INSIDE=41.50"``).
 
         A bad row never raises: it is kept and marked refused. The rows are
         rated in C++ on ``threads`` threads (default: every core this
@@ -558,13 +684,15 @@ class Tariff:
             ValueError: the frame lacks a column it needs, names one twice,
                 or has a column of a name the bill adds.
         """
-        origin, destination, lines = _shipment_columns(frame)
+        origin, destination, lines, dates, codes = _shipment_columns(frame)
         options = _shipment_options(discount, break_discount, floor, discount_on,
-                                    transit_days, False)
+                                    transit_days, False, ship_date, accessorials)
         threads = _default_threads() if threads is None else int(threads)
         if threads < 1:
             raise ValueError(f"threads {threads}: give 1 or more")
         columns = self._handle.rate_columns(
             _cells(frame[origin]), _cells(frame[destination]),
-            [_cells(frame[c]) + _cells(frame[w]) for c, w in lines], options, threads)
+            [_cells(frame[c]) + _cells(frame[w]) for c, w in lines], options, threads,
+            ship_date=None if dates is None else _date_cells(frame[dates]),
+            accessorials=None if codes is None else _cells(frame[codes]))
         return _joined(frame, _bill_frame(columns, frame.index, transit_days))

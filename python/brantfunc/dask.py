@@ -23,7 +23,7 @@ no tariff of its own when the workers read it from storage.
 import hashlib
 import os
 import threading
-from typing import Any
+from typing import Any, Sequence
 
 import dask.dataframe as dd
 from distributed.diagnostics.plugin import WorkerPlugin
@@ -107,6 +107,7 @@ def _rate_partition(partition, tariff_path, open_options, rate_options):
 def rate(ddf: dd.DataFrame, tariff_path: PathLike, *, threads: int = 1,
          discount: Amount = 0, break_discount: Amount = 0, floor: Amount = 0,
          discount_on: str = "charges", transit_days: bool = False,
+         ship_date: Any = None, accessorials: Sequence[str] = (),
          **open_options: Any) -> dd.DataFrame:
     """Rates every row of a Dask DataFrame; a Dask DataFrame of the bills.
 
@@ -125,15 +126,18 @@ def rate(ddf: dd.DataFrame, tariff_path: PathLike, *, threads: int = 1,
         threads: threads rating each partition. One by default: a worker
             already runs one task per thread it has; raise it for workers
             started with a single thread and several cores.
-        discount, break_discount, floor, discount_on, transit_days: as in
-            :meth:`brantfunc.Tariff.rate`, for every row.
+        discount, break_discount, floor, discount_on, transit_days,
+            ship_date, accessorials: as in :meth:`brantfunc.Tariff.rate`,
+            for every row (a row's own ``ship_date`` or ``accessorials``
+            cell, when the frame has the column, wins).
         open_options: as :class:`brantfunc.Tariff` takes them
             (``service_guide``, ``engine``, ``file_budget``, ...), with
             paths as the workers see them.
     """
     rate_options = {"threads": threads, "discount": discount,
                     "break_discount": break_discount, "floor": floor,
-                    "discount_on": discount_on, "transit_days": transit_days}
+                    "discount_on": discount_on, "transit_days": transit_days,
+                    "ship_date": ship_date, "accessorials": list(accessorials)}
     meta = bill_meta(ddf._meta, transit_days=transit_days)
     return ddf.map_partitions(_rate_partition, os.fspath(tariff_path), open_options,
                               rate_options, meta=meta)

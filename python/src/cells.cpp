@@ -7,6 +7,8 @@
 #include <limits>
 #include <string_view>
 
+#include "shipment_forms.h"
+
 namespace brantpy {
 namespace {
 
@@ -71,6 +73,59 @@ bool RefuseBroken(const TextCell& cell, brant_field field, int line, brant_error
                   "code alone", name, cell.text);
   }
   Refuse(error, field, line, cell.text, message);
+  return true;
+}
+
+// Handling units of a class cell into `line`; false with the refusal.
+bool TakeUnits(const char* text, int line, brant_line& out, brant_error& error) {
+  const std::optional<brant::tool::HandlingUnits> units = brant::tool::ParseHandlingUnits(text);
+  if (!units) {
+    char message[sizeof error.message];
+    std::snprintf(message, sizeof message,
+                  "line %d dimensions \"%.60s\": give LxWxH (48x40x60) or N@LxWxH "
+                  "(3@48x40x60), whole inches and units 1 to 999", line, text);
+    Refuse(error, BRANT_FIELD_DIMENSIONS, line, text, message);
+    return false;
+  }
+  out.freight_class = "";
+  out.units = units->units;
+  out.length_in = units->length;
+  out.width_in = units->width;
+  out.height_in = units->height;
+  return true;
+}
+
+// The row's ship date and accessorials, else the options'; `codes` keeps
+// the row's. False with the refusal.
+bool TakeCharges(const ShipmentCells& cells, const ShipmentOptions& options,
+                 std::vector<std::string>& codes, brant_shipment& s, brant_error& error) {
+  char message[sizeof error.message];
+  s.ship_date = options.ship_date;
+  if (cells.ship_date.text != nullptr) {
+    const std::optional<int32_t> date = brant::tool::ParseShipDate(cells.ship_date.text);
+    if (cells.ship_date.broken || !date) {
+      std::snprintf(message, sizeof message,
+                    "ship date \"%.60s\": give a real date as YYYY-MM-DD (2026-03-10)",
+                    cells.ship_date.text);
+      Refuse(error, BRANT_FIELD_SHIP_DATE, 0, cells.ship_date.text, message);
+      return false;
+    }
+    s.ship_date = *date;
+  }
+  const std::vector<std::string>* given = &options.accessorials;
+  if (cells.accessorials.text != nullptr) {
+    codes = brant::tool::SplitAccessorials(cells.accessorials.text);
+    given = &codes;
+  }
+  if (given->size() > BRANT_MAX_ACCESSORIALS) {
+    std::snprintf(message, sizeof message, "%zu accessorials: give at most %d", given->size(),
+                  BRANT_MAX_ACCESSORIALS);
+    Refuse(error, BRANT_FIELD_ACCESSORIAL, BRANT_MAX_ACCESSORIALS + 1,
+           (*given)[BRANT_MAX_ACCESSORIALS], message);
+    return false;
+  }
+  s.accessorial_count = static_cast<int32_t>(given->size());
+  for (std::size_t i = 0; i < given->size(); ++i) s.accessorials[i] = (*given)[i].c_str();
   return true;
 }
 
@@ -194,10 +249,17 @@ brant_status RateCells(const brant_tariff& tariff, const ShipmentCells& cells,
                     weight.shown, kMostPounds);
       return Refuse(error, BRANT_FIELD_WEIGHT, number, weight.shown, message);
     }
-    s.lines[s.line_count].freight_class = freightClass.text != nullptr ? freightClass.text : "";
-    s.lines[s.line_count].weight = weight.pounds;
+    brant_line& line = s.lines[s.line_count];
+    line.weight = weight.pounds;
+    line.freight_class = freightClass.text != nullptr ? freightClass.text : "";
+    if (freightClass.text != nullptr && brant::tool::IsDimensionsForm(freightClass.text) &&
+        !TakeUnits(freightClass.text, number, line, error)) {
+      return error.status;
+    }
     ++s.line_count;
   }
+  std::vector<std::string> codes;
+  if (!TakeCharges(cells, options, codes, s, error)) return error.status;
   // More lines than a shipment has: the library refuses the count.
   if (cells.line_count > BRANT_MAX_LINES) s.line_count = cells.line_count;
   s.discount_bps = options.discount_bps;

@@ -57,16 +57,22 @@ struct ShipmentOptions {
   bool discount_on_rates = false;
   bool transit_days = false;
   bool explain = false;
+  int32_t ship_date = 0;                  // YYYYMMDD; 0: none
+  std::vector<std::string> accessorials;  // codes
 };
 
 // One shipment's cells as the library takes them. Lines with neither a
 // class nor a weight are left out and the rest move up, as `brant batch`
-// does with its empty fields.
+// does with its empty fields. A class cell may give handling units
+// instead ("48x40x60", "3@48x40x60"). A row's ship date ("YYYY-MM-DD")
+// and accessorials ("LIFTGATE;INSIDE"), when given, replace the options'.
 struct ShipmentCells {
   TextCell origin;
   TextCell destination;
   TextCell classes[BRANT_MAX_LINES];
   WeightCell weights[BRANT_MAX_LINES];
+  TextCell ship_date;
+  TextCell accessorials;
   // Of classes and weights given, before they move up; past
   // BRANT_MAX_LINES only to have the library refuse the count.
   int line_count = 0;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -48,6 +50,7 @@ std::vector<Cell> ReadColumn(py::handle pair, std::size_t rows, Read read) {
 struct Outcomes {
   explicit Outcomes(std::size_t rows, bool transit)
       : result(rows), status(rows), record_status(rows), field(rows), message(rows),
+        accessorial_charges(rows),
         rate_basis(rows * 8), origin_state(rows * 4), destination_state(rows * 4),
         method(rows), total_weight(rows), billed_weight(rows), transit_days(rows),
         terminals(transit ? rows * 10 : 0) {
@@ -55,7 +58,8 @@ struct Outcomes {
   }
 
   enum Money { kGross, kDiscount, kNet, kMinimum, kMinimumDiscount, kFloor, kWeightTier,
-               kZone, kHawaiian, kAmountDue, kMoneyColumns };
+               kZone, kHawaiian, kAmountDue, kFuelSurcharge, kAccessorialTotal,
+               kMoneyColumns };
 
   void Keep(std::size_t row, brant_status rating, const brant_bill& b, const brant_error& e) {
     status[row] = rating;
@@ -88,8 +92,25 @@ struct Outcomes {
         b.minimum_discount_cents, b.floor_cents, b.weight_tier_cents, b.zone_charge_cents,
         b.hawaii_table1_cents + b.hawaii_table1_percent_cents + b.hawaii_other_cents +
             b.hawaii_other_percent_cents,
-        b.amount_due_cents};
+        b.amount_due_cents, b.fuel_surcharge_cents, AccessorialTotal(b)};
     for (int m = 0; m < kMoneyColumns; ++m) money[m][row] = values[m];
+    // Each as CODE=AMOUNT joined by ";", as brant batch writes them.
+    for (int i = 0; i < b.accessorial_count && i < BRANT_MAX_ACCESSORIALS; ++i) {
+      const int64_t cents = b.accessorials[i].amount_cents;
+      char amount[32];
+      std::snprintf(amount, sizeof amount, "%s%lld.%02lld", cents < 0 ? "-" : "",
+                    std::llabs(cents) / 100, std::llabs(cents) % 100);
+      std::string& text = accessorial_charges[row];
+      text.append(i > 0 ? ";" : "").append(b.accessorials[i].code).append("=").append(amount);
+    }
+  }
+
+  static int64_t AccessorialTotal(const brant_bill& b) {
+    int64_t total = 0;
+    for (int i = 0; i < b.accessorial_count && i < BRANT_MAX_ACCESSORIALS; ++i) {
+      total += b.accessorials[i].amount_cents;
+    }
+    return total;
   }
 
   std::vector<int8_t> result;
@@ -97,6 +118,7 @@ struct Outcomes {
   std::vector<int32_t> record_status;
   std::vector<int8_t> field;
   std::vector<std::string> message;
+  std::vector<std::string> accessorial_charges;
   std::vector<char> rate_basis, origin_state, destination_state;  // fixed-width texts
   std::vector<int8_t> method;
   std::vector<int32_t> total_weight, billed_weight, transit_days;
@@ -145,7 +167,8 @@ std::string_view FixedText(const std::vector<char>& texts, std::size_t row, std:
 }  // namespace
 
 py::dict RateColumns(const OpenTariff& tariff, py::tuple origin, py::tuple destination,
-                     py::list lines, const ShipmentOptions& options, int threads) {
+                     py::list lines, const ShipmentOptions& options, int threads,
+                     py::object ship_date, py::object accessorials) {
   if (lines.size() > BRANT_MAX_LINES) throw py::value_error("a shipment has at most 8 lines");
   if (origin.size() != 2) throw py::value_error("a column is a pair of values and missing flags");
   const std::size_t rows = py::len(origin[0]);
@@ -164,6 +187,12 @@ py::dict RateColumns(const OpenTariff& tariff, py::tuple origin, py::tuple desti
     classes.push_back(ReadColumn<TextCell>(py::make_tuple(parts[0], parts[1]), rows, text));
     weights.push_back(ReadColumn<WeightCell>(py::make_tuple(parts[2], parts[3]), rows, weight));
   }
+  // Columns a frame may lack: then every row's cell is missing.
+  auto optional = [&](const py::object& pair) {
+    return pair.is_none() ? std::vector<TextCell>(rows) : ReadColumn<TextCell>(pair, rows, text);
+  };
+  const std::vector<TextCell> shipDates = optional(ship_date);
+  const std::vector<TextCell> codes = optional(accessorials);
 
   Outcomes out(rows, options.transit_days);
   bool closed = false;
@@ -186,6 +215,8 @@ py::dict RateColumns(const OpenTariff& tariff, py::tuple origin, py::tuple desti
         for (std::size_t row = first; row < last; ++row) {
           cells.origin = origins[row];
           cells.destination = destinations[row];
+          cells.ship_date = shipDates[row];
+          cells.accessorials = codes[row];
           for (std::size_t l = 0; l < classes.size(); ++l) {
             cells.classes[l] = classes[l][row];
             cells.weights[l] = weights[l][row];
@@ -222,7 +253,7 @@ py::dict RateColumns(const OpenTariff& tariff, py::tuple origin, py::tuple desti
   static const char* const kMoneyNames[] = {
       "gross_cents", "discount_cents", "net_cents", "minimum_charge_cents",
       "minimum_discount_cents", "floor_cents", "weight_tier_cents", "zone_charge_cents",
-      "hawaiian_cents", "amount_due_cents"};
+      "hawaiian_cents", "amount_due_cents", "fuel_surcharge_cents", "accessorial_total_cents"};
   auto fixed = [&](const std::vector<char>& texts, std::size_t width, std::size_t part = 0,
                    std::size_t parts = 1) {
     return TextArray(rows, [&](std::size_t i) {
@@ -255,6 +286,9 @@ py::dict RateColumns(const OpenTariff& tariff, py::tuple origin, py::tuple desti
   for (int m = 0; m < Outcomes::kMoneyColumns; ++m) {
     columns[kMoneyNames[m]] = ToArray(std::move(out.money[m]));
   }
+  columns["accessorial_charges"] = TextArray(rows, [&](std::size_t i) {
+    return std::string_view(out.accessorial_charges[i]);
+  });
   columns["transit_days"] = ToArray(std::move(out.transit_days));
   if (options.transit_days) {
     columns["origin_terminal"] = fixed(out.terminals, 5, 0, 2);

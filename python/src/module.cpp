@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "cells.h"
 #include "frame_rating.h"
@@ -34,7 +36,18 @@ py::dict BillDict(const brant_bill& b) {
     const brant_bill_line& l = b.lines[i];
     lines.append(py::dict("freight_class"_a = py::str(l.freight_class), "weight"_a = l.weight,
                           "rate_cents"_a = l.rate_cents, "charge_cents"_a = l.charge_cents,
-                          "substituted"_a = l.substituted != 0));
+                          "substituted"_a = l.substituted != 0,
+                          "density_hundredths"_a = l.density_hundredths,
+                          "class_before_map"_a = py::str(l.class_before_map)));
+  }
+  py::list accessorials;
+  for (int i = 0; i < b.accessorial_count && i < BRANT_MAX_ACCESSORIALS; ++i) {
+    const brant_accessorial_charge& a = b.accessorials[i];
+    const char* kind = a.kind == BRANT_CHARGE_FLAT      ? "flat"
+                       : a.kind == BRANT_CHARGE_PER_CWT ? "per_cwt"
+                                                        : "percent";
+    accessorials.append(py::dict("code"_a = py::str(a.code), "name"_a = py::str(a.name),
+                                 "kind"_a = kind, "amount_cents"_a = a.amount_cents));
   }
   for (int i = 0; i < b.step_count && i < BRANT_MAX_STEPS; ++i) {
     steps.append(py::dict("name"_a = py::str(b.steps[i].name),
@@ -74,6 +87,13 @@ py::dict BillDict(const brant_bill& b) {
   d["hawaii_table1_percent_cents"] = b.hawaii_table1_percent_cents;
   d["hawaii_other_cents"] = b.hawaii_other_cents;
   d["hawaii_other_percent_cents"] = b.hawaii_other_percent_cents;
+  d["ship_date"] = b.ship_date;  // YYYYMMDD; the package makes it a date
+  d["fuel_index_date"] = b.fuel_index_date;
+  d["fuel_price_mills"] = b.fuel_price_mills;
+  d["fuel_percent_bps"] = b.fuel_percent_bps;
+  d["fuel_base_cents"] = b.fuel_base_cents;
+  d["fuel_surcharge_cents"] = b.fuel_surcharge_cents;
+  d["accessorials"] = accessorials;
   d["transit_days"] = b.transit_days;
   d["origin_terminal"] = py::str(std::string(b.origin_terminal, strnlen(b.origin_terminal, 5)));
   d["destination_terminal"] =
@@ -135,8 +155,10 @@ py::tuple Open(const std::string& directory, const std::string& name,
 }
 
 ShipmentOptions MakeOptions(int32_t discountBps, int32_t breakDiscountBps, int64_t floorCents,
-                            bool discountOnRates, bool transitDays, bool explain) {
-  return {discountBps, breakDiscountBps, floorCents, discountOnRates, transitDays, explain};
+                            bool discountOnRates, bool transitDays, bool explain,
+                            int32_t shipDate, std::vector<std::string> accessorials) {
+  return {discountBps, breakDiscountBps, floorCents, discountOnRates,
+          transitDays, explain,     shipDate,   std::move(accessorials)};
 }
 
 // (True, the bill as a dict) or (False, the refusal as a dict).
@@ -185,7 +207,8 @@ PYBIND11_MODULE(_brant, m) {
 
   py::class_<ShipmentOptions>(m, "ShipmentOptions")
       .def(py::init(&MakeOptions), "discount_bps"_a, "break_discount_bps"_a, "floor_cents"_a,
-           "discount_on_rates"_a, "transit_days"_a, "explain"_a);
+           "discount_on_rates"_a, "transit_days"_a, "explain"_a, "ship_date"_a = 0,
+           "accessorials"_a = std::vector<std::string>());
 
   py::class_<OpenTariff>(m, "OpenTariff", "A tariff opened by brant_tariff_open.")
       .def("close", &OpenTariff::Close, py::call_guard<py::gil_scoped_release>(),
@@ -194,7 +217,8 @@ PYBIND11_MODULE(_brant, m) {
       .def("rate", &Rate, "origin"_a, "destination"_a, "lines"_a, "options"_a,
            "(True, bill dict) or (False, refusal dict).")
       .def("rate_columns", &RateColumns, "origin"_a, "destination"_a, "lines"_a, "options"_a,
-           "threads"_a, "Rates columns of cells on `threads` threads; a dict of arrays.");
+           "threads"_a, "ship_date"_a = py::none(), "accessorials"_a = py::none(),
+           "Rates columns of cells on `threads` threads; a dict of arrays.");
 
   m.def("open", &Open, "directory"_a, "name"_a, "engine"_a = py::none(),
         "engine_data"_a = py::none(), "engine_tariff"_a = py::none(),

@@ -9,8 +9,10 @@
 //   {sample_dir}  the directory of the compiled sample tariff
 //   {samples}     the sample tariff's source folder (samples/ in the tree)
 //   {kit}         a directory of the tariff kit's tariffs: SMALL (with the
-//                 stand-in guide's GUIDE.TXT and its .SRV), and ADJ (SMALL
-//                 with adjustments on and no adjustment point files)
+//                 stand-in guide's GUIDE.TXT and its .SRV), ADJ (SMALL
+//                 with adjustments on and no adjustment point files), and
+//                 CHG (SMALL with a fuel index and table, an accessorial
+//                 catalogue and a class map)
 //   {engine}, {guide}  our stand-in tariff engine and service guide libraries
 //
 // Before the run, `tree` copies a folder of tests/tool/cases/ into {tmp},
@@ -82,6 +84,21 @@ void WriteKitTariffs(const std::string& dir) {
   kit::WriteFile(dir, "GUIDE.TXT", "serves 100 NYC1\nserves 606 CHI1\ndays NYC1 CHI1 04\n");
   kit::WriteFile(dir, "SMALL.SRV",
                  kit::TerminalDaysFile({{"CHI1", "NYC1", 3}, {"NYC1", "CHI1", 4}}));
+  // SMALL with the charges past the line haul: prices published on the
+  // Mondays 2026-03-02 and 03-09 take effect on the Tuesdays after.
+  kit::WriteSmallTariff(dir, {.name = "CHG"});
+  kit::WriteFile(dir, "CHG.FUI", kit::FuelIndexFile({{20260302, 3459}, {20260309, 3900}}));
+  kit::WriteFile(dir, "CHG.FUT",
+                 kit::FuelTableFile({.weekday = 2,
+                                     .bands = {{3000, 3500, 2000}, {3500, 4000, 2250}}}));
+  kit::WriteFile(dir, "CHG.ACL",
+                 kit::AccessorialFile({
+                     {"LIFTGATE", "Liftgate delivery", kit::ChargeKind::kFlat, 7500, 0, 0},
+                     {"RESIDENTIAL", "Residential delivery", kit::ChargeKind::kPerHundredweight,
+                      500, 5000, 0},
+                     {"INSIDE", "Inside delivery", kit::ChargeKind::kPercent, 1000, 0, 10000},
+                 }));
+  kit::WriteFile(dir, "CHG.FAK", kit::ClassMapFile({{"92.5", "92"}}));
 }
 
 // The kit's tariffs, written once for every case that names them.

@@ -106,6 +106,8 @@ void RowRater::TakeFields() {
   ShipmentText& s = shipment_;
   s.origin.clear();
   s.destination.clear();
+  s.shipDate.clear();
+  s.accessorials.clear();
   for (LineText& line : s.lines) {
     line.freightClass.clear();
     line.weight.clear();
@@ -120,6 +122,8 @@ void RowRater::TakeFields() {
       case BatchColumn::kDestination: s.destination = fields[i]; break;
       case BatchColumn::kClass: s.lines[column.line].freightClass = fields[i]; break;
       case BatchColumn::kWeight: s.lines[column.line].weight = fields[i]; break;
+      case BatchColumn::kShipDate: s.shipDate = fields[i]; break;
+      case BatchColumn::kAccessorials: s.accessorials = fields[i]; break;
     }
   }
   kept_.clear();

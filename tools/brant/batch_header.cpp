@@ -45,6 +45,10 @@ bool ClassifyColumn(const std::string& lowered, std::size_t position, BatchColum
     column.kind = BatchColumn::kOrigin;
   } else if (lowered == "destination") {
     column.kind = BatchColumn::kDestination;
+  } else if (lowered == "ship_date") {
+    column.kind = BatchColumn::kShipDate;
+  } else if (lowered == "accessorials") {
+    column.kind = BatchColumn::kAccessorials;
   } else {
     for (auto [stem, kind] : {std::pair{"class", BatchColumn::kClass},
                               std::pair{"weight", BatchColumn::kWeight}}) {
@@ -68,6 +72,8 @@ std::string CanonicalName(const BatchColumn& column, const std::string& name) {
     case BatchColumn::kOther: break;
     case BatchColumn::kOrigin: return "origin";
     case BatchColumn::kDestination: return "destination";
+    case BatchColumn::kShipDate: return "ship_date";
+    case BatchColumn::kAccessorials: return "accessorials";
     case BatchColumn::kClass: return "class" + std::to_string(column.line + 1);
     case BatchColumn::kWeight: return "weight" + std::to_string(column.line + 1);
   }

@@ -16,7 +16,9 @@ extern const char* const kBatchHeaderHelp;
 constexpr std::size_t kMostBatchColumns = 1024;
 
 struct BatchColumn {
-  enum Kind { kOther, kOrigin, kDestination, kClass, kWeight } kind = kOther;
+  enum Kind {
+    kOther, kOrigin, kDestination, kClass, kWeight, kShipDate, kAccessorials
+  } kind = kOther;
   std::size_t line = 0;  // for a class or a weight, 0 to 7
 };
 

@@ -1,5 +1,7 @@
 // A batch's bill as one CSV row, written straight to the stream so that a
 // row costs no allocation.
+#include <algorithm>
+#include <cstring>
 #include <initializer_list>
 #include <ostream>
 #include <string_view>
@@ -45,12 +47,27 @@ void WriteMessage(std::ostream& out, const Rating& rating) {
                       count > 3 ? separator : "", w[3]});
 }
 
+// The fuel surcharge, the accessorials' total, and each as CODE=AMOUNT
+// joined by ";" (codes are letters, digits and "_": nothing to quote).
+void WriteAddedCharges(std::ostream& out, const brant_bill& b) {
+  int64_t total = 0;
+  const int count = std::min<int>(b.accessorial_count, BRANT_MAX_ACCESSORIALS);
+  for (int i = 0; i < count; ++i) total += b.accessorials[i].amount_cents;
+  out << ',' << Hundredths(b.fuel_surcharge_cents) << ',' << Hundredths(total) << ',';
+  for (int i = 0; i < count; ++i) {
+    const brant_accessorial_charge& a = b.accessorials[i];
+    out << (i > 0 ? ";" : "") << std::string_view(a.code, strnlen(a.code, sizeof a.code)) << '='
+        << Hundredths(a.amount_cents);
+  }
+}
+
 }  // namespace
 
 const char* const kCsvBillColumns =
     "result,status,message,origin,destination,rate_basis,total_weight,billed_weight,"
     "gross_charge,discount_amount,net_charge,minimum_charge,weight_tier_charge,"
-    "amount_due,minimum_discount,floor,zone_charge,hawaiian_charges,transit_days";
+    "amount_due,minimum_discount,floor,zone_charge,hawaiian_charges,transit_days,"
+    "fuel_surcharge,accessorial_total,accessorial_charges";
 
 void WriteCsvHeader(std::ostream& out, std::span<const std::string> kept) {
   out << "line,";
@@ -75,7 +92,7 @@ void WriteCsvRow(std::ostream& out, uint64_t line, std::span<const std::string_v
   out << ',';
   WriteCsvField(out, {text.destination});
   if (rating.status != BRANT_OK) {
-    out << ",,,,,,,,,,,,,,\n";
+    out << ",,,,,,,,,,,,,,,,,\n";
     return;
   }
   const brant_bill& b = rating.bill;
@@ -89,6 +106,7 @@ void WriteCsvRow(std::ostream& out, uint64_t line, std::span<const std::string_v
   }
   out << ',';
   if (b.transit_days >= 0) out << b.transit_days;
+  WriteAddedCharges(out, b);
   out << '\n';
 }
 

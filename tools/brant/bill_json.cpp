@@ -1,6 +1,10 @@
 // The bill as JSON: field names as brant_bill names them, money in whole
-// cents, so a program reads the same bill a host of brant.h gets.
+// cents, so a program reads the same bill a host of brant.h gets; dates as
+// "YYYY-MM-DD", null when none.
+#include <cstring>
+
 #include "bill_output.h"
+#include "shipment_forms.h"
 
 namespace brant::tool {
 namespace {
@@ -17,6 +21,24 @@ std::string Message(const Rating& rating) {
   return message;
 }
 
+// A fixed-width text of the bill, up to its NUL or its room.
+template <std::size_t N>
+std::string Text(const char (&text)[N]) {
+  return std::string(text, strnlen(text, N));
+}
+
+// "2026-03-10", or null for no date.
+Json DateOrNull(int32_t date) { return date == 0 ? Json(nullptr) : Json(DateText(date)); }
+
+const char* ChargeKindName(int32_t kind) {
+  switch (kind) {
+    case BRANT_CHARGE_FLAT: return "flat";
+    case BRANT_CHARGE_PER_CWT: return "per_cwt";
+    case BRANT_CHARGE_PERCENT: return "percent";
+  }
+  return "other";
+}
+
 Json BillJson(const brant_bill& b, bool explain) {
   Json lines = Json::array();
   for (int i = 0; i < b.line_count && i < BRANT_MAX_LINES; ++i) {
@@ -25,7 +47,17 @@ Json BillJson(const brant_bill& b, bool explain) {
                      {"weight", line.weight},
                      {"rate_cents", line.rate_cents},
                      {"charge_cents", line.charge_cents},
-                     {"substituted", line.substituted != 0}});
+                     {"substituted", line.substituted != 0},
+                     {"density_hundredths", line.density_hundredths},
+                     {"class_before_map", Text(line.class_before_map)}});
+  }
+  Json accessorials = Json::array();
+  for (int i = 0; i < b.accessorial_count && i < BRANT_MAX_ACCESSORIALS; ++i) {
+    const brant_accessorial_charge& a = b.accessorials[i];
+    accessorials.push_back({{"code", Text(a.code)},
+                            {"name", Text(a.name)},
+                            {"kind", ChargeKindName(a.kind)},
+                            {"amount_cents", a.amount_cents}});
   }
   Json steps = Json::array();
   for (int i = 0; i < b.step_count && i < BRANT_MAX_STEPS; ++i) {
@@ -68,6 +100,13 @@ Json BillJson(const brant_bill& b, bool explain) {
             {"hawaii_table1_percent_cents", b.hawaii_table1_percent_cents},
             {"hawaii_other_cents", b.hawaii_other_cents},
             {"hawaii_other_percent_cents", b.hawaii_other_percent_cents},
+            {"ship_date", DateOrNull(b.ship_date)},
+            {"fuel_index_date", DateOrNull(b.fuel_index_date)},
+            {"fuel_price_mills", b.fuel_price_mills},
+            {"fuel_percent_bps", b.fuel_percent_bps},
+            {"fuel_base_cents", b.fuel_base_cents},
+            {"fuel_surcharge_cents", b.fuel_surcharge_cents},
+            {"accessorials", std::move(accessorials)},
             {"transit_days", b.transit_days},
             {"origin_terminal", b.origin_terminal},
             {"destination_terminal", b.destination_terminal},

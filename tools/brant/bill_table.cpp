@@ -1,10 +1,13 @@
 // The bill as a table for people.
 #include <cstdio>
+#include <cstring>
 #include <iomanip>
 #include <ostream>
+#include <string_view>
 
 #include "amounts.h"
 #include "bill_output.h"
+#include "shipment_forms.h"
 #include "statuses.h"
 
 namespace brant::tool {
@@ -14,9 +17,13 @@ namespace {
 constexpr int kLabelWidth = 38;
 constexpr int kAmountWidth = 12;
 
-void Row(std::ostream& out, const char* label, const Hundredths& amount) {
-  out << std::left << std::setw(kLabelWidth) << label << std::right << std::setw(kAmountWidth)
-      << amount << '\n';
+// The amount ends where every row's ends, after a label of any length.
+void Row(std::ostream& out, std::string_view label, const Hundredths& amount) {
+  const std::size_t end = kLabelWidth + kAmountWidth;
+  const std::size_t room = label.size() + amount.text().size() < end
+                               ? end - label.size()
+                               : amount.text().size() + 1;
+  out << label << std::right << std::setw(static_cast<int>(room)) << amount << '\n';
 }
 
 void RowIfAny(std::ostream& out, const char* label, int64_t cents) {
@@ -39,6 +46,20 @@ void WriteHeading(std::ostream& out, const std::string& tariff, const brant_bill
   out << '\n';
 }
 
+// Where a line's class came from, when not as given: its density, and
+// the class the tariff's class map rated as another.
+void WriteClassOrigin(std::ostream& out, const brant_bill_line& line) {
+  const std::string_view before(line.class_before_map,
+                                strnlen(line.class_before_map, sizeof line.class_before_map));
+  if (line.density_hundredths > 0) {
+    out << "  density " << Hundredths(line.density_hundredths) << " lb/ft3, class "
+        << (before.empty() ? std::string_view(line.freight_class) : before);
+    if (!before.empty()) out << ", rated as " << line.freight_class << " (class map)";
+  } else if (!before.empty()) {
+    out << "  class " << before << " rated as " << line.freight_class << " (class map)";
+  }
+}
+
 void WriteLines(std::ostream& out, const brant_bill& b) {
   constexpr int kClassWidth = 8;  // "Deficit" names its line
   out << std::right << std::setw(kClassWidth) << "Class" << std::setw(10) << "Weight" << std::setw(10)
@@ -50,7 +71,9 @@ void WriteLines(std::ostream& out, const brant_bill& b) {
     std::snprintf(freightClass, sizeof freightClass, "%s%s", line.substituted != 0 ? "*" : "",
                   line.freight_class);
     out << std::setw(kClassWidth) << freightClass << std::setw(10) << line.weight << std::setw(10)
-        << Hundredths(line.rate_cents) << std::setw(12) << Hundredths(line.charge_cents) << '\n';
+        << Hundredths(line.rate_cents) << std::setw(12) << Hundredths(line.charge_cents);
+    WriteClassOrigin(out, line);
+    out << '\n';
   }
   if (b.deficit_weight != 0) {
     out << std::setw(kClassWidth) << "Deficit" << std::setw(10) << b.deficit_weight << std::setw(10)
@@ -58,6 +81,26 @@ void WriteLines(std::ostream& out, const brant_bill& b) {
         << '\n';
   }
   out << '\n';
+}
+
+// The fuel surcharge with what it was figured from, then each accessorial;
+// nothing for a bill that has neither.
+void WriteAddedCharges(std::ostream& out, const brant_bill& b) {
+  if (b.fuel_index_date != 0) {
+    Row(out, "Fuel surcharge", Hundredths(b.fuel_surcharge_cents));
+    char price[16];
+    std::snprintf(price, sizeof price, "%d.%03d", b.fuel_price_mills / 1000,
+                  b.fuel_price_mills % 1000);
+    out << "  " << Hundredths(b.fuel_percent_bps) << " % of " << Hundredths(b.fuel_base_cents)
+        << "; fuel " << price << " a gallon, index of " << DateText(b.fuel_index_date)
+        << ", shipped " << DateText(b.ship_date) << '\n';
+  }
+  for (int i = 0; i < b.accessorial_count && i < BRANT_MAX_ACCESSORIALS; ++i) {
+    const brant_accessorial_charge& a = b.accessorials[i];
+    const std::string label = "Accessorial " + std::string(a.code, strnlen(a.code, sizeof a.code)) +
+                              ", " + std::string(a.name, strnlen(a.name, sizeof a.name));
+    Row(out, label, Hundredths(a.amount_cents));
+  }
 }
 
 void WriteCharges(std::ostream& out, const brant_bill& b, const ShipmentOptions& shipment) {
@@ -69,7 +112,7 @@ void WriteCharges(std::ostream& out, const brant_bill& b, const ShipmentOptions&
         << " %, taken from the rates above\n";
   } else {
     const std::string discount = "Discount " + std::string(Hundredths(b.discount_bps).text()) + " %";
-    Row(out, discount.c_str(), Hundredths(b.discount_cents));
+    Row(out, discount, Hundredths(b.discount_cents));
   }
   Row(out, "Net charge", Hundredths(b.net_cents));
   Row(out, "Minimum charge", Hundredths(b.minimum_charge_cents));
@@ -82,6 +125,7 @@ void WriteCharges(std::ostream& out, const brant_bill& b, const ShipmentOptions&
   RowIfAny(out, "Hawaiian table 1 percentage", b.hawaii_table1_percent_cents);
   RowIfAny(out, "Hawaiian tables 2 to 4", b.hawaii_other_cents);
   RowIfAny(out, "Hawaiian tables 2 and 3 percentages", b.hawaii_other_percent_cents);
+  WriteAddedCharges(out, b);
   out << '\n';
 }
 

@@ -42,13 +42,16 @@ struct ShipmentOptions {
   bool discountOnRates = false;  // from the rates before pricing, not the charges
   bool transitDays = false;
   bool explain = false;          // how the rate was found
+  int32_t shipDate = 0;          // YYYYMMDD; 0: none
+  std::vector<std::string> accessorials;  // codes, at most BRANT_MAX_ACCESSORIALS
 };
 
 struct RateOptions {
   TariffOptions tariff;
   std::string origin;
   std::string destination;
-  std::vector<std::string> lines;  // "CLASS:WEIGHT", one to eight
+  // "CLASS:WEIGHT", "LxWxH:WEIGHT" or "N@LxWxH:WEIGHT", one to eight
+  std::vector<std::string> lines;
   ShipmentOptions shipment;
   bool json = false;
 };

@@ -1,12 +1,14 @@
 #include "command_line.h"
 
 #include <CLI/CLI.hpp>
+#include <brantfunc/brant.h>
 
 #include <algorithm>
 #include <functional>
 #include <thread>
 
 #include "amounts.h"
+#include "shipment_forms.h"
 
 namespace brant::tool {
 namespace {
@@ -56,6 +58,37 @@ void AddShipmentOptions(CLI::App& command, ShipmentOptions& s) {
                    "look up the terminals and transit days (needs a service guide)");
   command.add_flag("--explain", s.explain,
                    "show how the rate was found and each step of the amount due");
+  command
+      .add_option_function<std::string>(
+          "--ship-date", [&s](const std::string& text) { s.shipDate = *ParseShipDate(text); },
+          "the ship date, YYYY-MM-DD: picks the fuel surcharge and the density scale")
+      ->check(CLI::Validator(
+          [](std::string& text) -> std::string {
+            if (ParseShipDate(text)) return "";
+            return "\"" + text + "\": give a real date as YYYY-MM-DD (2026-03-10)";
+          },
+          "YYYY-MM-DD"));
+  command
+      .add_option_function<std::vector<std::string>>(
+          "--accessorial",
+          [&s](const std::vector<std::string>& codes) {
+            if (codes.size() > BRANT_MAX_ACCESSORIALS) {
+              throw CLI::ValidationError("--accessorial", "give at most 8 codes");
+            }
+            s.accessorials = codes;
+          },
+          "an accessorial code of the tariff's catalogue (LIFTGATE); give it again\n"
+          "for each, up to 8")
+      ->type_name("CODE")
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      ->expected(1)
+      ->allow_extra_args(false)
+      ->check(CLI::Validator(
+          [](std::string& code) -> std::string {
+            if (!code.empty() && code.find_first_of(" \t;,") == std::string::npos) return "";
+            return "\"" + code + "\": give one code, without blanks, \";\" or \",\"";
+          },
+          ""));
 }
 
 void AddTariffOptions(CLI::App& command, TariffOptions& t) {
@@ -87,7 +120,9 @@ CLI::App* AddRateCommand(CLI::App& app, RateOptions& options) {
   AddTariffOptions(*command, options.tariff);
   command->add_option("origin", options.origin, "origin postal code")->required();
   command->add_option("destination", options.destination, "destination postal code")->required();
-  command->add_option("lines", options.lines, "one to eight lines of CLASS:WEIGHT")
+  command
+      ->add_option("lines", options.lines,
+                   "one to eight lines: CLASS:WEIGHT, LxWxH:WEIGHT or N@LxWxH:WEIGHT")
       ->required()
       ->expected(1, 8);
   command->add_flag("--json", options.json, "print the bill as JSON");
@@ -98,8 +133,16 @@ CLI::App* AddRateCommand(CLI::App& app, RateOptions& options) {
       "  brant rate --explain --transit 60601 \"M5V 3L9\" 100:800\n"
       "  brant rate --tariff /srv/tariffs/TARF 10001 90001 100:1500 85:300\n"
       "  brant rate --discount 10 --break-discount 45 10001 90001 100:1500\n"
-      "  brant rate --engine ./libengine.so --engine-data /srv/engine 10001 90001 100:1500\n\n"
-      "The bill ends with each step of the amount due and the amount due.\n"
+      "  brant rate --engine ./libengine.so --engine-data /srv/engine 10001 90001 100:1500\n"
+      "  brant rate --ship-date 2026-03-10 --accessorial LIFTGATE 60601 30303 48x40x60:800\n\n"
+      "A line gives its class and weight (100:1200), or its handling units' length,\n"
+      "width and height in whole inches and its weight (48x40x60:800; x, X or the sign\n"
+      "\u00d7), with the number of units of those dimensions first when there are more\n"
+      "(3@48x40x60:2400, the weight of all three): its class then comes from its\n"
+      "density on the scale in effect on the ship date.\n\n"
+      "The bill ends with each step of the amount due and the amount due: the fuel\n"
+      "surcharge (with --ship-date, when the tariff has a fuel table) and each\n"
+      "accessorial come after the line haul and its minimums.\n"
       "Through an engine, the tariff still checks the postal codes; the engine's\n"
       "classes check the lines, and the engine prices the bill.\n" +
       std::string(kPostalCodes) + "\n\n" + kExitCodes);
@@ -135,12 +178,18 @@ CLI::App* AddBatchCommand(CLI::App& app, BatchOptions& options, std::string& inp
       "  origin,destination,class1,weight1,class2,weight2,ref\n"
       "  10001,90001,100,1500,85,300,A-1001\n"
       "Up to class8,weight8; columns in any order; origin, destination, class1 and\n"
-      "weight1 are required. Output: one row per input row with its line number, the\n"
-      "other input columns (here ref; JSON: in \"columns\"), result (rated, warning,\n"
-      "refused), status and message, then the bill and its amount due. A summary goes\n"
-      "to standard error.\n\n"
+      "weight1 are required. A class column may give handling units instead of a\n"
+      "class: 48x40x60, or 3@48x40x60 for three units (the weight column holds the\n"
+      "weight of all of them). Optional columns ship_date (YYYY-MM-DD) and\n"
+      "accessorials (codes separated by blanks or \";\") give a row its own; an empty\n"
+      "cell takes --ship-date and --accessorial. Output: one row per input row with\n"
+      "its line number, the other input columns (here ref; JSON: in \"columns\"),\n"
+      "result (rated, warning, refused), status and message, then the bill and its\n"
+      "amount due, ending with fuel_surcharge, accessorial_total and\n"
+      "accessorial_charges (CODE=AMOUNT;...). A summary goes to standard error.\n\n"
       "Examples:\n"
       "  brant batch --tariff /srv/tariffs/TARF shipments.csv > bills.csv\n"
+      "  brant batch --ship-date 2026-03-10 --accessorial LIFTGATE shipments.csv\n"
       "  brant batch --keep ref,invoice --json shipments.csv > bills.jsonl\n\n" +
       std::string(kPostalCodes) + "\n\n" + kExitCodes +
       " A batch exits with the worst kind among its rows.");

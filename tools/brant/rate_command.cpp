@@ -5,23 +5,27 @@
 #include "bill_output.h"
 #include "brant_tool.h"
 #include "rating.h"
+#include "shipment_forms.h"
 #include "statuses.h"
 #include "tariff.h"
 
 namespace brant::tool {
 namespace {
 
-// False, with the usage error written, when the lines do not read.
+// False, with the usage error written, when the lines do not read: each
+// is CLASS:WEIGHT, or handling units in their form and a weight.
 bool ReadShipment(const RateOptions& options, ShipmentText& text, std::ostream& err) {
   text.origin = options.origin;
   text.destination = options.destination;
   if (options.lines.empty() || options.lines.size() > BRANT_MAX_LINES) {
-    err << "brant: give one to eight CLASS:WEIGHT lines\n";
+    err << "brant: give one to eight lines; " << kLineForms << '\n';
     return false;
   }
   for (const std::string& line : options.lines) {
-    if (!SplitLine(line, text.lines[text.lineCount++])) {
-      err << "brant: \"" << line << "\" is not CLASS:WEIGHT\n";
+    LineText& read = text.lines[text.lineCount++];
+    if (!SplitLine(line, read) ||
+        (IsDimensionsForm(read.freightClass) && !ParseHandlingUnits(read.freightClass))) {
+      err << "brant: \"" << line << "\" is not a line; " << kLineForms << '\n';
       return false;
     }
   }

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "amounts.h"
+#include "shipment_forms.h"
 
 namespace brant::tool {
 namespace {
@@ -45,7 +46,72 @@ const char* ResultName(Result result) {
   return "refused";
 }
 
-void RateShipment(const brant_tariff& tariff, const ShipmentText& text,
+namespace {
+
+// The line's class, or its handling units; false with the refusal.
+bool TakeLine(const LineText& text, int number, brant_line& line, Rating& rating) {
+  const std::optional<int32_t> weight = ParseWholeNumber(text.weight);
+  if (!weight) {
+    Refuse(rating, BRANT_FIELD_WEIGHT, number, text.weight,
+           "line %d weight \"%.60s\": give a whole number of pounds, 1 to %d", number,
+           text.weight.c_str(), kMostPounds);
+    return false;
+  }
+  line.weight = *weight;
+  if (!IsDimensionsForm(text.freightClass)) {
+    line.freight_class = text.freightClass.c_str();
+    return true;
+  }
+  const std::optional<HandlingUnits> units = ParseHandlingUnits(text.freightClass);
+  if (!units) {
+    Refuse(rating, BRANT_FIELD_DIMENSIONS, number, text.freightClass,
+           "line %d dimensions \"%.60s\": give LxWxH (48x40x60) or N@LxWxH (3@48x40x60), "
+           "whole inches and units 1 to 999",
+           number, text.freightClass.c_str());
+    return false;
+  }
+  line.freight_class = "";
+  line.units = units->units;
+  line.length_in = units->length;
+  line.width_in = units->width;
+  line.height_in = units->height;
+  return true;
+}
+
+// The row's ship date and accessorials, else the options'; false with the
+// refusal.
+bool TakeCharges(ShipmentText& text, const ShipmentOptions& options, brant_shipment& s,
+                 Rating& rating) {
+  s.ship_date = options.shipDate;
+  if (!text.shipDate.empty()) {
+    const std::optional<int32_t> date = ParseShipDate(text.shipDate);
+    if (!date) {
+      Refuse(rating, BRANT_FIELD_SHIP_DATE, 0, text.shipDate,
+             "ship date \"%.60s\": give a real date as YYYY-MM-DD (2026-03-10)",
+             text.shipDate.c_str());
+      return false;
+    }
+    s.ship_date = *date;
+  }
+  const std::vector<std::string>* codes = &options.accessorials;
+  if (!text.accessorials.empty()) {
+    text.codes = SplitAccessorials(text.accessorials);
+    codes = &text.codes;
+  }
+  if (codes->size() > BRANT_MAX_ACCESSORIALS) {
+    Refuse(rating, BRANT_FIELD_ACCESSORIAL, BRANT_MAX_ACCESSORIALS + 1,
+           (*codes)[BRANT_MAX_ACCESSORIALS],
+           "%zu accessorials: give at most %d", codes->size(), BRANT_MAX_ACCESSORIALS);
+    return false;
+  }
+  s.accessorial_count = static_cast<int32_t>(codes->size());
+  for (std::size_t i = 0; i < codes->size(); ++i) s.accessorials[i] = (*codes)[i].c_str();
+  return true;
+}
+
+}  // namespace
+
+void RateShipment(const brant_tariff& tariff, ShipmentText& text,
                   const ShipmentOptions& options, Rating& rating) {
   brant_bill_init(&rating.bill);
   brant_shipment s;
@@ -54,17 +120,9 @@ void RateShipment(const brant_tariff& tariff, const ShipmentText& text,
   s.destination = text.destination.c_str();
   s.line_count = text.lineCount;
   for (int i = 0; i < text.lineCount && i < BRANT_MAX_LINES; ++i) {
-    const LineText& line = text.lines[i];
-    const std::optional<int32_t> weight = ParseWholeNumber(line.weight);
-    if (!weight) {
-      Refuse(rating, BRANT_FIELD_WEIGHT, i + 1, line.weight,
-             "line %d weight \"%.60s\": give a whole number of pounds, 1 to %d", i + 1,
-             line.weight.c_str(), kMostPounds);
-      return;
-    }
-    s.lines[i].freight_class = line.freightClass.c_str();
-    s.lines[i].weight = *weight;
+    if (!TakeLine(text.lines[i], i + 1, s.lines[i], rating)) return;
   }
+  if (!TakeCharges(text, options, s, rating)) return;
   s.discount_bps = options.discountBps;
   s.break_discount_bps = options.breakDiscountBps;
   s.floor_cents = options.floorCents;

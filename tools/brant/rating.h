@@ -6,11 +6,14 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "brant_tool.h"
 
 namespace brant::tool {
 
+// A line's class, or its handling units ("48x40x60", "3@48x40x60"), and
+// its weight.
 struct LineText {
   std::string freightClass;
   std::string weight;
@@ -23,6 +26,10 @@ struct ShipmentText {
   std::string destination;
   LineText lines[BRANT_MAX_LINES];
   int lineCount = 0;
+  // A batch row's own ship date and accessorials; empty: the options'.
+  std::string shipDate;
+  std::string accessorials;
+  std::vector<std::string> codes;  // the row's accessorials, split
 };
 
 // Splits "CLASS:WEIGHT" at its first colon; false when there is none.
@@ -49,9 +56,10 @@ const char* ResultName(Result result);
 void Refuse(Rating& rating, brant_field field, int line, std::string_view value,
             const char* format, ...) __attribute__((format(printf, 5, 6)));
 
-// Rates `text` on `tariff`. A weight that is not a whole number is refused
-// here, as the library refuses a weight out of range.
-void RateShipment(const brant_tariff& tariff, const ShipmentText& text,
+// Rates `text` on `tariff`. A weight that is not a whole number, handling
+// units, a ship date or an accessorial list not in their forms are refused
+// here, as the library refuses a value out of range.
+void RateShipment(const brant_tariff& tariff, ShipmentText& text,
                   const ShipmentOptions& options, Rating& rating);
 
 }  // namespace brant::tool
