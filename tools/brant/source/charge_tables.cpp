@@ -36,15 +36,19 @@ const Columns kBandColumns{{"at_least", "less_than", "percent"}};
 
 bool ReadIndex(const CsvTable& table, std::vector<SourceError>& errors,
                std::vector<kit::FuelPrice>& prices) {
+  kit::FuelPrice before{};  // the last sound line's
   int lineBefore = 0;
   auto parse = [&](RowFields& f) {
     const kit::FuelPrice p{f.Date(0), f.Decimal(1, kPricePlaces, 1, kMostPriceMills)};
-    if (f.Ok() && !prices.empty() && p.date <= prices.back().date) {
-      f.Fail(0, p.date == prices.back().date
+    if (f.Ok() && lineBefore > 0 && p.date <= before.date) {
+      f.Fail(0, p.date == before.date
                     ? "date " + f.Given(0) + " is already given on line " + Str(lineBefore)
                     : "lines must be in ascending order of date");
     }
-    if (f.Ok()) lineBefore = f.Line();
+    if (f.Ok()) {
+      before = p;
+      lineBefore = f.Line();
+    }
     return p;
   };
   return ReadLines<kit::FuelPrice>(table, kIndexColumns, errors, parse, prices);
@@ -52,17 +56,21 @@ bool ReadIndex(const CsvTable& table, std::vector<SourceError>& errors,
 
 bool ReadBands(const CsvTable& table, std::vector<SourceError>& errors,
                std::vector<kit::FuelBand>& bands) {
+  kit::FuelBand before{};  // the last sound line's
   int lineBefore = 0;
   auto parse = [&](RowFields& f) {
     const kit::FuelBand b{f.Decimal(0, kPricePlaces, 0, kMostPriceMills),
                           f.Decimal(1, kPricePlaces, 1, kMostPriceMills + 1),
                           f.Decimal(2, kMoneyPlaces, 0, kMostFuelPercentBps)};
     if (f.Ok() && b.lessThanMills <= b.atLeastMills) f.Fail(1, "less_than must be above at_least");
-    if (f.Ok() && !bands.empty() && b.atLeastMills != bands.back().lessThanMills) {
-      f.Fail(0, "at_least must be " + DecimalText(bands.back().lessThanMills, kPricePlaces) +
+    if (f.Ok() && lineBefore > 0 && b.atLeastMills != before.lessThanMills) {
+      f.Fail(0, "at_least must be " + DecimalText(before.lessThanMills, kPricePlaces) +
                     ", where the band on line " + Str(lineBefore) + " ends");
     }
-    if (f.Ok()) lineBefore = f.Line();
+    if (f.Ok()) {
+      before = b;
+      lineBefore = f.Line();
+    }
     return b;
   };
   return ReadLines<kit::FuelBand>(table, kBandColumns, errors, parse, bands);
