@@ -90,7 +90,11 @@ SourceTable Fuel(const std::optional<FuelKeys>& keys) {
     }
     if (table.formula && bands != set.end()) return;
     out[".FUI"] = kit::FuelIndexFile(prices);
-    out[".FUT"] = kit::FuelTableFile(table);
+    try {
+      out[".FUT"] = kit::FuelTableFile(table);
+    } catch (const std::exception& e) {  // a rule of the bands' file, not the index's
+      errors.push_back({table.formula ? kManifestName : kFuelBandsName, 0, 0, KitMessage(e)});
+    }
   };
   t.dump = [keys](const TariffFiles& files, SourceTexts& texts) {
     if (!files.contains(".FUI") || !keys) {

@@ -309,6 +309,12 @@ std::string DateText(int32_t yyyymmdd) {
   return text;
 }
 
+std::string KitMessage(const std::exception& e) {
+  std::string what = e.what();
+  const std::string prefix = "tariffkit: ";
+  return what.rfind(prefix, 0) == 0 ? what.substr(prefix.size()) : what;
+}
+
 std::string FloatText(float value) {
   char text[64];
   auto [end, ec] = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);

@@ -109,6 +109,9 @@ std::string DateText(int32_t yyyymmdd);
 // The shortest decimal text that reads back to the same float.
 std::string FloatText(float value);
 
+// What the tariff kit refused, without its name.
+std::string KitMessage(const std::exception& e);
+
 // A tariff file that the source cannot express; the dump names the file.
 struct DumpFailure : std::runtime_error {
   using std::runtime_error::runtime_error;

@@ -17,12 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 constexpr std::size_t kMaxTariffName = 8;  // what the library opens
 
-std::string KitMessage(const std::exception& e) {
-  std::string what = e.what();
-  const std::string prefix = "tariffkit: ";
-  return what.rfind(prefix, 0) == 0 ? what.substr(prefix.size()) : what;
-}
-
 std::string ReadWhole(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream bytes;
