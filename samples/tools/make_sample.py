@@ -17,7 +17,9 @@ What the sample holds:
   cities are base points for cross-border lanes too;
 - Canadian postal prefixes by province, Hawaiian ZIPs by island with their
   gateways and island charges, Alaskan points and Mexican points with rates of
-  their own, transit days between terminals and a few zone charges.
+  their own, transit days between terminals and a few zone charges;
+- a weekly fuel index with a fuel table of 5-cent bands, and a catalogue of
+  accessorial charges.
 
 Beside the source it writes GUIDE.TXT (samples/guide/), the data our stand-in
 service guide answers from: the terminal serving each lower-48 prefix and
@@ -28,6 +30,7 @@ Standard library only; the output is deterministic.
 
 import argparse
 import csv
+import datetime
 import math
 import os
 
@@ -617,6 +620,79 @@ def write_guide(geo, guide):
     return len(serves) + len(days)
 
 
+# ---- Charges past the line haul -----------------------------------------
+
+# The fuel index: a weekly price (dollars a gallon) published on Mondays,
+# our own numbers wandering between about 3.40 and 4.10.
+FUEL_INDEX_FIRST = datetime.date(2025, 1, 6)
+FUEL_INDEX_LAST = datetime.date(2026, 12, 28)
+
+# The fuel table: bands 5 cents wide from 1.200 to 6.000 dollars, the
+# percentage rising half a percent a band from 1.00 %; a price takes effect
+# on the Tuesday after it is published.
+FUEL_BAND_FIRST_MILLS = 1200
+FUEL_BAND_LAST_MILLS = 6000
+FUEL_BAND_MILLS = 50
+FUEL_FIRST_PERCENT_BPS = 100
+FUEL_STEP_BPS = 50
+
+# The accessorial catalogue: code, name, kind, amount (dollars, dollars per
+# 100 pounds or a percentage of the freight charge), minimum, maximum.
+ACCESSORIALS = [
+    ("LIFTGATE", "Liftgate delivery", "flat", "85.00", "", ""),
+    ("LIFTGATE_PICKUP", "Liftgate pickup", "flat", "85.00", "", ""),
+    ("RESIDENTIAL", "Residential delivery", "flat", "125.00", "", ""),
+    ("INSIDE", "Inside delivery", "per_cwt", "9.50", "95.00", "450.00"),
+    ("LIMITED_ACCESS", "Limited access delivery", "flat", "110.00", "", ""),
+    ("APPOINTMENT", "Delivery appointment", "flat", "35.00", "", ""),
+    ("NOTIFY", "Notify before delivery", "flat", "20.00", "", ""),
+    ("HAZMAT", "Hazardous materials", "flat", "60.00", "", ""),
+    ("GUARANTEED", "Guaranteed service", "percent", "30.00", "75.00", "600.00"),
+]
+
+
+def fuel_index():
+    rows = []
+    day, week = FUEL_INDEX_FIRST, 0
+    while day <= FUEL_INDEX_LAST:
+        price = (3.75 + 0.26 * math.sin(2 * math.pi * week / 37)
+                 + 0.07 * math.sin(2 * math.pi * week / 6.3))
+        rows.append((day.isoformat(), "%.3f" % price))
+        day += datetime.timedelta(days=7)
+        week += 1
+    return rows
+
+
+def fuel_bands():
+    rows = []
+    for k, low in enumerate(range(FUEL_BAND_FIRST_MILLS, FUEL_BAND_LAST_MILLS, FUEL_BAND_MILLS)):
+        bps = FUEL_FIRST_PERCENT_BPS + k * FUEL_STEP_BPS
+        rows.append(("%.3f" % (low / 1000), "%.3f" % ((low + FUEL_BAND_MILLS) / 1000),
+                     "%d.%02d" % (bps // 100, bps % 100)))
+    return rows
+
+
+FUEL_KEYS = """
+# The fuel surcharge: its percentages are the bands of fuel_table.csv, its
+# prices the index of fuel_index.csv.
+[fuel]
+effective_weekday = "Tuesday"
+applies_to = "freight_charge"
+discounted = false
+"""
+
+
+def write_charges(s):
+    """The fuel index and table ([fuel] at the end of the manifest) and the
+    accessorial catalogue."""
+    with open(os.path.join(s.out, "tariff.toml"), "a", encoding="ascii") as f:
+        f.write(FUEL_KEYS)
+    s.table("fuel_index.csv", ["date", "price"], fuel_index())
+    s.table("fuel_table.csv", ["at_least", "less_than", "percent"], fuel_bands())
+    s.table("accessorials.csv", ["code", "name", "kind", "amount", "minimum", "maximum"],
+            ACCESSORIALS)
+
+
 def write_source(data, out, guide):
     os.makedirs(out, exist_ok=True)
     geo = Geography(data)
@@ -675,6 +751,7 @@ def write_source(data, out, guide):
 
     s.table("transit_days.csv", ["origin_terminal", "destination_terminal", "days"],
             transit_table())
+    write_charges(s)
     s.sizes["GUIDE.TXT"] = write_guide(geo, guide)
     return s.sizes
 

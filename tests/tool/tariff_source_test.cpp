@@ -140,6 +140,56 @@ TEST(TariffSource, DumpRefusesBytesTheSourceCannotHold) {
   EXPECT_TRUE(fs::is_empty(out.path()));
 }
 
+// The charges past the line haul: the fuel index and table (bands or a
+// formula, the [fuel] keys in the manifest), the accessorial catalogue and
+// the class map, dumped to the texts below and compiled back.
+TEST(TariffSource, DumpedChargeFilesCompileToTheirOwnBytes) {
+  kit::FuelTable bands{.weekday = 2, .bands = {{1200, 1250, 100}, {1250, 99999, 2350}}};
+  kit::FuelTable formula{.formula = true, .weekday = 0, .onGross = true, .discounted = true,
+                         .formulaBaseMills = 1250, .formulaStepMills = 50,
+                         .formulaPercentBps = 50};
+  const struct {
+    kit::FuelTable table;
+    const char* fuelKeys;   // the end of tariff.toml
+    const char* bandsText;  // fuel_table.csv, or null for none
+  } cases[] = {
+      {bands, "[fuel]\neffective_weekday = \"Tuesday\"\napplies_to = \"freight_charge\"\n"
+              "discounted = false\n",
+       "at_least,less_than,percent\n1.200,1.250,1.00\n1.250,99.999,23.50\n"},
+      {formula, "[fuel]\neffective_weekday = \"Sunday\"\napplies_to = \"gross\"\n"
+                "discounted = true\nformula = { base_price = \"1.250\", step = \"0.050\", "
+                "percent_per_step = \"0.50\" }\n",
+       nullptr},
+  };
+  for (const auto& c : cases) {
+    kit::TariffFiles files = kit::RenderTariff(kit::DescribeSmallTariff({.rateRecords = 5}));
+    files[".FUI"] = kit::FuelIndexFile({{20250106, 3759}, {20251229, 1}, {20260105, 99999}});
+    files[".FUT"] = kit::FuelTableFile(c.table);
+    files[".ACL"] = kit::AccessorialFile(
+        {{"LIFTGATE", "Liftgate, delivery", kit::ChargeKind::kFlat, 8500, 0, 0},
+         {"INSIDE", "Inside", kit::ChargeKind::kPerHundredweight, 950, 9500, 45000},
+         {"G_2", " Guaranteed ", kit::ChargeKind::kPercent, 99999, 7, 0}});
+    files[".FAK"] = kit::ClassMapFile({{"55", "50"}, {"77.5", "70"}});
+    TempDir dir;
+    kit::WriteTariff(dir.path(), "CHARGE", files);
+    const auto source = ExpectRoundTrip(dir, "CHARGE");
+    const std::string& manifest = source.at("tariff.toml");
+    EXPECT_EQ(manifest.substr(manifest.find("[fuel]")), c.fuelKeys);
+    EXPECT_EQ(source.contains("fuel_table.csv"), c.bandsText != nullptr);
+    if (c.bandsText != nullptr) {
+      EXPECT_EQ(source.at("fuel_table.csv"), c.bandsText);
+    }
+    EXPECT_EQ(source.at("fuel_index.csv"),
+              "date,price\n2025-01-06,3.759\n2025-12-29,0.001\n2026-01-05,99.999\n");
+    EXPECT_EQ(source.at("accessorials.csv"),
+              "code,name,kind,amount,minimum,maximum\n"
+              "LIFTGATE,\"Liftgate, delivery\",flat,85.00,,\n"
+              "INSIDE,Inside,per_cwt,9.50,95.00,450.00\n"
+              "G_2,\" Guaranteed \",percent,999.99,0.07,\n");
+    EXPECT_EQ(source.at("class_map.csv"), "class,rates_as\n55,50\n77.5,70\n");
+  }
+}
+
 const char kManifest[] =
     "classes = [\"100\", \"50\"]\n"
     "weight_breaks = [ { label = \"L5C\", minimum = 0, maximum = 499 },\n"

@@ -2,10 +2,12 @@
 
 #include <brantfunc/brantfunc.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <map>
 #include <toml++/toml.h>
 
+#include "charges/tariff_charges.h"
 #include "formats/host_records.h"
 #include "formats/tariff_tables.h"
 #include "tariffkit/tariffkit.h"
@@ -41,6 +43,30 @@ const CharSetting kCharSettings[] = {
 };
 constexpr const char* kOptionFlags = "option_flags";
 constexpr int64_t kLargestWeight = 99999999;
+
+// The [fuel] table's keys.
+constexpr const char* kFuel = "fuel";
+constexpr const char* kWeekdays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
+                                     "Thursday", "Friday", "Saturday"};
+constexpr const char* kOnFreightCharge = "freight_charge";
+constexpr const char* kOnGross = "gross";
+struct FormulaKey {
+  const char* key;
+  int32_t kit::FuelTable::*field;
+  int places;
+  int32_t lowest;
+  int32_t highest;
+};
+const FormulaKey kFormulaKeys[] = {
+    {"base_price", &kit::FuelTable::formulaBaseMills, 3, 0, kMostPriceMills},
+    {"step", &kit::FuelTable::formulaStepMills, 3, 1, kMostPriceMills},
+    {"percent_per_step", &kit::FuelTable::formulaPercentBps, 2, 0, kMostFuelPercentBps},
+};
+
+ManifestPlace PlaceOf(const toml::node& node) {
+  const toml::source_position& at = node.source().begin;
+  return {static_cast<int>(at.line), static_cast<int>(at.column)};
+}
 
 // "line L, column C" of a value, to name the first of two.
 std::string Place(const toml::node& node) {
@@ -104,6 +130,74 @@ class ManifestReader {
         }
       }
       if (!known) Fail(node, "settings have no key \"" + name + "\"");
+    }
+  }
+
+  void Fuel(const toml::table& table, FuelKeys& fuel) {
+    fuel.at = PlaceOf(table);
+    kit::FuelTable& t = fuel.table;
+    if (!table.contains("effective_weekday")) {
+      Fail(table, "[fuel] needs its effective_weekday, Sunday to Saturday");
+    }
+    for (auto&& [key, node] : table) {
+      const std::string name(key.str());
+      if (name == "effective_weekday") {
+        const std::string* day = Text(node, name, std::string::npos);
+        const auto* found = day == nullptr ? std::end(kWeekdays)
+                                           : std::find(std::begin(kWeekdays), std::end(kWeekdays), *day);
+        if (found != std::end(kWeekdays)) {
+          t.weekday = static_cast<int32_t>(found - std::begin(kWeekdays));
+        } else if (day != nullptr) {
+          Fail(node, "effective_weekday must be a day of the week, Sunday to Saturday");
+        }
+      } else if (name == "applies_to") {
+        const std::string* base = Text(node, name, std::string::npos);
+        if (base != nullptr && *base != kOnFreightCharge && *base != kOnGross) {
+          Fail(node, "applies_to must be \"freight_charge\" or \"gross\"");
+        } else if (base != nullptr) {
+          t.onGross = *base == kOnGross;
+        }
+      } else if (name == "discounted") {
+        if (const toml::value<bool>* flag = node.as_boolean()) {
+          t.discounted = flag->get();
+        } else {
+          Fail(node, "discounted must be true or false");
+        }
+      } else if (name == "formula") {
+        Formula(node, fuel);
+      } else {
+        Fail(node, "[fuel] has no key \"" + name + "\"");
+      }
+    }
+  }
+
+  void Formula(const toml::node& node, FuelKeys& fuel) {
+    fuel.formulaAt = PlaceOf(node);
+    fuel.table.formula = true;
+    const toml::table* table = node.as_table();
+    if (table == nullptr) {
+      Fail(node, "formula is a table of base_price, step and percent_per_step");
+      return;
+    }
+    for (const FormulaKey& k : kFormulaKeys) {
+      if (!table->contains(k.key)) Fail(node, std::string("a formula needs its ") + k.key);
+    }
+    for (auto&& [key, value] : *table) {
+      const auto* k = std::find_if(std::begin(kFormulaKeys), std::end(kFormulaKeys),
+                                   [&](const FormulaKey& f) { return key == f.key; });
+      if (k == std::end(kFormulaKeys)) {
+        Fail(value, "a formula has no key \"" + std::string(key.str()) + "\"");
+        continue;
+      }
+      const std::string* text = Text(value, k->key, std::string::npos);
+      int64_t number = 0;
+      if (text != nullptr && ParseDecimal(*text, k->places, k->lowest, k->highest, number)) {
+        fuel.table.*k->field = static_cast<int32_t>(number);
+      } else if (text != nullptr) {
+        Fail(value, std::string(k->key) + " must be from " + DecimalText(k->lowest, k->places) +
+                        " to " + DecimalText(k->highest, k->places) + ", written with " +
+                        Str(k->places) + " decimals");
+      }
     }
   }
 
@@ -241,6 +335,13 @@ bool ReadManifest(const std::string& text, Manifest& m, std::vector<SourceError>
       m.classes = reader.Classes(node);
     } else if (key == "weight_breaks") {
       m.weights = reader.Breaks(node);
+    } else if (key == kFuel) {
+      m.fuel.emplace();
+      if (const toml::table* fuel = node.as_table()) {
+        reader.Fuel(*fuel, *m.fuel);
+      } else {
+        reader.Fail(node, "fuel must be a table");
+      }
     } else {
       reader.Fail(node, "the manifest has no key \"" + std::string(key.str()) + "\"");
     }
@@ -273,6 +374,21 @@ std::string WriteManifest(const Manifest& m) {
   for (const CharSetting& c : kCharSettings) {
     const char ch = s.*c.field;
     out += std::string(c.key) + " = " + Quote(ch == '\0' ? "" : std::string(1, ch)) + "\n";
+  }
+  if (m.fuel) {
+    const kit::FuelTable& t = m.fuel->table;
+    out += "\n[" + std::string(kFuel) + "]\n";
+    out += "effective_weekday = " + Quote(kWeekdays[t.weekday]) + "\n";
+    out += "applies_to = " + Quote(t.onGross ? kOnGross : kOnFreightCharge) + "\n";
+    out += std::string("discounted = ") + (t.discounted ? "true" : "false") + "\n";
+    if (t.formula) {
+      out += "formula = {";
+      for (const FormulaKey& k : kFormulaKeys) {
+        out += std::string(&k == kFormulaKeys ? " " : ", ") + k.key + " = " +
+               Quote(DecimalText(t.*k.field, k.places));
+      }
+      out += " }\n";
+    }
   }
   return out;
 }
@@ -324,6 +440,28 @@ Manifest DumpManifest(const TariffFiles& files) {
     }
   }
   return m;
+}
+
+std::optional<FuelKeys> DumpFuelKeys(const TariffFiles& files) {
+  const auto fut = files.find(".FUT");
+  if (fut == files.end()) return std::nullopt;
+  charges::FuelTable read;
+  if (const std::string wrong = charges::ReadFuelTable(fut->second, read); !wrong.empty()) {
+    throw DumpFailure("the library refuses it: " + wrong);
+  }
+  FuelKeys fuel;
+  kit::FuelTable& t = fuel.table;
+  t.formula = read.formula;
+  t.weekday = read.weekday;
+  t.onGross = read.onGross;
+  t.discounted = read.discounted;
+  t.formulaBaseMills = read.formulaBaseMills;
+  t.formulaStepMills = read.formulaStepMills;
+  t.formulaPercentBps = read.formulaPercentBps;
+  for (const charges::FuelBand& b : read.bands) {
+    t.bands.push_back({b.atLeastMills, b.lessThanMills, b.percentBps});
+  }
+  return fuel;
 }
 
 }  // namespace brant::tool

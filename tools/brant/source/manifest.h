@@ -1,5 +1,5 @@
 // The manifest of a tariff source (tariff.toml): the settings record, the
-// classes and the weight breaks.
+// classes, the weight breaks and the keys of the fuel table.
 #pragma once
 
 #include <optional>
@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "source/source_tables.h"
+#include "tariffkit/charge_files.h"
 #include "tariffkit/settings_file.h"
 #include "tariffkit/table_files.h"
 
@@ -14,10 +15,25 @@ namespace brant::tool {
 
 inline constexpr const char* kManifestName = "tariff.toml";
 
+// Where a value stands in the manifest, for errors that concern other files.
+struct ManifestPlace {
+  int line = 0;
+  int column = 0;
+};
+
+// The [fuel] table: the fuel table's header, and its formula when it has
+// one; the bands of a table without a formula are in fuel_table.csv.
+struct FuelKeys {
+  tariffkit::FuelTable table{};
+  ManifestPlace at{};         // the [fuel] table
+  ManifestPlace formulaAt{};  // its formula
+};
+
 struct Manifest {
   tariffkit::Settings settings{};
   std::optional<std::vector<std::string>> classes{};
   std::optional<std::vector<tariffkit::WeightBreak>> weights{};
+  std::optional<FuelKeys> fuel{};
 };
 
 // Reads the manifest's text; false with errors when it breaks a rule.
@@ -27,5 +43,7 @@ std::string WriteManifest(const Manifest& manifest);
 // The manifest's tariff files (.SET, and .CLS and .WGT when given), and back.
 void CompileManifest(const Manifest& manifest, TariffFiles& out);
 Manifest DumpManifest(const TariffFiles& files);
+// The [fuel] keys of a tariff's fuel table (.FUT), when it has one.
+std::optional<FuelKeys> DumpFuelKeys(const TariffFiles& files);
 
 }  // namespace brant::tool

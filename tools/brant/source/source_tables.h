@@ -14,6 +14,7 @@
 namespace brant::tool {
 
 using tariffkit::TariffFiles;
+struct Manifest;
 using SourceSet = std::map<std::string, CsvTable>;      // tables by file name
 using SourceTexts = std::map<std::string, std::string>;  // CSV texts by file name
 
@@ -29,14 +30,27 @@ struct SourceTable {
 };
 
 // Every table but the manifest's; the rate tables take the shape of rate
-// records the settings name.
-std::vector<SourceTable> SourceTables(bool wideRates);
+// records the settings name, the fuel table the manifest's [fuel] keys.
+std::vector<SourceTable> SourceTables(const Manifest& manifest);
 
 // Groups of tables, by the files they describe.
 void AddRecordTables(std::vector<SourceTable>& tables, bool wideRates);
 void AddStructuredTables(std::vector<SourceTable>& tables);
 void AddMatrixTables(std::vector<SourceTable>& tables);
 SourceTable ZoneMatrix();  // zones.csv and lanes.csv
+void AddChargeTables(std::vector<SourceTable>& tables, const Manifest& manifest);
+
+// The fuel index and, unless the manifest's [fuel] gives a formula, the
+// fuel table's bands: one table, as the library reads both or neither.
+inline constexpr const char* kFuelIndexName = "fuel_index.csv";
+inline constexpr const char* kFuelBandsName = "fuel_table.csv";
+
+// The bounds the library holds the charge files' values to
+// (charges/tariff_charges.cpp).
+inline constexpr int32_t kMostPriceMills = 99999;     // 99.999 dollars a gallon
+inline constexpr int32_t kMostFuelPercentBps = 9999;  // 99.99 %
+inline constexpr int32_t kMostChargeCents = 9999999;  // 99,999.99 dollars
+inline constexpr int32_t kMostChargePercentBps = 99999;  // 999.99 %
 
 // Reads every line of `table` through `parse` (which sees only lines of the
 // right shape); false when the header or any line broke a rule.

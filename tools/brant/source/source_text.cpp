@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "charges/calendar.h"
 #include "context/byte_coding.h"
 
 namespace brant::tool {
@@ -232,6 +233,35 @@ float RowFields::Amount(std::size_t col) {
   return value;
 }
 
+int32_t RowFields::Decimal(std::size_t col, int places, int32_t lowest, int32_t highest) {
+  const std::string* f = Field(col);
+  if (f == nullptr) return lowest;
+  int64_t value = 0;
+  if (!ParseDecimal(*f, places, lowest, highest, value)) {
+    Fail(col, Name(col) + " must be from " + DecimalText(lowest, places) + " to " +
+                  DecimalText(highest, places) + ", written with " + Str(places) + " decimals");
+    return lowest;
+  }
+  return static_cast<int32_t>(value);
+}
+
+int32_t RowFields::Date(std::size_t col) {
+  const std::string* f = Field(col);
+  if (f == nullptr) return 0;
+  const std::string& t = *f;
+  const std::string digits =
+      t.size() == 10 && t[4] == '-' && t[7] == '-' ? t.substr(0, 4) + t.substr(5, 2) + t.substr(8, 2)
+                                                    : std::string();
+  int64_t date = 0;
+  const bool shaped = digits.find_first_not_of("0123456789") == std::string::npos &&
+                      ParseWhole(digits, 0, 99999999, date);
+  if (!shaped || !charges::IsCalendarDate(static_cast<int32_t>(date))) {
+    Fail(col, Name(col) + " must be a date written YYYY-MM-DD");
+    return 0;
+  }
+  return static_cast<int32_t>(date);
+}
+
 std::vector<int32_t> RowFields::Values(std::size_t from, bool cents) {
   std::vector<int32_t> values;
   for (std::size_t col = from; col < Count(); ++col) {
@@ -245,6 +275,44 @@ bool ParseWhole(std::string_view text, int64_t lowest, int64_t highest, int64_t&
   const char* end = text.data() + text.size();
   auto [ptr, ec] = std::from_chars(text.data(), end, value);
   return !text.empty() && ec == std::errc() && ptr == end && value >= lowest && value <= highest;
+}
+
+bool ParseDecimal(std::string_view text, int places, int64_t lowest, int64_t highest,
+                  int64_t& value) {
+  const std::size_t point = text.find('.');
+  if (point == std::string_view::npos || point == 0 ||
+      text.size() - point - 1 != static_cast<std::size_t>(places)) {
+    return false;
+  }
+  const std::string digits = std::string(text.substr(0, point)) + std::string(text.substr(point + 1));
+  return digits.find_first_not_of("0123456789") == std::string::npos &&
+         ParseWhole(digits, lowest, highest, value);
+}
+
+std::string DecimalText(int64_t value, int places) {
+  const uint64_t magnitude =
+      value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+  uint64_t scale = 1;
+  for (int i = 0; i < places; ++i) scale *= 10;
+  const std::string fraction = std::to_string(magnitude % scale);
+  std::string text = value < 0 ? "-" : "";
+  text += std::to_string(magnitude / scale);
+  text += '.';
+  text.append(static_cast<std::size_t>(places) - fraction.size(), '0');
+  text += fraction;
+  return text;
+}
+
+std::string DateText(int32_t yyyymmdd) {
+  char text[16];
+  charges::PutDateText(text, sizeof text, yyyymmdd);
+  return text;
+}
+
+std::string KitMessage(const std::exception& e) {
+  std::string what = e.what();
+  const std::string prefix = "tariffkit: ";
+  return what.rfind(prefix, 0) == 0 ? what.substr(prefix.size()) : what;
 }
 
 std::string FloatText(float value) {

@@ -71,6 +71,11 @@ class RowFields {
   int64_t Whole(std::size_t col, int64_t lowest, int64_t highest);
   int32_t Cents(std::size_t col);
   float Amount(std::size_t col);
+  // A fixed-point number of exactly `places` decimals ("3.759"), as a whole
+  // number of its smallest unit, from `lowest` to `highest` of them.
+  int32_t Decimal(std::size_t col, int places, int32_t lowest, int32_t highest);
+  // A calendar date written YYYY-MM-DD, as the number YYYYMMDD.
+  int32_t Date(std::size_t col);
   // The whole numbers from column `from` to the end of the line.
   std::vector<int32_t> Values(std::size_t from, bool cents);
 
@@ -92,8 +97,20 @@ class RowFields {
 // Parses a whole number (optional "-", then digits) within its bounds.
 bool ParseWhole(std::string_view text, int64_t lowest, int64_t highest, int64_t& value);
 
+// A fixed-point number of exactly `places` decimals: digits, a point and
+// `places` digits ("3.759" is 3759 with 3), from `lowest` to `highest`.
+bool ParseDecimal(std::string_view text, int places, int64_t lowest, int64_t highest,
+                  int64_t& value);
+// The text ParseDecimal reads back: 3759 with 3 places is "3.759".
+std::string DecimalText(int64_t value, int places);
+// A date YYYYMMDD as YYYY-MM-DD.
+std::string DateText(int32_t yyyymmdd);
+
 // The shortest decimal text that reads back to the same float.
 std::string FloatText(float value);
+
+// What the tariff kit refused, without its name.
+std::string KitMessage(const std::exception& e);
 
 // A tariff file that the source cannot express; the dump names the file.
 struct DumpFailure : std::runtime_error {

@@ -17,12 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 constexpr std::size_t kMaxTariffName = 8;  // what the library opens
 
-std::string KitMessage(const std::exception& e) {
-  std::string what = e.what();
-  const std::string prefix = "tariffkit: ";
-  return what.rfind(prefix, 0) == 0 ? what.substr(prefix.size()) : what;
-}
-
 std::string ReadWhole(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream bytes;
@@ -67,6 +61,32 @@ std::vector<Required> RequiredTables(bool matrixLayout) {
   return required;
 }
 
+// The fuel index and the fuel table come together or not at all, and the
+// table's percentages come from a formula or from bands, never both.
+void CheckFuelTables(const Manifest& manifest, const SourceTexts& texts,
+                     std::vector<SourceError>& errors) {
+  const bool index = texts.contains(kFuelIndexName);
+  const bool bands = texts.contains(kFuelBandsName);
+  if (!manifest.fuel) {
+    if (index) {
+      errors.push_back({kFuelIndexName, 0, 0, "is read only with a [fuel] table in tariff.toml"});
+    }
+    return;
+  }
+  const FuelKeys& fuel = *manifest.fuel;
+  if (!index) {
+    errors.push_back({kManifestName, fuel.at.line, fuel.at.column,
+                      "a [fuel] table needs fuel_index.csv, the prices it reads"});
+  }
+  if (fuel.table.formula && bands) {
+    errors.push_back({kManifestName, fuel.formulaAt.line, fuel.formulaAt.column,
+                      "a [fuel] table gives a formula or fuel_table.csv, not both"});
+  } else if (!fuel.table.formula && !bands) {
+    errors.push_back({kManifestName, fuel.at.line, fuel.at.column,
+                      "a [fuel] table gives a formula or its bands in fuel_table.csv"});
+  }
+}
+
 void CheckRequiredTables(const Manifest& manifest, const SourceTexts& texts,
                          std::vector<SourceError>& errors) {
   auto missing = [&](const std::string& what, const char* extension) {
@@ -88,6 +108,7 @@ void CheckRequiredTables(const Manifest& manifest, const SourceTexts& texts,
                                             "without this table (its " + r.extension + ")"});
     }
   }
+  CheckFuelTables(manifest, texts, errors);
 }
 
 // Compiles source texts (by file name) into tariff files, checking all.
@@ -105,7 +126,7 @@ bool CompileTexts(const SourceTexts& texts, std::vector<SourceError>& errors, Ta
       errors.push_back({kManifestName, 0, 0, KitMessage(e)});
     }
   }
-  const std::vector<SourceTable> tables = SourceTables(manifest.settings.wideRteRecords == 'Y');
+  const std::vector<SourceTable> tables = SourceTables(manifest);
   const std::set<std::string> known = SourceNames(tables);
   SourceSet set;
   for (const auto& [name, text] : texts) {
@@ -180,9 +201,11 @@ bool DumpTexts(const std::string& name, const TariffFiles& files, SourceTexts& t
                std::string& error) {
   std::string current = ".SET";
   try {
-    const Manifest manifest = DumpManifest(files);
+    Manifest manifest = DumpManifest(files);
+    current = ".FUT";
+    manifest.fuel = DumpFuelKeys(files);
     texts[kManifestName] = WriteManifest(manifest);
-    for (const SourceTable& t : SourceTables(manifest.settings.wideRteRecords == 'Y')) {
+    for (const SourceTable& t : SourceTables(manifest)) {
       for (const std::string& extension : t.extensions) {
         if (!files.contains(extension)) continue;
         current = extension;
@@ -222,11 +245,12 @@ bool CheckCompilesBack(const std::string& name, const TariffFiles& files, const 
 
 }  // namespace
 
-std::vector<SourceTable> SourceTables(bool wideRates) {
+std::vector<SourceTable> SourceTables(const Manifest& manifest) {
   std::vector<SourceTable> tables;
   AddStructuredTables(tables);
   AddMatrixTables(tables);
-  AddRecordTables(tables, wideRates);
+  AddRecordTables(tables, manifest.settings.wideRteRecords == 'Y');
+  AddChargeTables(tables, manifest);
   return tables;
 }
 
@@ -265,7 +289,7 @@ void PlaceTariff(const TariffFiles& files, const std::string& outDir, const std:
   std::map<std::string, std::string> named;
   for (const auto& [extension, bytes] : files) named[name + extension] = bytes;
   std::set<std::string> stale;
-  for (const std::string& extension : TariffExtensions(SourceTables(false))) {
+  for (const std::string& extension : TariffExtensions(SourceTables(Manifest{}))) {
     stale.insert(name + extension);
   }
   PlaceFiles(outDir, named, stale);
@@ -300,7 +324,7 @@ bool DumpTariff(const std::string& dataDir, const std::string& name, const std::
       return false;
     }
     TariffFiles files;
-    for (const std::string& extension : TariffExtensions(SourceTables(false))) {
+    for (const std::string& extension : TariffExtensions(SourceTables(Manifest{}))) {
       if (const auto path = FindTariffFile(dataDir, name + extension)) {
         files[extension] = ReadWhole(*path);
       }
@@ -314,7 +338,7 @@ bool DumpTariff(const std::string& dataDir, const std::string& name, const std::
     if (!DumpTexts(name, files, texts, error) || !CheckCompilesBack(name, files, texts, error)) {
       return false;
     }
-    PlaceFiles(outDir, texts, SourceNames(SourceTables(false)));
+    PlaceFiles(outDir, texts, SourceNames(SourceTables(Manifest{})));
     return true;
   } catch (const std::exception& e) {
     error = e.what();
