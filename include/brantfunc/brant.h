@@ -308,7 +308,7 @@ typedef struct brant_bill_line {
   int64_t rate_cents; /* per 100 pounds, at the break billed */
   int64_t charge_cents;
   int32_t substituted; /* 1: the profile's substitute class was rated */
-  int32_t density_hundredths; /* pounds per cubic foot x 100 (cut, not rounded) when
+  int64_t density_hundredths; /* pounds per cubic foot x 100 (cut, not rounded) when
                                  the class came from the density; else 0 */
   char class_before_map[8];   /* the class given or found, when the tariff's class
                                  map (freight all kinds) rated another; else "" */

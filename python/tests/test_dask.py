@@ -36,10 +36,10 @@ def client():
 def test_a_cluster_rates_as_one_process_does(client, sample):
     frame = shipments(100_000)
     ddf = dd.from_pandas(frame, npartitions=10)
-    bills = brantfunc.dask.rate(ddf, sample, discount="7.5")
+    bills = brantfunc.dask.rate(ddf, sample, discount="7.5", ship_date="2026-03-10")
     rated = bills.compute()
     with brantfunc.Tariff(sample) as tariff:
-        expected = tariff.rate_frame(frame, threads=2, discount="7.5")
+        expected = tariff.rate_frame(frame, threads=2, discount="7.5", ship_date="2026-03-10")
     # equals, not assert_frame_equal: as exact, and seconds faster on objects.
     assert rated.equals(expected) and rated.index.equals(expected.index)
     assert list(rated.dtypes) == list(expected.dtypes) == list(bills.dtypes)

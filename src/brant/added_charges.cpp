@@ -139,8 +139,7 @@ brant_status PlanCharges(const charges::TariffCharges& tariff, ShipmentInput& in
 brant_status AddCharges(const charges::TariffCharges& tariff, const ShipmentInput& input,
                         const ChargePlan& plan, brant_bill& bill, brant_error* error) {
   for (int32_t i = 0; i < input.lineCount; ++i) {
-    bill.lines[i].density_hundredths =
-        plan.densities[i] > 0 ? static_cast<int32_t>(plan.densities[i]) : 0;
+    bill.lines[i].density_hundredths = plan.densities[i] > 0 ? plan.densities[i] : 0;
     PutTerminatedText(bill.lines[i].class_before_map, sizeof bill.lines[i].class_before_map,
                       plan.classesBeforeMap[i]);
   }

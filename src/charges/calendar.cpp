@@ -55,6 +55,17 @@ int32_t Weekday(int32_t yyyymmdd) {
   return static_cast<int32_t>(((day % 7) + 11) % 7);
 }
 
+int32_t ReadDateText(std::string_view text) {
+  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return 0;
+  int32_t date = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (i == 4 || i == 7) continue;
+    if (text[i] < '0' || text[i] > '9') return 0;
+    date = date * 10 + (text[i] - '0');
+  }
+  return IsCalendarDate(date) ? date : 0;
+}
+
 void PutDateText(char* out, std::size_t room, int32_t yyyymmdd) {
   std::snprintf(out, room, "%04d-%02d-%02d", yyyymmdd / 10000 % 10000, yyyymmdd / 100 % 100,
                 yyyymmdd % 100);

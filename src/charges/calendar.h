@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace brant::charges {
 
@@ -18,6 +19,10 @@ int32_t DateOfDay(int64_t day);
 
 // 0 Sunday .. 6 Saturday.
 int32_t Weekday(int32_t yyyymmdd);
+
+// A date written "YYYY-MM-DD", read strictly; 0 unless it is a calendar
+// date.
+int32_t ReadDateText(std::string_view text);
 
 // "2026-12-07" into `out` (at least 11 bytes).
 void PutDateText(char* out, std::size_t room, int32_t yyyymmdd);

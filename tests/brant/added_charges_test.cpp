@@ -264,6 +264,9 @@ TEST(DensityClasses, ClassFromTheUnitsByShipDateAndThroughTheClassMap) {
   EXPECT_EQ(NotesOf(Rated(plain.get(), cases[2].s), BRANT_NOTE_DENSITY),
             "line 1: 2 x 48x40x30 in, 800 lb: 12.00 lb/ft3, class 85 (13-tier scale of "
             "2025-07-19)\n");
+  // The densest line there can be does not overflow the bill's field.
+  EXPECT_EQ(Rated(plain.get(), Dimensioned(999999, 1, 1, 1, 1)).lines[0].density_hundredths,
+            172799827200);
 
   const Tariff fak = OpenIn("fak");
   // 1100 lb in 1 unit of 48 x 40 x 90: 11.00 lb/ft3.

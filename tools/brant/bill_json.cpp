@@ -28,7 +28,7 @@ std::string Text(const char (&text)[N]) {
 }
 
 // "2026-03-10", or null for no date.
-Json DateOrNull(int32_t date) { return date == 0 ? Json(nullptr) : Json(DateText(date)); }
+Json DateOrNull(int32_t date) { return date == 0 ? Json(nullptr) : Json(ShownDate(date)); }
 
 const char* ChargeKindName(int32_t kind) {
   switch (kind) {

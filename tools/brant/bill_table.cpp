@@ -92,8 +92,8 @@ void WriteAddedCharges(std::ostream& out, const brant_bill& b) {
     std::snprintf(price, sizeof price, "%d.%03d", b.fuel_price_mills / 1000,
                   b.fuel_price_mills % 1000);
     out << "  " << Hundredths(b.fuel_percent_bps) << " % of " << Hundredths(b.fuel_base_cents)
-        << "; fuel " << price << " a gallon, index of " << DateText(b.fuel_index_date)
-        << ", shipped " << DateText(b.ship_date) << '\n';
+        << "; fuel " << price << " a gallon, index of " << ShownDate(b.fuel_index_date)
+        << ", shipped " << ShownDate(b.ship_date) << '\n';
   }
   for (int i = 0; i < b.accessorial_count && i < BRANT_MAX_ACCESSORIALS; ++i) {
     const brant_accessorial_charge& a = b.accessorials[i];

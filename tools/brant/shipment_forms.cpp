@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "charges/calendar.h"
+
 namespace brant::tool {
 namespace {
 
@@ -38,13 +40,6 @@ bool TakeTimes(std::string_view& text) {
   return false;
 }
 
-bool IsLeapYear(int32_t year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
-
-int32_t DaysIn(int32_t year, int32_t month) {
-  constexpr int32_t kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-  return month == 2 && IsLeapYear(year) ? 29 : kDays[month - 1];
-}
-
 }  // namespace
 
 const char* const kLineForms =
@@ -77,25 +72,15 @@ std::optional<HandlingUnits> ParseHandlingUnits(std::string_view text) {
 }
 
 std::optional<int32_t> ParseShipDate(std::string_view text) {
-  if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-  int32_t parts[3] = {};
-  const std::size_t starts[] = {0, 5, 8}, widths[] = {4, 2, 2};
-  for (std::size_t p = 0; p < 3; ++p) {
-    for (char ch : text.substr(starts[p], widths[p])) {
-      if (!IsDigit(ch)) return std::nullopt;
-      parts[p] = parts[p] * 10 + (ch - '0');
-    }
-  }
-  const auto [year, month, day] = parts;
-  if (year < 1900 || year > 2999 || month < 1 || month > 12) return std::nullopt;
-  if (day < 1 || day > DaysIn(year, month)) return std::nullopt;
-  return year * 10000 + month * 100 + day;
+  const int32_t date = charges::ReadDateText(text);
+  if (date == 0) return std::nullopt;
+  return date;
 }
 
-std::string DateText(int32_t date) {
+std::string ShownDate(int32_t date) {
   if (date == 0) return "";
   char text[16];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d", date / 10000, date / 100 % 100, date % 100);
+  charges::PutDateText(text, sizeof text, date);
   return text;
 }
 

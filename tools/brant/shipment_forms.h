@@ -30,12 +30,12 @@ bool IsDimensionsForm(std::string_view text);
 // digits each), units 1 to 999, no blanks; else nullopt.
 std::optional<HandlingUnits> ParseHandlingUnits(std::string_view text);
 
-// "2026-03-10" as 20260310, a real date of the years 1900 to 2999; else
+// "2026-03-10" as 20260310, a real date of the years 1900 to 9999; else
 // nullopt. The library takes YYYYMMDD.
 std::optional<int32_t> ParseShipDate(std::string_view text);
 
 // YYYYMMDD as "2026-03-10"; "" for 0.
-std::string DateText(int32_t date);
+std::string ShownDate(int32_t date);
 
 // Accessorial codes separated by blanks, ";" or ",": "LIFTGATE; INSIDE".
 // Empty pieces are skipped.

@@ -248,18 +248,9 @@ int32_t RowFields::Decimal(std::size_t col, int places, int32_t lowest, int32_t 
 int32_t RowFields::Date(std::size_t col) {
   const std::string* f = Field(col);
   if (f == nullptr) return 0;
-  const std::string& t = *f;
-  const std::string digits =
-      t.size() == 10 && t[4] == '-' && t[7] == '-' ? t.substr(0, 4) + t.substr(5, 2) + t.substr(8, 2)
-                                                    : std::string();
-  int64_t date = 0;
-  const bool shaped = digits.find_first_not_of("0123456789") == std::string::npos &&
-                      ParseWhole(digits, 0, 99999999, date);
-  if (!shaped || !charges::IsCalendarDate(static_cast<int32_t>(date))) {
-    Fail(col, Name(col) + " must be a date written YYYY-MM-DD");
-    return 0;
-  }
-  return static_cast<int32_t>(date);
+  const int32_t date = charges::ReadDateText(*f);
+  if (date == 0) Fail(col, Name(col) + " must be a date written YYYY-MM-DD");
+  return date;
 }
 
 std::vector<int32_t> RowFields::Values(std::size_t from, bool cents) {
