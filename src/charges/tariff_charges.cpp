@@ -8,12 +8,12 @@
 namespace brant::charges {
 namespace {
 
-constexpr int32_t kMostPriceMills = 99999;     // 99.999 dollars a gallon
-constexpr int32_t kMostFuelPercentBps = 9999;  // 99.99 %
-constexpr int32_t kMostAmount = 9999999;       // 99,999.99 dollars, or per 100 lb
-constexpr int32_t kMostPercentBps = 99999;     // 999.99 % of the freight charge
+using formats::kMostChargeCents;
+using formats::kMostChargePercentBps;
+using formats::kMostFuelPercentBps;
+using formats::kMostPriceMills;
 constexpr std::size_t kMostIndexRecords = 10000;
-constexpr std::size_t kClassRoom = 6;
+constexpr std::size_t kClassRoom = formats::kMostClassCharacters;
 
 const uint8_t* Bytes(std::string_view bytes, std::size_t at) {
   return reinterpret_cast<const uint8_t*>(bytes.data()) + at;
@@ -149,12 +149,12 @@ std::string ReadCatalogue(std::string_view bytes, std::vector<Accessorial>& out)
                     if (!Fits(r.name, layout::kName.width) || !IsPrintable(r.name)) {
                       return "a name is 1 to 39 printable characters";
                     }
-                    const int32_t most = r.kind == 3 ? kMostPercentBps : kMostAmount;
+                    const int32_t most = r.kind == 3 ? kMostChargePercentBps : kMostChargeCents;
                     if (!Within(r.kind, 1, 3) || !Within(r.amount, 0, most)) {
                       return "its kind is not 1 to 3, or its amount is out of range";
                     }
-                    if (!Within(r.minimumCents, 0, kMostAmount) ||
-                        !Within(r.maximumCents, 0, kMostAmount) ||
+                    if (!Within(r.minimumCents, 0, kMostChargeCents) ||
+                        !Within(r.maximumCents, 0, kMostChargeCents) ||
                         (r.maximumCents != 0 && r.maximumCents < r.minimumCents)) {
                       return "its minimum and maximum are not 0 to 9999999 cents, least first";
                     }

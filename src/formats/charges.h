@@ -11,6 +11,13 @@
 
 namespace brant::formats {
 
+// The bounds of the values these files hold.
+inline constexpr int32_t kMostPriceMills = 99999;        // 99.999 dollars a gallon
+inline constexpr int32_t kMostFuelPercentBps = 9999;     // 99.99 %
+inline constexpr int32_t kMostChargeCents = 9999999;     // 99,999.99 dollars, or per 100 lb
+inline constexpr int32_t kMostChargePercentBps = 99999;  // 999.99 % of the freight charge
+inline constexpr std::size_t kMostClassCharacters = 6;   // a class as a line's text holds it
+
 // .FUI: one weekly diesel price per record, dates rising.
 namespace fuel_price {
 inline constexpr std::size_t kSize = 8;

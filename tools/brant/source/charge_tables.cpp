@@ -6,6 +6,7 @@
 #include <map>
 
 #include "charges/tariff_charges.h"
+#include "formats/charges.h"
 #include "source/manifest.h"
 #include "source/source_tables.h"
 #include "tariffkit/charge_files.h"
@@ -14,6 +15,10 @@ namespace brant::tool {
 namespace {
 
 namespace kit = tariffkit;
+using formats::kMostChargeCents;
+using formats::kMostChargePercentBps;
+using formats::kMostFuelPercentBps;
+using formats::kMostPriceMills;
 using Row = std::vector<std::string>;
 
 constexpr int kPricePlaces = 3;  // dollars a gallon, to the tenth of a cent
@@ -196,7 +201,7 @@ SourceTable Accessorials() {
 // ---- .FAK ------------------------------------------------------------------
 
 const Columns kClassMapColumns{{"class", "rates_as"}};
-constexpr std::size_t kClassRoom = 6;  // a line's class, as bills take it
+constexpr std::size_t kClassRoom = formats::kMostClassCharacters;
 
 SourceTable ClassMap() {
   SourceTable t{"class_map.csv", {}, {".FAK"}};

@@ -8,6 +8,7 @@
 #include <toml++/toml.h>
 
 #include "charges/tariff_charges.h"
+#include "formats/charges.h"
 #include "formats/host_records.h"
 #include "formats/tariff_tables.h"
 #include "tariffkit/tariffkit.h"
@@ -58,9 +59,9 @@ struct FormulaKey {
   int32_t highest;
 };
 const FormulaKey kFormulaKeys[] = {
-    {"base_price", &kit::FuelTable::formulaBaseMills, 3, 0, kMostPriceMills},
-    {"step", &kit::FuelTable::formulaStepMills, 3, 1, kMostPriceMills},
-    {"percent_per_step", &kit::FuelTable::formulaPercentBps, 2, 0, kMostFuelPercentBps},
+    {"base_price", &kit::FuelTable::formulaBaseMills, 3, 0, formats::kMostPriceMills},
+    {"step", &kit::FuelTable::formulaStepMills, 3, 1, formats::kMostPriceMills},
+    {"percent_per_step", &kit::FuelTable::formulaPercentBps, 2, 0, formats::kMostFuelPercentBps},
 };
 
 ManifestPlace PlaceOf(const toml::node& node) {

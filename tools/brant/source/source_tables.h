@@ -45,13 +45,6 @@ void AddChargeTables(std::vector<SourceTable>& tables, const Manifest& manifest)
 inline constexpr const char* kFuelIndexName = "fuel_index.csv";
 inline constexpr const char* kFuelBandsName = "fuel_table.csv";
 
-// The bounds the library holds the charge files' values to
-// (charges/tariff_charges.cpp).
-inline constexpr int32_t kMostPriceMills = 99999;     // 99.999 dollars a gallon
-inline constexpr int32_t kMostFuelPercentBps = 9999;  // 99.99 %
-inline constexpr int32_t kMostChargeCents = 9999999;  // 99,999.99 dollars
-inline constexpr int32_t kMostChargePercentBps = 99999;  // 999.99 %
-
 // Reads every line of `table` through `parse` (which sees only lines of the
 // right shape); false when the header or any line broke a rule.
 template <typename Record, typename Parse>
