@@ -81,17 +81,12 @@ bool TakeUnits(const char* text, int line, brant_line& out, brant_error& error) 
   const std::optional<brant::tool::HandlingUnits> units = brant::tool::ParseHandlingUnits(text);
   if (!units) {
     char message[sizeof error.message];
-    std::snprintf(message, sizeof message,
-                  "line %d dimensions \"%.60s\": give LxWxH (48x40x60) or N@LxWxH "
-                  "(3@48x40x60), whole inches and units 1 to 999", line, text);
+    std::snprintf(message, sizeof message, "line %d dimensions \"%.60s\": %s", line, text,
+                  brant::tool::kUnitsForms);
     Refuse(error, BRANT_FIELD_DIMENSIONS, line, text, message);
     return false;
   }
-  out.freight_class = "";
-  out.units = units->units;
-  out.length_in = units->length;
-  out.width_in = units->width;
-  out.height_in = units->height;
+  brant::tool::PutUnits(*units, out);
   return true;
 }
 

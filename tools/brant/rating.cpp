@@ -65,16 +65,10 @@ bool TakeLine(const LineText& text, int number, brant_line& line, Rating& rating
   const std::optional<HandlingUnits> units = ParseHandlingUnits(text.freightClass);
   if (!units) {
     Refuse(rating, BRANT_FIELD_DIMENSIONS, number, text.freightClass,
-           "line %d dimensions \"%.60s\": give LxWxH (48x40x60) or N@LxWxH (3@48x40x60), "
-           "whole inches and units 1 to 999",
-           number, text.freightClass.c_str());
+           "line %d dimensions \"%.60s\": %s", number, text.freightClass.c_str(), kUnitsForms);
     return false;
   }
-  line.freight_class = "";
-  line.units = units->units;
-  line.length_in = units->length;
-  line.width_in = units->width;
-  line.height_in = units->height;
+  PutUnits(*units, line);
   return true;
 }
 

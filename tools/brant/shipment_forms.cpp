@@ -71,6 +71,17 @@ std::optional<HandlingUnits> ParseHandlingUnits(std::string_view text) {
   return u;
 }
 
+const char* const kUnitsForms =
+    "give LxWxH (48x40x60) or N@LxWxH (3@48x40x60), whole inches and units 1 to 999";
+
+void PutUnits(const HandlingUnits& units, brant_line& line) {
+  line.freight_class = "";
+  line.units = units.units;
+  line.length_in = units.length;
+  line.width_in = units.width;
+  line.height_in = units.height;
+}
+
 std::optional<int32_t> ParseShipDate(std::string_view text) {
   const int32_t date = charges::ReadDateText(text);
   if (date == 0) return std::nullopt;

@@ -4,6 +4,8 @@
 // Each is read strictly: anything but the form is refused, never guessed.
 #pragma once
 
+#include <brantfunc/brant.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -29,6 +31,12 @@ bool IsDimensionsForm(std::string_view text);
 // "48x40x60" or "3@48x40x60": whole inches 1 to 999 (at most three
 // digits each), units 1 to 999, no blanks; else nullopt.
 std::optional<HandlingUnits> ParseHandlingUnits(std::string_view text);
+
+// The forms of handling units, for a message refusing a cell.
+extern const char* const kUnitsForms;
+
+// A line of handling units: no class, the units and their dimensions.
+void PutUnits(const HandlingUnits& units, brant_line& line);
 
 // "2026-03-10" as 20260310, a real date of the years 1900 to 9999; else
 // nullopt. The library takes YYYYMMDD.
