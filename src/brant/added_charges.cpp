@@ -98,7 +98,7 @@ brant_status PlanAccessorials(const charges::TariffCharges& tariff, const Shipme
     for (const charges::Accessorial& a : tariff.catalogue) {
       const int n =
           std::snprintf(known + used, sizeof known - used, "%s%s", used == 0 ? "" : ", ", a.code);
-      if (n < 0 || used + static_cast<std::size_t>(n) >= sizeof known - 4) {
+      if (n < 0 || used + static_cast<std::size_t>(n) >= sizeof known - 6) {  // room for ", ..."
         std::snprintf(known + used, sizeof known - used, ", ...");
         break;
       }

@@ -24,6 +24,11 @@ const std::vector<kit::Accessorial> kCatalogue = {
     {"LIFTGATE", "liftgate delivery", kit::ChargeKind::kFlat, 8500, 0, 0},
     {"INSIDE", "inside delivery", kit::ChargeKind::kPerHundredweight, 950, 9500, 45000},
     {"GUARANTEED", "guaranteed service", kit::ChargeKind::kPercent, 3000, 7500, 60000},
+    {"NOTIFY", "notify", kit::ChargeKind::kFlat, 100, 0, 0},
+    {"SORT", "sort", kit::ChargeKind::kFlat, 200, 0, 0},
+    {"TARP", "tarp", kit::ChargeKind::kFlat, 300, 0, 0},
+    {"HAZMAT", "hazmat", kit::ChargeKind::kFlat, 400, 0, 0},
+    {"APPOINTMENT", "appointment", kit::ChargeKind::kFlat, 500, 0, 0},
 };
 
 // charges/MATRIX: the bands and the catalogue; formula/MATRIX: a formula
@@ -216,9 +221,15 @@ TEST(Accessorials, EachKindWithItsMinimumAndMaximum) {
   EXPECT_EQ(error.line, 2);
   EXPECT_STREQ(error.message,
                "accessorial SORT_SEG: not in the tariff's catalogue; it has LIFTGATE, INSIDE, "
-               "GUARANTEED");
+               "GUARANTEED, NOTIFY, SORT, TARP, HAZMAT, APPOINTMENT");
   s.accessorials[1] = "liftGate";
   EXPECT_EQ(Refused(tariff.get(), s, error), BRANT_E_MALFORMED);
+  // Eight are billed, nine refused: 85.00 + 95.00 + 75.00 + 1.00 + ... + 5.00.
+  const char* all[] = {"LIFTGATE", "INSIDE", "GUARANTEED", "NOTIFY",
+                       "SORT",     "TARP",   "HAZMAT",     "APPOINTMENT"};
+  std::memcpy(s.accessorials, all, sizeof all);
+  s.accessorial_count = BRANT_MAX_ACCESSORIALS;
+  EXPECT_EQ(Rated(tariff.get(), s).amount_due_cents, 9030 + 8500 + 9500 + 7500 + 1500);
   s.accessorial_count = BRANT_MAX_ACCESSORIALS + 1;
   EXPECT_EQ(Refused(tariff.get(), s, error), BRANT_E_MALFORMED);
 }
@@ -284,8 +295,11 @@ TEST(DensityClasses, ClassFromTheUnitsByShipDateAndThroughTheClassMap) {
   both.lines[0].freight_class = "100";
   EXPECT_EQ(Refused(plain.get(), both, error), BRANT_E_MALFORMED);
   EXPECT_EQ(error.field, BRANT_FIELD_DIMENSIONS);
+  // 999 units of 999 in each way: under 1 lb/ft3, class 400; one more is refused.
+  EXPECT_STREQ(Rated(plain.get(), Dimensioned(100, 999, 999, 999, 999)).lines[0].freight_class,
+               "400");
   for (brant_shipment bad : {Dimensioned(100, 1, 0, 10, 10), Dimensioned(100, 1000, 1, 1, 1),
-                             Dimensioned(100, 1, 1000, 1, 1)}) {
+                             Dimensioned(100, 1, 1000, 1, 1), Dimensioned(100, -1, 1, 1, 1)}) {
     EXPECT_EQ(Refused(plain.get(), bad, error), BRANT_E_MALFORMED) << error.message;
     EXPECT_EQ(error.field, BRANT_FIELD_DIMENSIONS);
   }
