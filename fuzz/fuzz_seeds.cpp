@@ -156,6 +156,19 @@ int main(int argc, char** argv) {
     fs::remove_all(dir);
     fs::create_directories(dir);
     int n = 0;
+    if (std::string(family.name) == "tariff_open") {
+      // The rating interface's charge files, whole, as the target also reads its bytes.
+      const std::string charges[] = {
+          kit::FuelIndexFile({{20260302, 3749}, {20260309, 3750}}),
+          kit::FuelTableFile({.weekday = 2, .bands = {{3700, 3750, 2400}, {3750, 3800, 2450}}}),
+          kit::FuelTableFile({.formula = true, .formulaStepMills = 50, .formulaPercentBps = 50}),
+          kit::AccessorialFile({{"LIFTGATE", "liftgate", kit::ChargeKind::kFlat, 8500, 0, 0},
+                                {"INSIDE", "inside", kit::ChargeKind::kPercent, 950, 95, 450}}),
+          kit::ClassMapFile({{"92.5", "92"}})};
+      for (const std::string& bytes : charges) {
+        Write(dir / ("charges-" + std::to_string(n++)), bytes);
+      }
+    }
     for (const char* control : family.shipments) {
       const std::string tariff = ParseShipment(control).tariff;
       Files files = KitFiles(family, tariff);
