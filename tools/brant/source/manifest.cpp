@@ -184,8 +184,9 @@ class ManifestReader {
       if (!table->contains(k.key)) Fail(node, std::string("a formula needs its ") + k.key);
     }
     for (auto&& [key, value] : *table) {
+      const std::string_view name = key.str();  // a structured binding is not captured
       const auto* k = std::find_if(std::begin(kFormulaKeys), std::end(kFormulaKeys),
-                                   [&](const FormulaKey& f) { return key == f.key; });
+                                   [name](const FormulaKey& f) { return name == f.key; });
       if (k == std::end(kFormulaKeys)) {
         Fail(value, "a formula has no key \"" + std::string(key.str()) + "\"");
         continue;
