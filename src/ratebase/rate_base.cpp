@@ -281,6 +281,10 @@ int32_t Resolve(RateContext& c) {
   // Start clean, as on a thread that never rated; the matrix is allowed
   // only when the tariff and both ends allow it.
   RatingState& s = Rating() = RatingState{};
+  // A rate record may fill fewer cells than the tariff's classes and breaks
+  // span (an Alaskan or Mexican leg's); the rest read 0, not the last
+  // shipment's rates.
+  std::memset(c.baseRates, 0, sizeof c.baseRates);
   ClearBasePoints(c);
   c.territory = '\0';
   std::memset(c.matrixRbnoRecord, 0, sizeof c.matrixRbnoRecord);

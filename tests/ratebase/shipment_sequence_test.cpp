@@ -166,5 +166,18 @@ TEST_F(ShipmentSequence, EachShipmentEndsAsOnAFreshRecord) {
   }
 }
 
+// An Alaskan record fills the minimums and 162 cells; a table of more
+// classes holds more. Those must read 0, as on a fresh record, not keep
+// the rates an earlier shipment (here the host) left there.
+TEST_F(ShipmentSequence, ALegsRecordLeavesNoEarlierRateInTheTable) {
+  golden::WriteMatrixTariff(dir_.path());
+  const std::unique_ptr<RateContext> record = Opened("MATRIX");
+  std::fill(std::begin(record->baseRates), std::end(record->baseRates), 12345);
+  ASSERT_EQ(Rate(*record, {"99500", "60601", {{"100", "100"}}}), (Ints{0, 0}));
+  for (std::size_t cell = 4 + 162; cell < BRANT_BASE_RATE_CELLS; ++cell) {
+    EXPECT_EQ(record->baseRates[cell], 0) << cell;
+  }
+}
+
 }  // namespace
 }  // namespace brant::test_support
